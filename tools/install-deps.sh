@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Installs everything the build, the tests and the benchmarks need on Debian 12.
+# Run as root. Quick when everything is already there.
+set -euo pipefail
+
+packages=(
+  # cross compilers, resource compiler, widl
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools
+  # the Windows under test, a display for dialogs
+  wine wine32:i386 wine64 libwine-dev xvfb xauth x11-utils
+  # build and unit-test framework (sources, cross-compiled by the project)
+  cmake ninja-build googletest
+  # native fuzzing of the byte-level engine
+  clang libclang-rt-14-dev
+  # peers that check our output: Exif reader/writer, KML reader, PE reader
+  libimage-exiftool-perl exiv2 gdal-bin python3-pefile
+  # screenshots and artwork
+  imagemagick
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "missing packages: ${missing[*]}; run this script as root" >&2
+  exit 1
+fi
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  dpkg --add-architecture i386
+fi
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# The main job: install what is missing, build both DLLs, and show where they
+# are, what they import and what they export.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+build=${VZ_BUILD_ROOT:-$top/build}
+
+bash "$top/tools/install-deps.sh"
+"$top/tools/build.sh"
+
+for arch in win32 win64; do
+  dll=$build/$arch/bin/VantreloZerli.dll
+  echo
+  echo "== $arch: $dll"
+  objdump -p "$dll" | grep -E '^(architecture|Magic)|DLL Name:' | sed 's/^\s*/  /'
+  echo "  exports:"
+  objdump -p "$dll" | awk '/\[Ordinal\/Name Pointer\] Table/{on=1;next} on&&/^\s*\[/{print "    " $NF} on&&/^$/{on=0}'
+done
