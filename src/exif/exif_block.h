@@ -1,0 +1,113 @@
+// ExifBlock: the Exif metadata of one JPEG photo in memory. Open reads the
+// photo's Exif segment into a tree of TIFF directories (the file is open
+// only while Open and WriteToFile run); the position operations change the
+// tree; WriteToFile puts a newly built segment into the file in place.
+//
+// Calling order: create, Open, any of the operations, destroy. One block
+// serves one photo and one command.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "exif/geo_position.h"
+#include "exif/ifd_directory.h"
+#include "exif/jpeg_scan.h"
+#include "support/platform.h"
+
+// Bytes owned by the receiver.
+struct OwnedBytes {
+    std::unique_ptr<uint8_t[]> data;
+    size_t size = 0;
+};
+
+class ExifBlock {
+public:
+    // Path buffer, terminator included.
+    static const size_t kPathCapacity = 260;
+    // Working buffer for a new segment: the whole segment, marker included.
+    static const size_t kSegmentBufferSize = 65536;
+    // Transfer buffer for moving the rest of the file.
+    static const uint32_t kTransferBufferSize = 65536;
+
+    ExifBlock();
+    ~ExifBlock();
+    ExifBlock(const ExifBlock&) = delete;
+    ExifBlock& operator=(const ExifBlock&) = delete;
+
+#ifdef _WIN32
+    // Opens the photo (a shortcut is followed to its target), scans it and
+    // parses its Exif segment. No result: the block's state tells (see
+    // IsJpeg, Root). A path that does not fit the path buffer is not opened.
+    void Open(const wchar_t* path);
+    // Rewrites the file in place with the segment built from the tree.
+    // S_OK when rewritten; S_FALSE when there was nothing to write (no tree,
+    // and the file has no Exif segment); E_FAIL, with the file byte for
+    // byte as it was, when it is not a JPEG file, cannot be opened for
+    // reading and writing, no longer holds the segment that Open parsed,
+    // or the new segment does not fit; E_FAIL also when a read or write
+    // fails while the rest of the file is moved.
+    HRESULT WriteToFile();
+#endif
+
+    // Open over a whole JPEG file held in memory (no path).
+    void OpenFromBytes(const uint8_t* file, size_t size);
+    // WriteToFile over a file held in memory: the rewritten file into
+    // *rewritten, under the same checks. The input is never changed.
+    HRESULT WriteToBytes(const uint8_t* file, size_t size, OwnedBytes* rewritten);
+
+    // Reads the GPS position. Each output given is set to 0 first. S_OK
+    // when the photo has a position, E_FAIL otherwise. With no outputs it
+    // only tells whether the position tags are there.
+    HRESULT ReadPosition(double* latitude, double* longitude, double* altitude, double* heading) const;
+    // Stores a position (radians, radians, metres, radians) as GPS tags.
+    // E_INVALIDARG, tree unchanged, when a number is not finite or the
+    // altitude in centimetres or the heading in degrees does not fit 32
+    // bits; E_FAIL when the block is not a JPEG file or memory runs out.
+    HRESULT StorePosition(double latitude, double longitude, double altitude, double heading);
+    // Removes the position tags (other GPS tags stay).
+    void RemovePosition();
+
+    // One latitude or longitude (radians) as reference letter and
+    // degrees, minutes, seconds.
+    HRESULT SetCoordinate(IfdKind kind, uint16_t refTag, uint16_t valueTag, double angle, bool isLongitude);
+    // Sets an ASCII tag, or removes it when the text is null or empty.
+    // S_OK; S_FALSE when there is nothing to remove because there is no
+    // tree; E_FAIL.
+    HRESULT SetTextTag(IfdKind kind, uint16_t tag, const wchar_t* text);
+    // An entry of the tree, created when absent; without a tree a new
+    // little-endian IFD0 is made first. Null when not a JPEG file or out
+    // of memory.
+    IfdEntry* GetOrCreateEntry(IfdKind kind, uint16_t tag);
+
+    // The new APP1 Exif segment built from the tree, or empty (size 0)
+    // when there is no tree, the tree is incomplete, it does not fit
+    // kSegmentBufferSize bytes, or memory cannot be had.
+    OwnedBytes BuildExifSegment();
+
+    bool IsJpeg() const { return m_isJpeg; }
+    IfdDirectory* Root() const { return m_root; }
+    uint32_t FrameWidth() const { return m_frameWidth; }
+    uint32_t FrameHeight() const { return m_frameHeight; }
+    // The photo's path after shortcut resolution (empty before Open).
+    const wchar_t* Path() const { return m_path; }
+
+private:
+    void Reset();
+    // Records the scan and parses the segment bytes into the tree.
+    void TakeScan(const ExifSegmentScan& scan, const uint8_t* segment);
+    // S_OK when a rewrite may replace what the rescan found; E_FAIL when
+    // the file no longer holds what Open parsed.
+    HRESULT CheckRescan(const ExifSegmentScan& rescan) const;
+
+    wchar_t m_path[kPathCapacity];
+    bool m_isJpeg = false;
+    IfdDirectory* m_root = nullptr;  // owned
+    uint32_t m_frameWidth = 0;
+    uint32_t m_frameHeight = 0;
+    // The segment Open parsed into the tree (size 0: none), and whether the
+    // file held a segment that Open located but could not parse.
+    uint32_t m_parsedOffset = 2;
+    uint32_t m_parsedSize = 0;
+    bool m_unparsedSegment = false;
+};
