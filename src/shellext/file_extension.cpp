@@ -1,0 +1,24 @@
+#include "shellext/file_extension.h"
+
+#include <cwchar>
+
+const wchar_t* FindExtension(const wchar_t* path)
+{
+    const wchar_t* dot = std::wcsrchr(path, L'.');
+    if (!dot || dot == path)
+        return path + std::wcslen(path);
+    return dot;
+}
+
+bool ExtensionIs(const wchar_t* extension, const wchar_t* upperExtension)
+{
+    for (;; ++extension, ++upperExtension) {
+        wchar_t c = *extension;
+        if (c >= L'a' && c <= L'z')
+            c = static_cast<wchar_t>(c - L'a' + L'A');
+        if (c != *upperExtension)
+            return false;
+        if (c == L'\0')
+            return true;
+    }
+}

@@ -1,0 +1,13 @@
+// The extension of a file name as the selection judges it: the text from the
+// last "." to the end. A "." at the very first character does not count, and
+// the search does not stop at a backslash, so D:\my.photos\readme has the
+// extension .photos\readme.
+#pragma once
+
+// Points at the extension's "." inside path, or at the terminating NUL when
+// there is none. path must not be null.
+const wchar_t* FindExtension(const wchar_t* path);
+
+// True when extension equals upperExtension with ASCII letters compared
+// without regard to case (upperExtension is written in upper case, e.g. L".JPG").
+bool ExtensionIs(const wchar_t* extension, const wchar_t* upperExtension);

@@ -1,0 +1,49 @@
+#include "shellext/image_selection_reader.h"
+
+#include "shellext/drop_files_reader.h"
+#include "shellext/jpeg_file.h"
+
+namespace {
+
+// Appends the JPEG names of a locked CF_HDROP block.
+HRESULT AppendJpegNames(const void* block, SIZE_T size, ImageSelection* selection)
+{
+    HRESULT hr = S_OK;
+    DropFilesReader names(block, size);
+    wchar_t name[MAX_PATH];
+    while (SUCCEEDED(hr) && names.Next(name, MAX_PATH)) {
+        if (IsJpegFile(name))
+            hr = selection->Append(name);
+    }
+    return hr;
+}
+
+}  // namespace
+
+HRESULT ReadImageSelection(IDataObject* dataObject, ImageSelection* selection)
+{
+    if (!dataObject || !selection)
+        return E_INVALIDARG;
+    FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    STGMEDIUM medium = {};
+    HRESULT hr = dataObject->GetData(&format, &medium);
+    if (FAILED(hr))
+        return hr;
+
+    // The new list replaces the old one even when it cannot be read: the old
+    // names are not what the user selected now.
+    selection->Clear();
+    const void* block = nullptr;
+    if (medium.tymed == TYMED_HGLOBAL && medium.hGlobal)
+        block = GlobalLock(medium.hGlobal);
+    hr = block ? AppendJpegNames(block, GlobalSize(medium.hGlobal), selection) : E_FAIL;
+    if (block)
+        GlobalUnlock(medium.hGlobal);
+    ReleaseStgMedium(&medium);
+
+    if (FAILED(hr))
+        selection->Clear();
+    else
+        hr = selection->Count() > 0 ? S_OK : E_FAIL;
+    return hr;
+}
