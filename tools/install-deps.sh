@@ -15,7 +15,7 @@ packages=(
   # peers that check our output: Exif reader/writer, KML reader, PE reader
   libimage-exiftool-perl exiv2 gdal-bin python3-pefile
   # screenshots and artwork
-  imagemagick
+  imagemagick python3-pil fonts-dejavu-core
 )
 
 missing=()
