@@ -130,6 +130,11 @@ IDataObject* CreateDropFilesDataObject(const std::vector<std::wstring>& paths, b
     return new DropFilesDataObject(BuildDropFiles(paths, wide));
 }
 
+IDataObject* CreateRawDropFilesDataObject(const std::string& block)
+{
+    return new DropFilesDataObject(block);
+}
+
 IDataObject* CreateEmptyDataObject()
 {
     return new DropFilesDataObject(std::string());

@@ -18,6 +18,10 @@ IDataObject* CreateShellDataObject(const std::vector<std::wstring>& paths);
 // files that do not exist, which the shell cannot make. Never null.
 IDataObject* CreateDropFilesDataObject(const std::vector<std::wstring>& paths, bool wide);
 
+// A data object that serves block, byte for byte, as its CF_HDROP (for file
+// lists that are cut short or otherwise malformed).
+IDataObject* CreateRawDropFilesDataObject(const std::string& block);
+
 // A data object that offers no CF_HDROP at all.
 IDataObject* CreateEmptyDataObject();
 

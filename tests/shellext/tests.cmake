@@ -1,0 +1,16 @@
+# The photo selection: names from the shell's data objects, shortcuts made by
+# the shell-link object, read-only files, out-of-memory paths.
+vz_add_suite(shellext_selection_tests
+  SOURCES
+    shellext/image_selection_reader_test.cpp
+    shellext/jpeg_file_test.cpp
+    shellext/file_access_test.cpp
+    shellext/selection_memory_test.cpp
+  LIBS vz_shellext)
+
+# The COM objects and the context menu, through the built DLL as a shell host
+# loads it (LoadLibrary, DllGetClassObject).
+vz_add_suite(shellext_com_tests
+  SOURCES shellext/com_lifetime_test.cpp shellext/loaded_server.cpp)
+target_compile_definitions(shellext_com_tests PRIVATE VZ_DLL_UNIX_PATH="$<TARGET_FILE:VantreloZerli>")
+add_dependencies(shellext_com_tests VantreloZerli)
