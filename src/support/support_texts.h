@@ -1,0 +1,5 @@
+// Texts of the support library that the user sees.
+#pragma once
+
+// Shown in a number field for a value that is infinite or not a number.
+#define VZ_TEXT_NOT_FINITE "***"
