@@ -1,0 +1,48 @@
+// Writes the fuzzer's seed corpus: the hand-built seed files, and every
+// photo of a folder cut down to the part the engine reads.
+//   make_seed_corpus <photo folder> <corpus folder>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+
+#include "fuzz/seed_photos.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool WriteFile(const fs::path& path, const vzseed::Bytes& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 3) {
+        std::cerr << "usage: make_seed_corpus <photo folder> <corpus folder>\n";
+        return 2;
+    }
+    const fs::path photos = argv[1];
+    const fs::path corpus = argv[2];
+    std::error_code error;
+    fs::create_directories(corpus, error);
+    int written = 0;
+    for (const vzseed::SeedFile& seed : vzseed::HandBuiltSeeds())
+        written += WriteFile(corpus / ("built-" + seed.name + ".jpg"), seed.bytes);
+    int photoCount = 0;
+    for (const fs::directory_entry& entry : fs::directory_iterator(photos, error)) {
+        if (entry.path().extension() != ".jpg")
+            continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        vzseed::Bytes photo((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        written += WriteFile(corpus / ("photo-" + entry.path().filename().string()), vzseed::CutAfterScanStart(photo));
+        ++photoCount;
+    }
+    std::cout << written << " seed files (" << photoCount << " photos) in " << corpus << "\n";
+    return photoCount > 0 && !error ? 0 : 1;
+}
