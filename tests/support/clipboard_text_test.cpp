@@ -1,0 +1,106 @@
+// Reading clipboard text: ANSI text converted, cut to the buffer, no text.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+
+#include "support/clipboard_text.h"
+#include "support/test_window.h"
+
+namespace {
+
+// Puts a CF_TEXT block of exactly these bytes on the clipboard.
+void PutAnsiBlock(HWND owner, const std::string& bytes)
+{
+    ASSERT_TRUE(OpenClipboard(owner));
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+    ASSERT_NE(nullptr, block);
+    memcpy(GlobalLock(block), bytes.data(), bytes.size());
+    GlobalUnlock(block);
+    EXPECT_NE(nullptr, SetClipboardData(CF_TEXT, block));
+    CloseClipboard();
+}
+
+void PutNothing(HWND owner)
+{
+    ASSERT_TRUE(OpenClipboard(owner));
+    EmptyClipboard();
+    CloseClipboard();
+}
+
+class ClipboardText : public testing::Test {
+protected:
+    ClipboardText() : m_window(WS_POPUP, 0, 0, 10, 10) {}
+    ~ClipboardText() override { PutNothing(m_window.Handle()); }
+    HWND Window() const { return m_window.Handle(); }
+
+private:
+    vztest::TestWindow m_window;
+};
+
+TEST_F(ClipboardText, ReadsAnsiTextIntoTheBuffer)
+{
+    PutAnsiBlock(Window(), std::string("48.137154, 11.575382\0", 21));
+    wchar_t buffer[64];
+    ASSERT_TRUE(ReadClipboardText(Window(), buffer, 64));
+    EXPECT_STREQ(L"48.137154, 11.575382", buffer);
+
+    // The degree sign of the ANSI code page arrives as U+00B0.
+    PutAnsiBlock(Window(), std::string("48\xb0 N\0", 6));
+    ASSERT_TRUE(ReadClipboardText(Window(), buffer, 64));
+    EXPECT_STREQ(L"48\u00b0 N", buffer);
+}
+
+TEST_F(ClipboardText, LongTextIsCutToCapacityMinusOne)
+{
+    std::string text(100, 'a');
+    text += '\0';
+    PutAnsiBlock(Window(), text);
+    wchar_t buffer[64];
+    ASSERT_TRUE(ReadClipboardText(Window(), buffer, 64));
+    EXPECT_EQ(std::wstring(63, L'a'), buffer);
+
+    PutAnsiBlock(Window(), std::string(64, 'b') + '\0');
+    ASSERT_TRUE(ReadClipboardText(Window(), buffer, 64));
+    EXPECT_EQ(std::wstring(63, L'b'), buffer);
+
+    PutAnsiBlock(Window(), std::string(63, 'c') + '\0');
+    ASSERT_TRUE(ReadClipboardText(Window(), buffer, 64));
+    EXPECT_EQ(std::wstring(63, L'c'), buffer);
+}
+
+TEST_F(ClipboardText, UnterminatedBlockIsReadWithinItsSize)
+{
+    // Other programs' data is not trusted to be terminated. (Wine itself
+    // puts a terminator into the block's last byte.)
+    PutAnsiBlock(Window(), "12.5, 7");
+    wchar_t buffer[64];
+    ASSERT_TRUE(ReadClipboardText(Window(), buffer, 64));
+    std::wstring text(buffer);
+    EXPECT_GE(text.size(), 6u);
+    EXPECT_EQ(0u, std::wstring(L"12.5, 7").find(text)) << testing::PrintToString(text);
+}
+
+TEST_F(ClipboardText, NoTextGivesAnEmptyBufferAndTrue)
+{
+    PutNothing(Window());
+    wchar_t buffer[8] = L"old";
+    EXPECT_TRUE(ReadClipboardText(Window(), buffer, 8));
+    EXPECT_STREQ(L"", buffer);
+}
+
+TEST_F(ClipboardText, CapacityZeroFailsAndLeavesTheBuffer)
+{
+    PutAnsiBlock(Window(), std::string("1, 2\0", 5));
+    wchar_t buffer[8] = L"old";
+    EXPECT_FALSE(ReadClipboardText(Window(), buffer, 0));
+    EXPECT_FALSE(ReadClipboardText(Window(), buffer, -1));
+    EXPECT_STREQ(L"old", buffer);
+    EXPECT_TRUE(ReadClipboardText(Window(), buffer, 1));
+    EXPECT_STREQ(L"", buffer);
+}
+
+}  // namespace
