@@ -1,0 +1,155 @@
+#include "setup/com_registration.h"
+
+#include <olectl.h>
+
+#include "support/text_bounded.h"
+
+namespace {
+
+// Key paths of up to 511 ANSI bytes; ProgIDs and class keys in 64 bytes.
+const int kKeyPathCapacity = 512;
+const int kKeyNameCapacity = 64;
+const DWORD kModulePathCapacity = 256;
+const DWORD kSubkeyNameCapacity = 64;
+
+// Converts text to the ANSI code page; false when it does not fit whole.
+bool ToAnsi(const wchar_t* text, char* out, int capacity)
+{
+    return WideCharToMultiByte(CP_ACP, 0, text, -1, out, capacity, nullptr, nullptr) > 0;
+}
+
+bool SetStringValue(HKEY key, const char* name, const wchar_t* data)
+{
+    char ansi[kKeyPathCapacity];
+    if (!ToAnsi(data, ansi, sizeof(ansi)))
+        return false;
+    return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(ansi),
+                          static_cast<DWORD>(lstrlenA(ansi) + 1)) == ERROR_SUCCESS;
+}
+
+bool IsLocalServerName(const wchar_t* moduleName)
+{
+    char lower[MAX_PATH];
+    if (!ToAnsi(moduleName, lower, sizeof(lower)))
+        return false;
+    CharLowerA(lower);
+    return FindSubstring(lower, ".exe") != nullptr;
+}
+
+}  // namespace
+
+bool SetClassesKeyValue(const wchar_t* keyPath, const wchar_t* data, const wchar_t* subKey)
+{
+    wchar_t path[kKeyPathCapacity];
+    if (subKey)
+        FormatBoundedW(path, kKeyPathCapacity, L"%ls\\%ls", keyPath, subKey);
+    else
+        CopyTextBounded(path, keyPath, kKeyPathCapacity);
+    char ansiPath[kKeyPathCapacity];
+    if (!ToAnsi(path, ansiPath, sizeof(ansiPath)))
+        return false;
+
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, ansiPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return false;
+    bool ok = !data || SetStringValue(key, nullptr, data);
+    RegCloseKey(key);
+    return ok;
+}
+
+bool SetClassesNamedValue(const wchar_t* data, const wchar_t* valueName, const wchar_t* keyPath)
+{
+    char ansiPath[kKeyPathCapacity];
+    char ansiName[kKeyPathCapacity];
+    if (!ToAnsi(keyPath, ansiPath, sizeof(ansiPath)) || !ToAnsi(valueName, ansiName, sizeof(ansiName)))
+        return false;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, ansiPath, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    bool ok = !data || SetStringValue(key, ansiName, data);
+    RegCloseKey(key);
+    return ok;
+}
+
+bool DeleteClassesTree(HKEY parent, const char* keyName)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(parent, keyName, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+        return false;
+    for (;;) {
+        char subkey[kSubkeyNameCapacity];
+        DWORD length = kSubkeyNameCapacity;
+        if (RegEnumKeyExA(key, 0, subkey, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        if (!DeleteClassesTree(key, subkey)) {
+            RegCloseKey(key);
+            return false;
+        }
+    }
+    RegCloseKey(key);
+    LSTATUS status = RegDeleteKeyA(parent, keyName);
+    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+}
+
+HRESULT RegisterComServer(const wchar_t* moduleName, REFCLSID clsid, const wchar_t* indepDescription,
+                          const wchar_t* indepProgId, const wchar_t* description, const wchar_t* progId,
+                          const wchar_t* threadingModel)
+{
+    // The module's full path. A library that cannot be loaded must not lead
+    // to the host program's own path being registered.
+    wchar_t modulePath[kModulePathCapacity] = L"";
+    HMODULE module = LoadLibraryW(moduleName);
+    if (!module)
+        return E_INVALIDARG;
+    DWORD pathLength = GetModuleFileNameW(module, modulePath, kModulePathCapacity);
+    FreeLibrary(module);
+    if (pathLength == 0)
+        return E_INVALIDARG;
+
+    wchar_t clsidText[39];
+    if (!StringFromGUID2(clsid, clsidText, 39))
+        return E_INVALIDARG;
+    wchar_t classKey[kKeyNameCapacity];
+    FormatBoundedW(classKey, kKeyNameCapacity, L"CLSID\\%ls", clsidText);
+
+    bool ok = SetClassesKeyValue(classKey, description);
+    if (ok && IsLocalServerName(moduleName)) {
+        ok = SetClassesKeyValue(classKey, modulePath, L"LocalServer32");
+    } else if (ok) {
+        wchar_t serverKey[kKeyNameCapacity];
+        FormatBoundedW(serverKey, kKeyNameCapacity, L"%ls\\InprocServer32", classKey);
+        ok = SetClassesKeyValue(classKey, modulePath, L"InprocServer32") &&
+             SetClassesNamedValue(threadingModel, L"ThreadingModel", serverKey);
+    }
+    ok = ok && SetClassesKeyValue(classKey, progId, L"ProgID");
+    ok = ok && SetClassesKeyValue(classKey, indepProgId, L"VersionIndependentProgID");
+    ok = ok && SetClassesKeyValue(indepProgId, indepDescription);
+    ok = ok && SetClassesKeyValue(indepProgId, clsidText, L"CLSID");
+    ok = ok && SetClassesKeyValue(indepProgId, progId, L"CurVer");
+    ok = ok && SetClassesKeyValue(progId, description);
+    ok = ok && SetClassesKeyValue(progId, clsidText, L"CLSID");
+    return ok ? S_OK : REGDB_E_WRITEREGDB;
+}
+
+HRESULT UnregisterComServer(REFCLSID clsid, const wchar_t* indepProgId, const wchar_t* progId)
+{
+    wchar_t clsidText[39];
+    if (!StringFromGUID2(clsid, clsidText, 39))
+        return REGDB_E_WRITEREGDB;
+    wchar_t classKey[kKeyNameCapacity];
+    FormatBoundedW(classKey, kKeyNameCapacity, L"CLSID\\%ls", clsidText);
+
+    char ansiClassKey[kKeyNameCapacity];
+    char ansiIndepProgId[kKeyNameCapacity];
+    char ansiProgId[kKeyNameCapacity];
+    if (!ToAnsi(classKey, ansiClassKey, kKeyNameCapacity) || !ToAnsi(indepProgId, ansiIndepProgId, kKeyNameCapacity) ||
+        !ToAnsi(progId, ansiProgId, kKeyNameCapacity))
+        return REGDB_E_WRITEREGDB;
+
+    if (!DeleteClassesTree(HKEY_CLASSES_ROOT, ansiClassKey) ||
+        !DeleteClassesTree(HKEY_CLASSES_ROOT, ansiIndepProgId) ||
+        !DeleteClassesTree(HKEY_CLASSES_ROOT, ansiProgId))
+        return REGDB_E_WRITEREGDB;
+    return S_OK;
+}

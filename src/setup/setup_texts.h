@@ -1,0 +1,36 @@
+// Names, registry paths and messages of registration and installation.
+#pragma once
+#include <windows.h>
+
+// COM registration (UTF-16; converted to the ANSI code page when written).
+const wchar_t kModuleFileName[] = L"VantreloZerli.dll";
+const wchar_t kClassDescription[] = L"Vantrelo Zerli 1.2";
+const wchar_t kIndependentDescription[] = L"Vantrelo Zerli";
+const wchar_t kProgId[] = L"Vantrelo.Zerli.1.2";
+const wchar_t kIndependentProgId[] = L"Vantrelo.Zerli";
+const wchar_t kThreadingModel[] = L"Apartment";
+const char kContextMenuHandlerKey[] = "*\\shellex\\ContextMenuHandlers\\VantreloZerli";
+
+// Installation (ANSI).
+const char kModuleName[] = "VantreloZerli";
+const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VantreloZerli";
+const char kProductName[] = "Vantrelo Zerli";
+const char kShortVersion[] = "1.2";
+const char kFullVersion[] = "1.2.1.20";
+const char kPublisher[] = "Halcyra";
+const int kIconResource = 5000;
+const wchar_t kVerboseSwitch[] = L"verbose";
+
+const char kDisplayNameFormat[] = "%s %s";
+const char kDisplayIconFormat[] = "%s,-%d";
+const char kUninstallStringFormat[] = "regsvr32 -u -n -i:verbose \"%s\"";
+
+const char kSetupMessageTitle[] = "Vantrelo Zerli";
+const char kRegistrationFailedMessage[] = "Error registering the tool - installation aborted";
+const char kInstalledMessageFormat[] =
+    "%s %s has been successfully installed on your computer.\n\nTo use it:\n- Open the Windows Explorer\n"
+    "- Right-click on a JPEG file\n- Select one of the Zerli's options!";
+const char kConfirmRemovalMessage[] = "Do you really want to remove the Vantrelo Zerli tool from your computer?";
+const char kNoDeleteRightMessage[] = "Deleting program files requires administrator rights - uninstall failed";
+const char kRemovedMessageFormat[] =
+    "%s %s has been uninstalled.\r\nSome remaining files will be deleted when you reboot your computer.";

@@ -1,0 +1,314 @@
+#include "shellext/context_menu.h"
+
+#include <shlwapi.h>
+#include <new>
+
+#include "exif/exif_block.h"
+#include "shellext/com_server.h"
+#include "shellext/context_menu_texts.h"
+#include "shellext/file_access.h"
+#include "shellext/menu_commands.h"
+#include "shellext/shell_ext_init.h"
+#include "support/module.h"
+#include "support/text_bounded.h"
+
+namespace {
+
+// The submenu needs five identifiers: idCmdFirst .. idCmdFirst + 4. The host's
+// idCmdLast is inclusive, so a difference of 4 is enough.
+const UINT kMinIdentifierSpan = kMenuCommandCount - 1;
+
+void AddMenuItem(HMENU hmenu, UINT position, UINT fMask, UINT fType, UINT wID, HMENU hSubMenu,
+                 const wchar_t* text, UINT fState, HBITMAP bitmap)
+{
+    MENUITEMINFOW info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = fMask;
+    info.fType = fType;
+    info.fState = fState;
+    info.wID = wID;
+    info.hSubMenu = hSubMenu;
+    info.hbmpChecked = bitmap;
+    info.hbmpUnchecked = bitmap;
+    info.dwTypeData = const_cast<wchar_t*>(text ? text : L"");
+    InsertMenuItemW(hmenu, position, TRUE, &info);
+}
+
+HBITMAP LoadMenuBitmap(WORD id, UINT flags)
+{
+    return static_cast<HBITMAP>(LoadImageW(ResourceModule(), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, flags));
+}
+
+// Copies text converted with CP_ACP into a buffer of capacity bytes, cut to
+// fit and always terminated there; nothing is written when capacity is 0.
+void CopyTextA(const wchar_t* text, char* out, UINT capacity)
+{
+    if (capacity == 0)
+        return;
+    out[0] = '\0';
+    int needed = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (needed <= 0)
+        return;
+    char* converted = new (std::nothrow) char[needed];
+    if (!converted)
+        return;
+    WideCharToMultiByte(CP_ACP, 0, text, -1, converted, needed, nullptr, nullptr);
+    UINT i = 0;
+    for (; i + 1 < capacity && converted[i]; ++i)
+        out[i] = converted[i];
+    out[i] = '\0';
+    delete[] converted;
+}
+
+// Whether some photo of the selection carries a readable GPS position; the
+// scan stops at the first one.
+bool AnyPhotoLocated(const ImageSelection* selection)
+{
+#ifndef VZ_HAVE_PHOTO_ENGINE
+    return false;
+#endif
+    if (!selection)
+        return false;
+    for (int i = 0; i < selection->Count(); ++i) {
+        ExifBlock* block = new (std::nothrow) ExifBlock();
+        if (!block)
+            return false;
+        block->Open(selection->PathAt(i));
+        bool located = SUCCEEDED(block->ReadPosition(nullptr, nullptr, nullptr, nullptr));
+        delete block;
+        if (located)
+            return true;
+    }
+    return false;
+}
+
+bool AnyFileWritable(const ImageSelection* selection)
+{
+    if (!selection)
+        return false;
+    for (int i = 0; i < selection->Count(); ++i) {
+        if (!IsFileReadOnly(selection->PathAt(i)))
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+CContextMenu::CContextMenu()
+{
+    ObjectCreated();
+}
+
+CContextMenu::~CContextMenu()
+{
+    if (m_pShellExtInit) {
+        m_pShellExtInit->DetachContextMenu(this);
+        m_pShellExtInit->Release();
+        m_pShellExtInit = nullptr;
+    }
+    ObjectDestroyed();
+}
+
+IFACEMETHODIMP CContextMenu::QueryInterface(REFIID riid, void** ppv)
+{
+    static const QITAB qit[] = {
+        QITABENT(CContextMenu, IContextMenu),
+        {nullptr, 0},
+    };
+    if (!ppv || !IsEqualIID(riid, IID_IShellExtInit))
+        return QISearch(this, qit, riid, ppv);
+
+    *ppv = nullptr;
+    if (!m_pShellExtInit) {
+        // The new object's count of 1 is this object's own reference.
+        CShellExtInit* init = new (std::nothrow) CShellExtInit();
+        if (!init)
+            return E_OUTOFMEMORY;
+        m_pShellExtInit = init;
+        init->AttachContextMenu(this);
+    }
+    m_pShellExtInit->AddRef();
+    *ppv = static_cast<IShellExtInit*>(m_pShellExtInit);
+    return S_OK;
+}
+
+IFACEMETHODIMP_(ULONG) CContextMenu::AddRef()
+{
+    return InterlockedIncrement(&m_cRef);
+}
+
+IFACEMETHODIMP_(ULONG) CContextMenu::Release()
+{
+    LONG cRef = InterlockedDecrement(&m_cRef);
+    if (cRef == 0)
+        delete this;
+    return cRef;
+}
+
+const ImageSelection* CContextMenu::Selection() const
+{
+    return m_pShellExtInit ? m_pShellExtInit->Selection() : nullptr;
+}
+
+bool CContextMenu::EnsureInitialized()
+{
+    if (m_bInitialized)
+        return true;
+    if (!m_pShellExtInit)
+        return false;
+    m_bEarthInstalled = QueryEarthInstalled() ? TRUE : FALSE;
+    m_bAnyLocated = AnyPhotoLocated(Selection()) ? TRUE : FALSE;
+    m_bAnyWritable = AnyFileWritable(Selection()) ? TRUE : FALSE;
+    LoadUserSettings();
+    m_bInitialized = TRUE;
+    return true;
+}
+
+IFACEMETHODIMP CContextMenu::QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT idCmdFirst, UINT idCmdLast,
+                                              UINT uFlags)
+{
+    if (!EnsureInitialized())
+        return E_FAIL;
+    if ((uFlags & CMF_DEFAULTONLY) || idCmdLast - idCmdFirst < kMinIdentifierSpan)
+        return E_FAIL;
+
+    HBITMAP bitmaps[kMenuCommandCount];
+    for (UINT offset = 0; offset < kMenuCommandCount; ++offset) {
+        UINT flags = offset == kOffsetSubmenu ? LR_SHARED : LR_SHARED | LR_LOADTRANSPARENT;
+        bitmaps[offset] = LoadMenuBitmap(kMenuCommands[offset].bitmap, flags);
+    }
+
+    HMENU popup = CreateMenu();
+    const UINT itemMask = MIIM_ID | MIIM_CHECKMARKS | MIIM_TYPE;
+    bool offered[kMenuCommandCount] = {
+        false,
+        m_bEarthInstalled && m_bAnyLocated,
+        m_bEarthInstalled != FALSE,
+        true,
+        true,
+    };
+    for (UINT offset = kOffsetShowLocation; offset < kMenuCommandCount; ++offset) {
+        if (offered[offset])
+            AddMenuItem(popup, static_cast<UINT>(-1), itemMask, MFT_STRING, idCmdFirst + offset, nullptr,
+                        kMenuCommands[offset].text, 0, bitmaps[offset]);
+    }
+    AddMenuItem(hmenu, indexMenu, itemMask | MIIM_SUBMENU, MFT_STRING, idCmdFirst + kOffsetSubmenu, popup,
+                kMenuCommands[kOffsetSubmenu].text, 0, bitmaps[kOffsetSubmenu]);
+
+    // All five identifiers are reserved, also those of commands left out.
+    return MAKE_HRESULT(SEVERITY_SUCCESS, FACILITY_NULL, kMenuCommandCount);
+}
+
+IFACEMETHODIMP CContextMenu::GetCommandString(UINT_PTR idCmd, UINT uType, UINT* /*pReserved*/, CHAR* pszName,
+                                              UINT cchMax)
+{
+    if (idCmd >= kMenuCommandCount)
+        return E_FAIL;
+    const MenuCommand& command = kMenuCommands[idCmd];
+    bool writes = uType == GCS_VERBA || uType == GCS_HELPTEXTA || uType == GCS_VERBW || uType == GCS_HELPTEXTW;
+    if (writes && !pszName && cchMax > 0)
+        return E_INVALIDARG;
+
+    switch (uType) {
+    case GCS_VERBA:
+        CopyTextA(command.verb, pszName, cchMax);
+        return S_OK;
+    case GCS_HELPTEXTA:
+        CopyTextA(command.help, pszName, cchMax);
+        return S_OK;
+    case GCS_VERBW:
+        CopyTextBounded(reinterpret_cast<wchar_t*>(pszName), command.verb, cchMax);
+        return S_OK;
+    case GCS_HELPTEXTW:
+        CopyTextBounded(reinterpret_cast<wchar_t*>(pszName), command.help, cchMax);
+        return S_OK;
+    case GCS_VALIDATEA:
+    case GCS_VALIDATEW:
+        if (!EnsureInitialized())
+            return E_FAIL;
+        if (idCmd == kOffsetShowLocation)
+            return (m_bEarthInstalled && m_bAnyLocated) ? S_OK : S_FALSE;
+        if (idCmd == kOffsetGetLocation)
+            return m_bEarthInstalled ? S_OK : S_FALSE;
+        return S_OK;
+    default:
+        return E_FAIL;
+    }
+}
+
+HRESULT CContextMenu::CommandOffset(const CMINVOKECOMMANDINFO* pici, UINT* offset) const
+{
+    // The structure sizes of this build's architecture.
+    bool unicode = false;
+    if (pici->cbSize == sizeof(CMINVOKECOMMANDINFOEX))
+        unicode = (pici->fMask & CMIC_MASK_UNICODE) != 0;
+    else if (pici->cbSize != sizeof(CMINVOKECOMMANDINFO))
+        return E_INVALIDARG;
+
+    if (IS_INTRESOURCE(pici->lpVerb)) {
+        *offset = static_cast<UINT>(reinterpret_cast<UINT_PTR>(pici->lpVerb));
+        return S_OK;
+    }
+
+    wchar_t converted[kVerbCapacity] = L"";
+    const wchar_t* verb = converted;
+    if (unicode) {
+        verb = reinterpret_cast<const CMINVOKECOMMANDINFOEX*>(pici)->lpVerbW;
+        if (IS_INTRESOURCE(verb))
+            return E_INVALIDARG;
+    } else {
+        int needed = MultiByteToWideChar(CP_ACP, 0, pici->lpVerb, -1, nullptr, 0);
+        wchar_t* whole = needed > 0 ? new (std::nothrow) wchar_t[needed] : nullptr;
+        if (!whole)
+            return E_INVALIDARG;
+        MultiByteToWideChar(CP_ACP, 0, pici->lpVerb, -1, whole, needed);
+        CopyTextBounded(converted, whole, kVerbCapacity);
+        delete[] whole;
+    }
+    for (UINT candidate = kOffsetShowLocation; candidate < kMenuCommandCount; ++candidate) {
+        if (lstrcmpiW(verb, kMenuCommands[candidate].verb) == 0) {
+            *offset = candidate;
+            return S_OK;
+        }
+    }
+    return E_INVALIDARG;
+}
+
+IFACEMETHODIMP CContextMenu::InvokeCommand(CMINVOKECOMMANDINFO* pici)
+{
+    if (!EnsureInitialized())
+        return E_FAIL;
+    if (!pici)
+        return E_INVALIDARG;
+    UINT offset = 0;
+    HRESULT hr = CommandOffset(pici, &offset);
+    if (SUCCEEDED(hr))
+        RunCommand(offset, pici->hwnd);
+    return hr;
+}
+
+void CContextMenu::RunCommand(UINT offset, HWND hwnd)
+{
+    // The commands show their own messages; their results are not passed on.
+    const ImageSelection* selection = Selection();
+    switch (offset) {
+    case kOffsetShowLocation:
+        RunShowLocation(selection);
+        break;
+    case kOffsetGetLocation:
+        if (m_bAnyWritable)
+            RunGetLocation(selection);
+        else
+            MessageBoxW(hwnd, kNoWritableFileMessage, kMenuMessageTitle, MB_ICONERROR);
+        break;
+    case kOffsetEditLocation:
+        RunEditLocation(hwnd, selection);
+        break;
+    case kOffsetAbout:
+        RunAbout(hwnd);
+        break;
+    default:
+        break;
+    }
+}

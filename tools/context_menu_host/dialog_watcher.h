@@ -1,0 +1,34 @@
+// Answers the dialogs and message boxes that a command opens, so that the host
+// can run commands unattended: it prints each one's title and texts, saves a
+// picture of it when asked, and then presses a button.
+#pragma once
+#include <windows.h>
+#include <string>
+
+class DialogWatcher {
+public:
+    // answer: "ok", "cancel", "yes", "no" or "default" (the box's default
+    // button) for message boxes; other dialogs are always cancelled.
+    DialogWatcher(const std::wstring& answer, const std::wstring& screenshotFolder, DWORD delayMs);
+    ~DialogWatcher();
+    DialogWatcher(const DialogWatcher&) = delete;
+    DialogWatcher& operator=(const DialogWatcher&) = delete;
+
+    bool Start();
+    void Stop();
+
+private:
+    static DWORD WINAPI ThreadProc(void* self);
+    void Run();
+    void Handle(HWND dialog);
+    void SavePicture(HWND dialog, const std::wstring& title);
+    void Answer(HWND dialog, bool isMessageBox);
+
+    std::wstring m_answer;
+    std::wstring m_folder;
+    DWORD m_delayMs;
+    int m_count = 0;
+    HANDLE m_thread = nullptr;
+    HANDLE m_stop = nullptr;
+    HWND m_handled[64] = {};
+};
