@@ -1,0 +1,161 @@
+// ExifBlock: state, parsing of the segment into the tree, and building and
+// placing a new segment (the parts that need no file).
+#include "exif/exif_block.h"
+
+#include <cstring>
+#include <new>
+
+namespace {
+
+// The TIFF part of the segment starts after marker, length and "Exif\0\0".
+const size_t kTiffStart = 10;
+// IFD0 follows the TIFF header at once in a segment we build.
+const size_t kFirstDirectory = 18;
+
+}  // namespace
+
+ExifBlock::ExifBlock()
+{
+    m_path[0] = 0;
+}
+
+ExifBlock::~ExifBlock()
+{
+    delete m_root;
+}
+
+void ExifBlock::Reset()
+{
+    m_path[0] = 0;
+    m_isJpeg = false;
+    delete m_root;
+    m_root = nullptr;
+    m_frameWidth = 0;
+    m_frameHeight = 0;
+    m_parsedOffset = 2;
+    m_parsedSize = 0;
+    m_unparsedSegment = false;
+}
+
+void ExifBlock::TakeScan(const ExifSegmentScan& scan, const uint8_t* segment)
+{
+    m_isJpeg = scan.isJpeg;
+    m_frameWidth = scan.frameWidth;
+    m_frameHeight = scan.frameHeight;
+    if (!scan.success)
+        return;
+    // From here the file holds a segment; unless it becomes the tree, a
+    // rewrite must leave the file alone.
+    m_unparsedSegment = true;
+    uint32_t ifd0 = 0;
+    if (!segment || !ReadU32(segment, scan.size, 14, scan.bigEndian, &ifd0))
+        return;
+    // IFD0 must leave room for its count and one entry before the end.
+    if (ifd0 < 8 || static_cast<uint64_t>(ifd0) + 24 > scan.size)
+        return;
+    TiffBytes tiff = {segment + kTiffStart, scan.size - kTiffStart, scan.bigEndian};
+    m_root = IfdDirectory::Parse(Ifd0, tiff, ifd0);
+    if (m_root) {
+        m_unparsedSegment = false;
+        m_parsedOffset = scan.offset;
+        m_parsedSize = scan.size;
+    }
+}
+
+void ExifBlock::OpenFromBytes(const uint8_t* file, size_t size)
+{
+    Reset();
+    MemoryByteSource source(file, size);
+    ExifSegmentScan scan;
+    LocateExifSegment(source, &scan);
+    // The scan checked that the segment lies within the file.
+    TakeScan(scan, scan.success ? file + scan.offset : nullptr);
+}
+
+HRESULT ExifBlock::CheckRescan(const ExifSegmentScan& rescan) const
+{
+    if (!rescan.isJpeg)
+        return E_FAIL;
+    // A scan that failed after recording a segment reports one that Open
+    // did not parse (Open ignores segments of a failed scan).
+    if (rescan.recorded && !rescan.success)
+        return E_FAIL;
+    if (m_parsedSize != 0) {
+        if (!rescan.recorded || rescan.offset != m_parsedOffset || rescan.size != m_parsedSize)
+            return E_FAIL;
+    } else if (rescan.recorded) {
+        // Open parsed none (or could not parse the one there was): its
+        // metadata must not be replaced.
+        return E_FAIL;
+    }
+    return S_OK;
+}
+
+OwnedBytes ExifBlock::BuildExifSegment()
+{
+    OwnedBytes segment;
+    if (!m_root || !m_root->IsComplete())
+        return segment;
+    std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[kSegmentBufferSize]);
+    if (!buffer)
+        return segment;
+    ByteWriter writer(buffer.get(), kSegmentBufferSize);
+    size_t cursor = kFirstDirectory;
+    if (FAILED(m_root->Serialize(writer, kTiffStart, &cursor)) || writer.Failed() || cursor > kSegmentBufferSize)
+        return segment;
+    const bool bigEndian = m_root->BigEndian();
+    const uint8_t order = bigEndian ? 'M' : 'I';
+    const uint8_t header[10] = {0xFF, 0xE1, 0, 0, 'E', 'x', 'i', 'f', 0, 0};
+    writer.PutBytes(0, header, sizeof(header));
+    writer.PutU16(2, static_cast<uint16_t>(cursor - 2), true);  // segment lengths are big-endian
+    writer.PutBytes(10, &order, 1);
+    writer.PutBytes(11, &order, 1);
+    writer.PutU16(12, 42, bigEndian);
+    writer.PutU32(14, 8, bigEndian);
+    if (writer.Failed())
+        return segment;
+    segment.data = std::move(buffer);
+    segment.size = cursor;
+    return segment;
+}
+
+HRESULT ExifBlock::WriteToBytes(const uint8_t* file, size_t size, OwnedBytes* rewritten)
+{
+    rewritten->data.reset();
+    rewritten->size = 0;
+    if (!m_isJpeg || !file || size > UINT32_MAX)
+        return E_FAIL;
+    MemoryByteSource source(file, size);
+    ExifSegmentScan rescan;
+    LocateExifSegment(source, &rescan);
+    HRESULT hr = CheckRescan(rescan);
+    OwnedBytes segment;
+    if (SUCCEEDED(hr) && m_root) {
+        segment = BuildExifSegment();
+        if (!segment.data)
+            hr = E_FAIL;
+    } else if (SUCCEEDED(hr)) {
+        hr = S_FALSE;  // no tree and no segment: nothing to write
+    }
+    const size_t oldStart = rescan.offset;
+    const size_t tail = oldStart + rescan.size;  // within the file: the scan checked it
+    size_t newSize = 0;
+    if (SUCCEEDED(hr) && !AddSizes(size - (tail - oldStart), segment.size, &newSize))
+        hr = E_FAIL;
+    if (SUCCEEDED(hr)) {
+        rewritten->data.reset(new (std::nothrow) uint8_t[newSize ? newSize : 1]);
+        if (!rewritten->data)
+            hr = E_FAIL;
+    }
+    if (SUCCEEDED(hr)) {
+        if (hr == S_FALSE) {
+            std::memcpy(rewritten->data.get(), file, size);
+        } else {
+            std::memcpy(rewritten->data.get(), file, oldStart);
+            std::memcpy(rewritten->data.get() + oldStart, segment.data.get(), segment.size);
+            std::memcpy(rewritten->data.get() + oldStart + segment.size, file + tail, size - tail);
+        }
+        rewritten->size = newSize;
+    }
+    return hr;
+}

@@ -1,0 +1,142 @@
+// ExifBlock on a file: Open reads the photo, WriteToFile puts the new
+// segment into it in place.
+#include <windows.h>
+
+#include <memory>
+#include <new>
+
+#include "exif/exif_block.h"
+#include "exif/file_access.h"
+#include "shellext/shortcut.h"
+
+namespace {
+
+// Size of an open file, when it fits the 32-bit positions of the engine.
+bool GetFileSize32(HANDLE file, uint32_t* size)
+{
+    LARGE_INTEGER length;
+    if (!GetFileSizeEx(file, &length) || length.QuadPart < 0 || length.QuadPart > UINT32_MAX)
+        return false;
+    *size = static_cast<uint32_t>(length.QuadPart);
+    return true;
+}
+
+// Moves the bytes [from, fileSize) by distance (positive: toward the end),
+// in blocks through buffer, in the direction that never overwrites bytes
+// not yet read. Stops at the first failing read or write.
+bool MoveTail(HANDLE file, uint8_t* buffer, uint32_t bufferSize, uint64_t from, uint64_t fileSize, int64_t distance)
+{
+    if (distance > 0) {
+        uint64_t remaining = fileSize - from;
+        while (remaining > 0) {
+            uint32_t n = remaining < bufferSize ? static_cast<uint32_t>(remaining) : bufferSize;
+            uint64_t source = from + remaining - n;
+            uint32_t got = 0;
+            if (!ReadAt(file, buffer, source, n, &got) || got != n ||
+                !WriteAt(file, buffer, source + static_cast<uint64_t>(distance), n))
+                return false;
+            remaining -= n;
+        }
+    } else {
+        for (uint64_t source = from; source < fileSize;) {
+            uint64_t left = fileSize - source;
+            uint32_t n = left < bufferSize ? static_cast<uint32_t>(left) : bufferSize;
+            uint32_t got = 0;
+            if (!ReadAt(file, buffer, source, n, &got) || got != n ||
+                !WriteAt(file, buffer, source - static_cast<uint64_t>(-distance), n))
+                return false;
+            source += n;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+void ExifBlock::Open(const wchar_t* path)
+{
+    Reset();
+    if (!path)
+        return;
+    // A shortcut stands for its target. A path that would have to be cut to
+    // fit the buffer is refused (empty): it could name another file.
+    if (FAILED(ResolveShortcut(path, m_path, static_cast<int>(kPathCapacity), nullptr, FALSE)) || !m_path[0]) {
+        m_path[0] = 0;
+        return;
+    }
+    FileHandle file(CreateFileW(m_path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    uint32_t size = 0;
+    if (!file.IsValid() || !GetFileSize32(file.Get(), &size))
+        return;
+    FileByteSource source(file.Get(), size);
+    ExifSegmentScan scan;
+    LocateExifSegment(source, &scan);
+    std::unique_ptr<uint8_t[]> segment;
+    if (scan.success) {
+        segment.reset(new (std::nothrow) uint8_t[scan.size]);
+        uint32_t got = 0;
+        if (segment && (!source.ReadAt(scan.offset, segment.get(), scan.size, &got) || got != scan.size))
+            segment.reset();
+    }
+    TakeScan(scan, segment.get());
+}
+
+HRESULT ExifBlock::WriteToFile()
+{
+    if (!m_isJpeg || !m_path[0])
+        return E_FAIL;
+    // Nobody else may open the photo while it is rewritten.
+    FileHandle file(CreateFileW(m_path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    uint32_t fileSize = 0;
+    HRESULT hr = file.IsValid() && GetFileSize32(file.Get(), &fileSize) ? S_OK : E_FAIL;
+
+    // The file was closed after Open: it must still hold the segment that
+    // Open parsed (or none, when Open found none).
+    ExifSegmentScan rescan;
+    if (SUCCEEDED(hr)) {
+        FileByteSource source(file.Get(), fileSize);
+        LocateExifSegment(source, &rescan);
+        hr = CheckRescan(rescan);
+    }
+    if (SUCCEEDED(hr) && !m_root)
+        return S_FALSE;  // no tree, no segment: nothing to write
+
+    OwnedBytes segment;
+    if (SUCCEEDED(hr)) {
+        segment = BuildExifSegment();
+        if (!segment.data)
+            hr = E_FAIL;
+    }
+    const uint64_t start = rescan.offset;
+    const uint64_t tail = start + rescan.size;
+    const uint64_t newSize = static_cast<uint64_t>(fileSize) - rescan.size + segment.size;
+    if (SUCCEEDED(hr) && newSize > UINT32_MAX)
+        hr = E_FAIL;
+    std::unique_ptr<uint8_t[]> transfer;
+    if (SUCCEEDED(hr)) {
+        transfer.reset(new (std::nothrow) uint8_t[kTransferBufferSize]);
+        if (!transfer)
+            hr = E_FAIL;
+    }
+
+    const int64_t distance = static_cast<int64_t>(segment.size) - static_cast<int64_t>(rescan.size);
+    if (SUCCEEDED(hr) && distance > 0) {
+        // Grow to the final length first: a full disk shows here, before
+        // any byte has moved, and the old length comes back.
+        if (!SetFileLength(file.Get(), newSize)) {
+            SetFileLength(file.Get(), fileSize);
+            hr = E_FAIL;
+        }
+    }
+    if (SUCCEEDED(hr) && distance != 0 &&
+        !MoveTail(file.Get(), transfer.get(), kTransferBufferSize, tail, fileSize, distance))
+        hr = E_FAIL;
+    if (SUCCEEDED(hr) && distance < 0 && !SetFileLength(file.Get(), newSize))
+        hr = E_FAIL;
+    // The segment goes in last, once the tail is out of its way.
+    if (SUCCEEDED(hr) && !WriteAt(file.Get(), segment.data.get(), start, static_cast<uint32_t>(segment.size)))
+        hr = E_FAIL;
+    return hr;
+}

@@ -1,0 +1,70 @@
+#include "exif/file_access.h"
+
+#include <cstring>
+#include <new>
+
+bool ReadAt(HANDLE file, uint8_t* buffer, uint64_t offset, uint32_t count, uint32_t* got)
+{
+    *got = 0;
+    if (count == 0)
+        return true;
+    OVERLAPPED position = {};
+    position.Offset = static_cast<DWORD>(offset);
+    position.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD read = 0;
+    if (!ReadFile(file, buffer, count, &read, &position) || read == 0)
+        return false;
+    *got = read;
+    return true;
+}
+
+bool WriteAt(HANDLE file, const uint8_t* buffer, uint64_t offset, uint32_t count)
+{
+    if (count == 0)
+        return true;
+    OVERLAPPED position = {};
+    position.Offset = static_cast<DWORD>(offset);
+    position.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD written = 0;
+    return WriteFile(file, buffer, count, &written, &position) && written == count;
+}
+
+bool SetFileLength(HANDLE file, uint64_t length)
+{
+    LARGE_INTEGER distance;
+    distance.QuadPart = static_cast<LONGLONG>(length);
+    return SetFilePointerEx(file, distance, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+}
+
+bool FileByteSource::ReadAt(uint32_t offset, uint8_t* buffer, uint32_t count, uint32_t* got)
+{
+    *got = 0;
+    if (count == 0)
+        return true;
+    if (offset >= m_size)
+        return false;
+    const uint64_t end = static_cast<uint64_t>(offset) + count;
+    const bool cached = m_cache && offset >= m_cacheOffset &&
+                        (end <= static_cast<uint64_t>(m_cacheOffset) + m_cacheLength ||
+                         static_cast<uint64_t>(m_cacheOffset) + m_cacheLength >= m_size);
+    if (!cached && count <= kCacheSize) {
+        if (!m_cache)
+            m_cache.reset(new (std::nothrow) uint8_t[kCacheSize]);
+        uint32_t read = 0;
+        if (m_cache && ::ReadAt(m_file, m_cache.get(), offset, kCacheSize, &read)) {
+            m_cacheOffset = offset;
+            m_cacheLength = read;
+        } else {
+            m_cacheLength = 0;
+            return ::ReadAt(m_file, buffer, offset, count, got);
+        }
+    } else if (!cached) {
+        return ::ReadAt(m_file, buffer, offset, count, got);
+    }
+    const uint32_t available = m_cacheOffset + m_cacheLength - offset;
+    if (available == 0)
+        return false;
+    *got = count < available ? count : available;
+    std::memcpy(buffer, m_cache.get() + (offset - m_cacheOffset), *got);
+    return true;
+}

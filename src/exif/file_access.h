@@ -1,0 +1,59 @@
+// Positioned file access for the photo engine (Windows): a small owner of a
+// file handle, reads and writes at absolute offsets on a synchronous handle,
+// and a JpegByteSource that serves the marker scan from one large read.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+
+#include "exif/jpeg_scan.h"
+
+// Closes its handle when it goes.
+class FileHandle {
+public:
+    explicit FileHandle(HANDLE handle) : m_handle(handle) {}
+    ~FileHandle()
+    {
+        if (IsValid())
+            CloseHandle(m_handle);
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+
+    bool IsValid() const { return m_handle != INVALID_HANDLE_VALUE && m_handle != nullptr; }
+    HANDLE Get() const { return m_handle; }
+
+private:
+    HANDLE m_handle;
+};
+
+// Reads count bytes at offset; *got receives the number read (fewer at the
+// end of the file). True on success; a count of 0 gives true without a call;
+// a read at or beyond the end fails.
+bool ReadAt(HANDLE file, uint8_t* buffer, uint64_t offset, uint32_t count, uint32_t* got);
+// Writes count bytes at offset; true only when all were written.
+bool WriteAt(HANDLE file, const uint8_t* buffer, uint64_t offset, uint32_t count);
+// Sets the end of the file at offset.
+bool SetFileLength(HANDLE file, uint64_t length);
+
+// A source over an open file that reads a large block once and serves the
+// 24-byte marker windows and the Exif segment from it: under Wine every
+// ReadFile is a round trip to the server, whatever its size.
+class FileByteSource : public JpegByteSource {
+public:
+    // Bytes read in one call: a whole Exif segment and the markers around
+    // it fit in the first read of almost every photo.
+    static const uint32_t kCacheSize = 66 * 1024;
+
+    FileByteSource(HANDLE file, uint32_t size) : m_file(file), m_size(size) {}
+    uint32_t Size() const override { return m_size; }
+    bool ReadAt(uint32_t offset, uint8_t* buffer, uint32_t count, uint32_t* got) override;
+
+private:
+    HANDLE m_file;
+    uint32_t m_size;
+    std::unique_ptr<uint8_t[]> m_cache;
+    uint32_t m_cacheOffset = 0;
+    uint32_t m_cacheLength = 0;
+};

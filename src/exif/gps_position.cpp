@@ -1,0 +1,211 @@
+// The GPS position of an ExifBlock: reading it from the GPS directory,
+// storing it as Exif 2.2 GPS tags, removing it.
+#include <cmath>
+#include <cstdint>
+#include <initializer_list>
+
+#include "exif/exif_block.h"
+
+namespace {
+
+// True when a reference tag holds exactly the text "T" (true north).
+bool IsTrueNorth(const IfdEntry* reference)
+{
+    if (reference->Type() != TiffAscii)
+        return false;
+    const uint8_t* first = reference->ValueBytes(0);
+    const uint8_t* second = reference->ValueBytes(1);
+    return first && first[0] == 'T' && (!second || second[0] == 0);
+}
+
+// A number read from a tag that is not finite counts as none.
+double FiniteOrZero(double value)
+{
+    return std::isfinite(value) ? value : 0.0;
+}
+
+// value truncated toward zero, when it is finite and fits 32 signed bits.
+bool TruncateTo32(double value, int32_t* result)
+{
+    if (!std::isfinite(value))
+        return false;
+    double whole = std::trunc(value);
+    if (whole < -2147483648.0 || whole > 2147483647.0)
+        return false;
+    *result = static_cast<int32_t>(whole);
+    return true;
+}
+
+// The positions tags, in the order RemovePosition takes them away.
+const uint16_t kPositionTags[] = {
+    kTagGpsVersionId, kTagGpsLatitudeRef, kTagGpsLatitude, kTagGpsLongitudeRef, kTagGpsLongitude,
+    kTagGpsAltitudeRef, kTagGpsAltitude, kTagGpsImgDirectionRef, kTagGpsImgDirection,
+    kTagGpsTrackRef, kTagGpsTrack,
+};
+
+}  // namespace
+
+HRESULT ExifBlock::ReadPosition(double* latitude, double* longitude, double* altitude, double* heading) const
+{
+    for (double* out : {latitude, longitude, altitude, heading}) {
+        if (out)
+            *out = 0.0;
+    }
+    if (!m_isJpeg || !m_root)
+        return E_FAIL;
+
+    const IfdEntry* value = m_root->FindEntry(GpsIfd, kTagGpsLatitude, true);
+    const IfdEntry* reference = m_root->FindEntry(GpsIfd, kTagGpsLatitudeRef, true);
+    if (!value || !reference)
+        return E_FAIL;
+    char letter[2];
+    double angle = 0.0;
+    if (latitude) {
+        if (FAILED(value->GetDmsRadians(&angle)) || FAILED(reference->GetFirstChar(letter)))
+            return E_FAIL;
+        angle = angle < 0.0 ? 0.0 : (angle > kHalfPi ? kHalfPi : angle);
+        *latitude = letter[0] == 'S' ? -angle : angle;
+    }
+
+    value = m_root->FindEntry(GpsIfd, kTagGpsLongitude, true);
+    reference = m_root->FindEntry(GpsIfd, kTagGpsLongitudeRef, true);
+    if (!value || !reference)
+        return E_FAIL;
+    if (longitude) {
+        if (FAILED(value->GetDmsRadians(&angle)) || FAILED(reference->GetFirstChar(letter)))
+            return E_FAIL;
+        angle = angle < 0.0 ? 0.0 : (angle > kPi ? kPi : angle);
+        *longitude = letter[0] == 'W' ? -angle : angle;
+    }
+
+    if (altitude) {
+        if (const IfdEntry* height = m_root->FindEntry(GpsIfd, kTagGpsAltitude, true)) {
+            *altitude = FiniteOrZero(height->GetNumber(0));
+            if (const IfdEntry* below = m_root->FindEntry(GpsIfd, kTagGpsAltitudeRef, true)) {
+                *altitude = std::fabs(*altitude);
+                if (below->GetInteger(0) == 1)
+                    *altitude = -*altitude;
+            }
+        }
+    }
+
+    if (heading) {
+        // The direction of the image comes first, the direction of travel
+        // second; each only when it is relative to true north.
+        const IfdEntry* direction = m_root->FindEntry(GpsIfd, kTagGpsImgDirection, true);
+        const IfdEntry* directionRef = m_root->FindEntry(GpsIfd, kTagGpsImgDirectionRef, true);
+        const IfdEntry* track = m_root->FindEntry(GpsIfd, kTagGpsTrack, true);
+        const IfdEntry* trackRef = m_root->FindEntry(GpsIfd, kTagGpsTrackRef, true);
+        if ((!directionRef || IsTrueNorth(directionRef)) && direction)
+            *heading = FiniteOrZero(direction->GetNumber(0)) * kRadiansPerDegree;
+        else if ((!trackRef || IsTrueNorth(trackRef)) && track)
+            *heading = FiniteOrZero(track->GetNumber(0)) * kRadiansPerDegree;
+    }
+    return S_OK;
+}
+
+HRESULT ExifBlock::StorePosition(double latitude, double longitude, double altitude, double heading)
+{
+    if (!m_isJpeg)
+        return E_FAIL;
+    // Every number is checked before anything changes.
+    int32_t centimetres = 0, degrees = 0;
+    if (!std::isfinite(latitude) || !std::isfinite(longitude) ||
+        !TruncateTo32(std::fabs(altitude) * 100.0, &centimetres) ||
+        !TruncateTo32(heading / kPi * 180.0 + 0.5, &degrees))
+        return E_INVALIDARG;
+
+    static const int32_t kVersion[4] = {2, 2, 0, 0};
+    IfdEntry* entry = GetOrCreateEntry(GpsIfd, kTagGpsVersionId);
+    HRESULT hr = entry ? entry->SetIntegers(TiffByte, 4, kVersion) : E_FAIL;
+    if (SUCCEEDED(hr))
+        hr = SetCoordinate(GpsIfd, kTagGpsLatitudeRef, kTagGpsLatitude, latitude, false);
+    if (SUCCEEDED(hr))
+        hr = SetCoordinate(GpsIfd, kTagGpsLongitudeRef, kTagGpsLongitude, longitude, true);
+    if (SUCCEEDED(hr)) {
+        // Centimetres, truncated toward zero; the reference tells the sign.
+        const int32_t hundred = 100;
+        entry = GetOrCreateEntry(GpsIfd, kTagGpsAltitude);
+        hr = entry ? entry->SetRationals(TiffSRational, 1, &centimetres, &hundred) : E_FAIL;
+    }
+    if (SUCCEEDED(hr)) {
+        const int32_t below = altitude < 0.0 ? 1 : 0;
+        entry = GetOrCreateEntry(GpsIfd, kTagGpsAltitudeRef);
+        hr = entry ? entry->SetIntegers(TiffByte, 1, &below) : E_FAIL;
+    }
+    // Whole degrees, rounded half up; both directions relative to true north.
+    const int32_t one = 1;
+    if (SUCCEEDED(hr)) {
+        m_root->RemoveEntry(GpsIfd, kTagGpsTrackRef);
+        entry = GetOrCreateEntry(GpsIfd, kTagGpsTrack);
+        hr = entry ? entry->SetRationals(TiffSRational, 1, &degrees, &one) : E_FAIL;
+    }
+    if (SUCCEEDED(hr)) {
+        m_root->RemoveEntry(GpsIfd, kTagGpsImgDirectionRef);
+        entry = GetOrCreateEntry(GpsIfd, kTagGpsImgDirection);
+        hr = entry ? entry->SetRationals(TiffSRational, 1, &degrees, &one) : E_FAIL;
+    }
+    return SUCCEEDED(hr) ? S_OK : (hr == E_OUTOFMEMORY ? hr : E_FAIL);
+}
+
+void ExifBlock::RemovePosition()
+{
+    if (!m_root)
+        return;
+    for (uint16_t tag : kPositionTags)
+        m_root->RemoveEntry(GpsIfd, tag);
+}
+
+HRESULT ExifBlock::SetCoordinate(IfdKind kind, uint16_t refTag, uint16_t valueTag, double angle, bool isLongitude)
+{
+    if (!m_isJpeg)
+        return E_FAIL;
+    if (!std::isfinite(angle))
+        return E_INVALIDARG;
+    const double limit = isLongitude ? kPi : kHalfPi;
+    const wchar_t* letter = angle < 0.0 ? (isLongitude ? L"W" : L"S") : (isLongitude ? L"E" : L"N");
+    double a = std::fabs(angle);
+    if (a > limit)
+        a = limit;
+    // Degrees, minutes and hundredths of seconds; 60.00 seconds stay as
+    // they are (no carry into the minutes).
+    const double d = a * kDegreesPerRadian;
+    const int64_t deg = static_cast<int64_t>(d);
+    const double m = (d - static_cast<double>(deg)) * 60.0;
+    const int64_t min = static_cast<int64_t>(m);
+    const int64_t sec100 = static_cast<int64_t>((m - static_cast<double>(min)) * 6000.0 + 0.5);
+
+    if (FAILED(SetTextTag(kind, refTag, letter)))
+        return E_FAIL;
+    IfdEntry* entry = GetOrCreateEntry(kind, valueTag);
+    if (!entry)
+        return E_FAIL;
+    const int32_t numerators[3] = {static_cast<int32_t>(deg), static_cast<int32_t>(min), static_cast<int32_t>(sec100)};
+    const int32_t denominators[3] = {1, 1, 100};
+    return entry->SetRationals(TiffRational, 3, numerators, denominators);
+}
+
+HRESULT ExifBlock::SetTextTag(IfdKind kind, uint16_t tag, const wchar_t* text)
+{
+    if (!m_isJpeg)
+        return E_FAIL;
+    if (!text || !text[0])
+        return m_root ? m_root->RemoveEntry(kind, tag) : S_FALSE;
+    IfdEntry* entry = GetOrCreateEntry(kind, tag);
+    if (!entry)
+        return E_FAIL;
+    return entry->SetText(text);
+}
+
+IfdEntry* ExifBlock::GetOrCreateEntry(IfdKind kind, uint16_t tag)
+{
+    if (!m_isJpeg)
+        return nullptr;
+    if (!m_root) {
+        // A photo without Exif gets a new little-endian tree.
+        m_root = IfdDirectory::Create(Ifd0, false);
+        if (!m_root)
+            return nullptr;
+    }
+    return m_root->GetOrCreateEntry(kind, tag);
+}

@@ -1,0 +1,18 @@
+#include "exif/photo_writer.h"
+
+#include "exif/exif_block.h"
+
+HRESULT WritePositionToPhoto(const wchar_t* path, const GeoPosition& position)
+{
+    ExifBlock block;
+    block.Open(path);
+    HRESULT hr = S_OK;
+    if (position.known)
+        hr = block.StorePosition(position.latitude, position.longitude, position.altitude, position.heading);
+    else
+        block.RemovePosition();
+    // Only a completely stored position is written.
+    if (SUCCEEDED(hr))
+        hr = block.WriteToFile();
+    return hr;
+}
