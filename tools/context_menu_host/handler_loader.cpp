@@ -9,7 +9,7 @@ HRESULT ReadClassesDefault(const std::wstring& path, std::wstring* value)
 {
     wchar_t buffer[1024];
     DWORD size = sizeof(buffer);
-    LSTATUS status = RegGetValueW(HKEY_CLASSES_ROOT, path.c_str(), nullptr, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ,
+    LSTATUS status = RegGetValueW(HKEY_CLASSES_ROOT, path.c_str(), nullptr, RRF_RT_REG_SZ,
                                   nullptr, buffer, &size);
     if (status != ERROR_SUCCESS)
         return HRESULT_FROM_WIN32(status);
