@@ -72,7 +72,7 @@ function(vz_add_wine_test)
   add_test(NAME ${arg_NAME}.prefix-down COMMAND ${VZ_BENCH} prefix-down ${prefix})
   set_tests_properties(${arg_NAME}.prefix-up PROPERTIES
     ENVIRONMENT "${VZ_BENCH_ENV}"
-    FIXTURES_SETUP ${arg_NAME}_prefix FIXTURES_REQUIRED vz_template)
+    FIXTURES_SETUP ${arg_NAME}_prefix FIXTURES_REQUIRED "vz_template;vz_display")
   set_tests_properties(${arg_NAME}.prefix-down PROPERTIES
     ENVIRONMENT "${VZ_BENCH_ENV}" FIXTURES_CLEANUP ${arg_NAME}_prefix)
   set_tests_properties(${arg_NAME} PROPERTIES

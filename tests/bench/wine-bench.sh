@@ -75,7 +75,12 @@ cmd_prefix_up() {
   cp -a "$t" "$p"
   rm -f "$p/.vz-ready"
   WINEPREFIX=$p as_user "$wineserver_bin" -p </dev/null >/dev/null 2>&1
-  # Start the prefix's services under the persistent server.
+  # Start the prefix's services under the persistent server. With the
+  # display: the desktop process that wineboot starts lingers for a few
+  # seconds, and a test program that attaches to it meanwhile would get no
+  # windows at all if it had been started without one.
+  local d; d=$(display_of)
+  if [ -n "$d" ]; then export DISPLAY=$d; else unset DISPLAY; fi
   WINEPREFIX=$p as_user "$wine_loader" wineboot >/dev/null 2>&1 </dev/null
 }
 
