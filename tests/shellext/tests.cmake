@@ -14,3 +14,9 @@ vz_add_suite(shellext_com_tests
   SOURCES shellext/com_lifetime_test.cpp shellext/loaded_server.cpp)
 target_compile_definitions(shellext_com_tests PRIVATE VZ_DLL_UNIX_PATH="$<TARGET_FILE:VantreloZerli>")
 add_dependencies(shellext_com_tests VantreloZerli)
+
+vz_add_suite(shellext_menu_tests
+  SOURCES shellext/context_menu_test.cpp shellext/loaded_server.cpp
+  TIMEOUT 300)
+target_compile_definitions(shellext_menu_tests PRIVATE VZ_DLL_UNIX_PATH="$<TARGET_FILE:VantreloZerli>")
+add_dependencies(shellext_menu_tests VantreloZerli)
