@@ -16,3 +16,8 @@ for arch in win32 win64; do
   echo "  exports:"
   objdump -p "$dll" | awk '/\[Ordinal\/Name Pointer\] Table/{on=1;next} on&&/^\s*\[/{print "    " $NF} on&&/^$/{on=0}'
 done
+
+# Then what a user sees: installation with regsvr32 into a private Wine
+# prefix, the context menu for sample photos, "Show location in Google Earth"
+# and pictures of the dialogs.
+"$top/tools/demo.sh" "$build"

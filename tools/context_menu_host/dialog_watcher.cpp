@@ -29,14 +29,13 @@ struct ChildTexts {
     std::wstring lines;
 };
 
+// Adds the text of a control, one "| " line per line of text.
 BOOL CALLBACK CollectChildText(HWND hwnd, LPARAM lParam)
 {
     ChildTexts* texts = reinterpret_cast<ChildTexts*>(lParam);
-    wchar_t className[32] = L"";
     wchar_t text[1024] = L"";
-    GetClassNameW(hwnd, className, ARRAYSIZE(className));
     GetWindowTextW(hwnd, text, ARRAYSIZE(text));
-    if (text[0] && (_wcsicmp(className, L"Static") == 0 || _wcsicmp(className, L"Edit") == 0)) {
+    if (text[0]) {
         texts->lines += L"    | ";
         for (const wchar_t* p = text; *p; ++p) {
             if (*p == L'\r')
@@ -152,8 +151,6 @@ void DialogWatcher::Handle(HWND dialog)
     ChildTexts texts;
     if (isMessageBox)
         CollectChildText(GetDlgItem(dialog, 0xFFFF), reinterpret_cast<LPARAM>(&texts));
-    else
-        EnumChildWindows(dialog, CollectChildText, reinterpret_cast<LPARAM>(&texts));
     wprintf(L"  %ls \"%ls\":\n%ls", isMessageBox ? L"message box" : L"dialog", title, texts.lines.c_str());
     fflush(stdout);
     Sleep(m_delayMs);  // let it paint
