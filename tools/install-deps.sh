@@ -14,6 +14,8 @@ packages=(
   clang libclang-rt-14-dev
   # peers that check our output: Exif reader/writer, KML reader, PE reader
   libimage-exiftool-perl exiv2 gdal-bin python3-pefile
+  # the exiv2 library, peer of the photo engine's benchmark
+  libexiv2-dev
   # screenshots and artwork
   imagemagick python3-pil fonts-dejavu-core
 )

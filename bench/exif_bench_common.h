@@ -1,0 +1,69 @@
+// Small helpers shared by the photo engine's benchmarks (Windows programs
+// run under Wine): a microsecond clock, medians, and the JPEG files of a
+// folder.
+#pragma once
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace vzbench {
+
+inline double NowMicroseconds()
+{
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) * 1e6 / static_cast<double>(frequency.QuadPart);
+}
+
+inline double Median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// Names (no folder) of the *.jpg files of a folder, sorted.
+inline std::vector<std::wstring> JpegNames(const std::wstring& folder)
+{
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*.jpg").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(found.cFileName);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// A writable copy of a file (the originals are read-only).
+inline bool FreshCopy(const std::wstring& from, const std::wstring& to)
+{
+    SetFileAttributesW(to.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return CopyFileW(from.c_str(), to.c_str(), FALSE) && SetFileAttributesW(to.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+inline std::string Narrow(const std::wstring& text)
+{
+    return std::string(text.begin(), text.end());
+}
+
+// The position every benchmark stores: 48.8582 N, 2.2945 E, 35.2 m, 57 degrees.
+const double kLatitude = 48.8582 * 0.017453292519943295;
+const double kLongitude = 2.2945 * 0.017453292519943295;
+const double kAltitude = 35.2;
+const double kHeading = 57.0 * 0.017453292519943295;
+
+}  // namespace vzbench

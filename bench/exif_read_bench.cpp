@@ -1,0 +1,46 @@
+// Benchmark (b): Open + ReadPosition per photo over a folder of photos
+// without a position (the context menu's worst case), from a warm cache:
+// one untimed pass first, then timed passes.
+//   exif_read_bench <folder> <timed passes>
+// Prints "read <photos> <median microseconds> <mean microseconds> <photos with a position>".
+#include <cstdio>
+#include <cstdlib>
+
+#include "bench/exif_bench_common.h"
+#include "exif/exif_block.h"
+
+int wmain(int argc, wchar_t** argv)
+{
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: exif_read_bench <folder> <passes>\n");
+        return 2;
+    }
+    const std::wstring folder = argv[1];
+    const int passes = _wtoi(argv[2]);
+    std::vector<std::wstring> paths;
+    for (const std::wstring& name : vzbench::JpegNames(folder))
+        paths.push_back(folder + L"\\" + name);
+    std::vector<double> times;
+    double total = 0;
+    int located = 0;
+    for (int pass = 0; pass <= passes; ++pass) {
+        located = 0;
+        for (const std::wstring& path : paths) {
+            const double start = vzbench::NowMicroseconds();
+            ExifBlock block;
+            block.Open(path.c_str());
+            double latitude, longitude, altitude, heading;
+            const HRESULT hr = block.ReadPosition(&latitude, &longitude, &altitude, &heading);
+            const double elapsed = vzbench::NowMicroseconds() - start;
+            if (SUCCEEDED(hr))
+                ++located;
+            if (pass > 0) {  // pass 0 warms the cache
+                times.push_back(elapsed);
+                total += elapsed;
+            }
+        }
+    }
+    std::printf("read %zu %.1f %.1f %d\n", paths.size(), vzbench::Median(times),
+                times.empty() ? 0.0 : total / times.size(), located);
+    return 0;
+}
