@@ -11,3 +11,14 @@ vz_add_wine_test(NAME setup_regsvr32_tests
   COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/setup/regsvr32_install_test.sh
           $<TARGET_FILE:VantreloZerli> $<TARGET_FILE:answer_boxes>
   TIMEOUT 300)
+
+# RegisterComServer and its helpers, in the test program itself.
+vz_add_suite(setup_registration_tests
+  SOURCES setup/com_registration_test.cpp
+  LIBS vz_setup)
+
+# DllInstall of the built DLL in this process: results and message boxes.
+vz_add_suite(setup_install_tests
+  SOURCES setup/dll_install_test.cpp)
+target_compile_definitions(setup_install_tests PRIVATE VZ_DLL_UNIX_PATH="$<TARGET_FILE:VantreloZerli>")
+add_dependencies(setup_install_tests VantreloZerli)
