@@ -22,3 +22,10 @@ vz_add_suite(setup_install_tests
   SOURCES setup/dll_install_test.cpp)
 target_compile_definitions(setup_install_tests PRIVATE VZ_DLL_UNIX_PATH="$<TARGET_FILE:VantreloZerli>")
 add_dependencies(setup_install_tests VantreloZerli)
+
+# Registered with regsvr32, then used through COM as Explorer does
+# (tools/ContextMenuHost): the menu and "Show location in Google Earth".
+vz_add_wine_test(NAME setup_host_tests
+  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/setup/host_end_to_end_test.sh
+          $<TARGET_FILE:VantreloZerli> $<TARGET_FILE:ContextMenuHost> $<TARGET_FILE:KmlReceiver>
+  TIMEOUT 300)
