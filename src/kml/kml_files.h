@@ -1,0 +1,20 @@
+// The temporary KML files of the show-location command: a new name per run
+// in the user's temporary folder, and the removal of the files of earlier
+// runs.
+#pragma once
+#include <windows.h>
+
+const size_t kKmlPathCapacity = MAX_PATH;
+// GetTempPathW is asked into a buffer of this many characters when a name
+// is made.
+const DWORD kKmlTempFolderCapacity = 236;
+
+// "<temporary folder>\VantreloZerli<tick count, 8 hex digits>.kml" into out.
+// S_OK; E_FAIL when the temporary folder is not available or the name would
+// not fit into out (a cut name would lose its ".kml").
+HRESULT MakeKmlFileName(wchar_t (&out)[kKmlPathCapacity]);
+
+// Deletes every file "VantreloZerli*.kml" in the temporary folder; files
+// that cannot be deleted (still open elsewhere) stay. Does nothing when the
+// temporary folder is not available or the pattern would not fit.
+void DeleteOldKmlFiles();
