@@ -24,15 +24,16 @@ bool SameRect(const RECT& a, const RECT& b)
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
+BOOL CALLBACK CollectMonitor(HMONITOR, HDC, LPRECT rect, LPARAM data)
+{
+    reinterpret_cast<std::vector<RECT>*>(data)->push_back(*rect);
+    return TRUE;
+}
+
 std::vector<RECT> MonitorRects()
 {
     std::vector<RECT> rects;
-    EnumDisplayMonitors(nullptr, nullptr,
-                        [](HMONITOR, HDC, LPRECT rect, LPARAM data) -> BOOL {
-                            reinterpret_cast<std::vector<RECT>*>(data)->push_back(*rect);
-                            return TRUE;
-                        },
-                        reinterpret_cast<LPARAM>(&rects));
+    EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&rects));
     return rects;
 }
 
