@@ -47,8 +47,18 @@ for _ in $(seq 1 100); do
 done
 echo "$DISPLAY" >"$root/display"
 
-# The prefix is booted with the two-screen display, so that Wine records
-# both monitors from the start.
-"$bench" prefix-up "$prefix"
+# The prefix: a copy of the bench's booted template with a persistent
+# server, started without wineboot so that the desktop process is started by
+# the test program itself, with the two-screen display.
+template=$VZ_BENCH_ROOT/template-${VZ_WINE_ARCH:-win64}
+if [ ! -f "$template/.vz-ready" ]; then "$bench" template; fi
+cp -a "$template" "$prefix"
+rm -f "$prefix/.vz-ready"
+if [ "$(id -u)" -eq 0 ]; then
+  WINEPREFIX=$prefix setpriv --reuid=nobody --regid=nogroup --clear-groups \
+    env HOME="$root/home" /usr/lib/wine/wineserver -p </dev/null >/dev/null 2>&1
+else
+  WINEPREFIX=$prefix /usr/lib/wine/wineserver -p </dev/null >/dev/null 2>&1
+fi
 VZ_BENCH_ROOT=$root WINEPREFIX=$prefix VZ_EXPECT_MONITORS=2 \
   "$bench" run "$program" --gtest_filter='WindowPlacement.*'
