@@ -170,14 +170,6 @@ uint64_t Random::Next()
     return z ^ (z >> 31);
 }
 
-const char* MutationName(Mutation mutation)
-{
-    static const char* names[] = {"flip",  "bytes", "truncate", "marker-length", "entry-count",
-                                  "offset-outside", "directory-loop", "element-count", "field-type", "maker-note"};
-    size_t i = static_cast<size_t>(mutation);
-    return i < sizeof(names) / sizeof(names[0]) ? names[i] : "?";
-}
-
 void ApplyMutation(Mutation mutation, Bytes& f, const JpegMap& map, Random& r, std::string* what)
 {
     if (f.empty())

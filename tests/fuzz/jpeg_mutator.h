@@ -58,8 +58,6 @@ enum class Mutation {
     kCount
 };
 
-const char* MutationName(Mutation mutation);
-
 // Applies one to three mutations chosen by random to a copy of seed (whose
 // map is given) and describes them in *what (for failure messages).
 Bytes Mutate(const Bytes& seed, const JpegMap& map, Random& random, std::string* what);
