@@ -1,0 +1,70 @@
+// "Get location from Google Earth": query, confirm, write.
+#include "earth/get_location.h"
+
+#include "coords/coord_notation.h"
+#include "coords/position_line.h"
+#include "earth/earth_client.h"
+#include "earth/earth_texts.h"
+#include "exif/geo_position.h"
+#include "exif/photo_writer.h"
+#include "shellext/image_selection.h"
+#include "support/text_bounded.h"
+
+namespace {
+
+const size_t kPositionLineCapacity = 64;
+const size_t kConfirmationCapacity = 256;
+
+// The position line in the ANSI code page of the narrow message box.
+void ToMessageText(const wchar_t* text, char* buffer, int capacity)
+{
+    int length = WideCharToMultiByte(CP_ACP, 0, text, -1, buffer, capacity, nullptr, nullptr);
+    if (length <= 0)
+        buffer[0] = '\0';
+}
+
+// Shows the position and the number of files; true when the user chose OK.
+bool ConfirmPosition(const GeoPosition& position, int fileCount)
+{
+    wchar_t line[kPositionLineCapacity];
+    FormatPositionLine(position, DecimalDegrees, TRUE, line,
+                       kPositionLineCapacity);
+    char narrowLine[kPositionLineCapacity * 2];
+    ToMessageText(line, narrowLine, static_cast<int>(sizeof(narrowLine)));
+
+    char text[kConfirmationCapacity];
+    if (fileCount == 1)
+        FormatBounded(text, kConfirmationCapacity, kGetLocationConfirmOne, narrowLine);
+    else
+        FormatBounded(text, kConfirmationCapacity, kGetLocationConfirmMany, narrowLine,
+                      static_cast<long>(fileCount));
+    return MessageBoxA(nullptr, text, kEarthMessageTitle, MB_OKCANCEL | MB_ICONINFORMATION | MB_SETFOREGROUND) ==
+           IDOK;
+}
+
+}  // namespace
+
+HRESULT GetLocationFromEarth(const ImageSelection& selection)
+{
+    GeoPosition position;
+    HRESULT hr = GetEarthViewPoint(&position.latitude, &position.longitude, &position.altitude, &position.heading);
+    if (FAILED(hr)) {
+        MessageBoxA(nullptr, kGetLocationFailedMessage, kEarthMessageTitle, MB_SETFOREGROUND | MB_ICONERROR);
+        return hr;
+    }
+    position.known = TRUE;
+
+    int fileCount = selection.Count();
+    if (fileCount <= 0 || !ConfirmPosition(position, fileCount))
+        return E_FAIL;
+
+    // Photos that cannot be opened, are read-only or cannot be written just
+    // do not count.
+    int written = 0;
+    for (int i = 0; i < fileCount; i++) {
+        const wchar_t* path = selection.PathAt(i);
+        if (path && SUCCEEDED(WritePositionToPhoto(path, position)))
+            written++;
+    }
+    return written > 0 ? S_OK : E_FAIL;
+}
