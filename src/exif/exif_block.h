@@ -53,7 +53,8 @@ public:
     // Open over a whole JPEG file held in memory (no path).
     void OpenFromBytes(const uint8_t* file, size_t size);
     // WriteToFile over a file held in memory: the rewritten file into
-    // *rewritten, under the same checks. The input is never changed.
+    // *rewritten, under the same checks. Neither the input nor the block
+    // changes, so every call rewrites the file as Open saw it.
     HRESULT WriteToBytes(const uint8_t* file, size_t size, OwnedBytes* rewritten);
 
     // Reads the GPS position. Each output given is set to 0 first. S_OK

@@ -138,5 +138,10 @@ HRESULT ExifBlock::WriteToFile()
     // The segment goes in last, once the tail is out of its way.
     if (SUCCEEDED(hr) && !WriteAt(file.Get(), segment.data.get(), start, static_cast<uint32_t>(segment.size)))
         hr = E_FAIL;
+    if (SUCCEEDED(hr)) {
+        // The file now holds the new segment: a second write replaces it.
+        m_parsedOffset = static_cast<uint32_t>(start);
+        m_parsedSize = static_cast<uint32_t>(segment.size);
+    }
     return hr;
 }

@@ -112,7 +112,7 @@ HRESULT ExifBlock::StorePosition(double latitude, double longitude, double altit
     int32_t centimetres = 0, degrees = 0;
     if (!std::isfinite(latitude) || !std::isfinite(longitude) ||
         !TruncateTo32(std::fabs(altitude) * 100.0, &centimetres) ||
-        !TruncateTo32(heading / kPi * 180.0 + 0.5, &degrees))
+        !TruncateTo32(std::floor(heading / kPi * 180.0 + 0.5), &degrees))
         return E_INVALIDARG;
 
     static const int32_t kVersion[4] = {2, 2, 0, 0};
@@ -133,7 +133,8 @@ HRESULT ExifBlock::StorePosition(double latitude, double longitude, double altit
         entry = GetOrCreateEntry(GpsIfd, kTagGpsAltitudeRef);
         hr = entry ? entry->SetIntegers(TiffByte, 1, &below) : E_FAIL;
     }
-    // Whole degrees, rounded half up; both directions relative to true north.
+    // Whole degrees, rounded half up (also below zero, where a truncation
+    // would round toward zero); both directions relative to true north.
     const int32_t one = 1;
     if (SUCCEEDED(hr)) {
         m_root->RemoveEntry(GpsIfd, kTagGpsTrackRef);

@@ -1,0 +1,25 @@
+# The photo engine: layout rules over hand-built bytes, the GPS tags, and
+# rewriting files in place under Wine.
+add_library(vz_exif_test_bytes STATIC exif/exif_bytes.cpp)
+target_include_directories(vz_exif_test_bytes PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+
+vz_add_suite(exif_tests
+  SOURCES
+    exif/tiff_layout_test.cpp
+    exif/tiff_write_test.cpp
+    exif/jpeg_scan_test.cpp
+    exif/gps_position_test.cpp
+    exif/write_back_test.cpp
+  LIBS vz_exif vz_exif_test_bytes)
+
+# Real photos, on copies: the engine's work under Wine (photo_tool), checked
+# with ExifTool on the Linux side. The report (per photo and per maker, with
+# the maker notes ExifTool still reads) lands in exif_real_photos.md.
+add_executable(exif_photo_tool exif/photo_tool.cpp)
+target_link_libraries(exif_photo_tool PRIVATE vz_exif)
+target_link_options(exif_photo_tool PRIVATE -municode)
+vz_add_wine_test(NAME exif_real_photos
+  COMMAND python3 ${CMAKE_CURRENT_SOURCE_DIR}/exif/check_real_photos.py
+    $<TARGET_FILE:exif_photo_tool> ${VZ_BENCH} ${VZ_SHARED_DIR}/photos
+    ${CMAKE_BINARY_DIR}/exif-real-photos ${CMAKE_BINARY_DIR}/exif_real_photos.md
+  TIMEOUT 900)
