@@ -23,3 +23,6 @@ vz_add_wine_test(NAME exif_real_photos
     $<TARGET_FILE:exif_photo_tool> ${VZ_BENCH} ${VZ_SHARED_DIR}/photos
     ${CMAKE_BINARY_DIR}/exif-real-photos ${CMAKE_BINARY_DIR}/exif_real_photos.md
   TIMEOUT 900)
+
+# Hostile photos (seeded mutation test).
+include(${CMAKE_CURRENT_LIST_DIR}/mutation.cmake)
