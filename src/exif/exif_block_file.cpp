@@ -2,6 +2,7 @@
 // segment into it in place.
 #include <windows.h>
 
+#include <cstring>
 #include <memory>
 #include <new>
 
@@ -123,9 +124,18 @@ HRESULT ExifBlock::WriteToFile()
 
     const int64_t distance = static_cast<int64_t>(segment.size) - static_cast<int64_t>(rescan.size);
     if (SUCCEEDED(hr) && distance > 0) {
-        // Grow to the final length first: a full disk shows here, before
-        // any byte has moved, and the old length comes back.
-        if (!SetFileLength(file.Get(), newSize)) {
+        // Grow to the final length first, and fill the new end (file
+        // systems with sparse files allocate only on writing): a full disk
+        // shows here, before any byte has moved, and the old length comes
+        // back. The move overwrites the filler.
+        std::memset(transfer.get(), 0, kTransferBufferSize);
+        bool grown = SetFileLength(file.Get(), newSize);
+        for (uint64_t at = fileSize; grown && at < newSize; at += kTransferBufferSize) {
+            uint64_t left = newSize - at;
+            grown = WriteAt(file.Get(), transfer.get(), at,
+                            left < kTransferBufferSize ? static_cast<uint32_t>(left) : kTransferBufferSize);
+        }
+        if (!grown) {
             SetFileLength(file.Get(), fileSize);
             hr = E_FAIL;
         }

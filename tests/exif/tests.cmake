@@ -24,5 +24,12 @@ vz_add_wine_test(NAME exif_real_photos
     ${CMAKE_BINARY_DIR}/exif-real-photos ${CMAKE_BINARY_DIR}/exif_real_photos.md
   TIMEOUT 900)
 
+# A growing segment on a full disk (a tmpfs mounted for the test; skipped
+# where none can be mounted).
+vz_add_wine_test(NAME exif_full_disk
+  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/exif/check_full_disk.sh
+    $<TARGET_FILE:exif_photo_tool> ${VZ_BENCH} ${CMAKE_BINARY_DIR}/exif-full-disk)
+set_tests_properties(exif_full_disk PROPERTIES SKIP_RETURN_CODE 77)
+
 # Hostile photos (seeded mutation test).
 include(${CMAKE_CURRENT_LIST_DIR}/mutation.cmake)
