@@ -23,8 +23,14 @@ configure native -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
 
 for dir in win32 win64 native; do
   echo "== building $dir"
-  cmake --build "$build/$dir" -- -j"$(nproc)" | grep -vE '^\[[0-9]+/[0-9]+\] (Building|Linking)' || true
-  test "${PIPESTATUS[0]}" -eq 0
+  log="$build/$dir/build.log"
+  if ! cmake --build "$build/$dir" -- -j"$(nproc)" >"$log" 2>&1; then
+    cat "$log"
+    echo "build of $dir failed" >&2
+    exit 1
+  fi
+  # Compiler warnings and anything else worth reading; not the progress lines.
+  grep -vE '^\[[0-9]+/[0-9]+\] |^ninja: no work to do' "$log" || true
 done
 
 cat >"$build/CTestTestfile.cmake" <<CTEST

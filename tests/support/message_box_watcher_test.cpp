@@ -123,6 +123,11 @@ private:
     std::vector<WORD> m_words;
 };
 
+INT_PTR CALLBACK PlainDialogProc(HWND, UINT, WPARAM, LPARAM)
+{
+    return FALSE;
+}
+
 TEST(MessageBoxWatcher, LeavesOtherDialogsAlone)
 {
     MessageBoxWatcher boxes;
@@ -132,8 +137,7 @@ TEST(MessageBoxWatcher, LeavesOtherDialogsAlone)
     t.Item(WS_BORDER, 2, 80, 12, 100, 0x0081);
     t.Item(0, 16, 80, 10, 0xFFFF, 0x0082);
     t.Item(BS_DEFPUSHBUTTON, 30, 40, 14, IDOK, 0x0080);
-    HWND dialog = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), t.Get(), nullptr,
-                                             [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+    HWND dialog = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), t.Get(), nullptr, PlainDialogProc, 0);
     ASSERT_NE(nullptr, dialog);
     // Several rounds of the watcher's polling while the dialog is on screen.
     DWORD start = GetTickCount();
