@@ -18,6 +18,14 @@ namespace {
 // idCmdLast is inclusive, so a difference of 4 is enough.
 const UINT kMinIdentifierSpan = kMenuCommandCount - 1;
 
+// InvokeCommand tells the two structures apart by their size, which differs
+// between the 32-bit and the 64-bit build.
+#ifdef _WIN64
+static_assert(sizeof(CMINVOKECOMMANDINFO) == 56 && sizeof(CMINVOKECOMMANDINFOEX) == 104, "64-bit layouts");
+#else
+static_assert(sizeof(CMINVOKECOMMANDINFO) == 36 && sizeof(CMINVOKECOMMANDINFOEX) == 64, "32-bit layouts");
+#endif
+
 void AddMenuItem(HMENU hmenu, UINT position, UINT fMask, UINT fType, UINT wID, HMENU hSubMenu,
                  const wchar_t* text, UINT fState, HBITMAP bitmap)
 {
@@ -64,9 +72,6 @@ void CopyTextA(const wchar_t* text, char* out, UINT capacity)
 // scan stops at the first one.
 bool AnyPhotoLocated(const ImageSelection* selection)
 {
-#ifndef VZ_HAVE_PHOTO_ENGINE
-    return false;
-#endif
     if (!selection)
         return false;
     for (int i = 0; i < selection->Count(); ++i) {
