@@ -16,8 +16,8 @@
 #include "earth/get_location.h"
 #define VZ_HAVE_GET_LOCATION 1
 #endif
-#if __has_include("coords/coordinates_dialog.h")
-#include "coords/coordinates_dialog.h"
+#if __has_include("coords/coord_dialog.h")
+#include "coords/coord_dialog.h"
 #define VZ_HAVE_COORDINATES_DIALOG 1
 #endif
 #if __has_include("coords/settings.h")
@@ -78,7 +78,7 @@ HRESULT RunGetLocation(const ImageSelection* selection)
 HRESULT RunEditLocation(HWND owner, const ImageSelection* selection)
 {
 #ifdef VZ_HAVE_COORDINATES_DIALOG
-    return RunCoordinatesDialog(owner, OrEmpty(selection));
+    return RunCoordinatesDialog(owner, &OrEmpty(selection));
 #else
     (void)owner;
     (void)selection;

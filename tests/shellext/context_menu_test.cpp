@@ -477,6 +477,20 @@ TEST_F(ContextMenuTest, AboutRunsTheAboutBox)
     EXPECT_EQ(S_OK, run.Result());
 }
 
+TEST_F(ContextMenuTest, EditLocationRunsTheCoordinatesDialogAndCancellingIsNotPassedOn)
+{
+    std::wstring photo = Copy(kUnlocatedPhotos[0]);
+    std::string before = vztest::ReadFileBytes(photo);
+    Select({photo});
+    Invocation run(menu, L"dlgtojpeg");
+    HWND dialog = vztest::WaitForDialog(run.ThreadId(), L"Vantrelo Zerli: Coordinates for 'canon_digital-ixus.jpg'");
+    ASSERT_NE(nullptr, dialog);
+    vztest::SaveWindowImage(dialog, L"menu-coordinates-dialog.bmp");
+    vztest::PostClick(dialog, IDCANCEL);
+    EXPECT_EQ(S_OK, run.Result());
+    EXPECT_EQ(before, vztest::ReadFileBytes(photo));
+}
+
 TEST_F(ContextMenuTest, GetLocationRunsWhenAFileMayBeWrittenAndItsFailureIsNotPassedOn)
 {
     SetUpEarthFile();
