@@ -145,11 +145,14 @@ void StoreAndReadBack(const uint8_t* data, size_t size, const StoredPosition& p)
     double lat, lon, alt, head;
     if (written.ReadPosition(&lat, &lon, &alt, &head) != S_OK)
         Broken("a stored position is not there after the rewrite");
-    const double wantAltitude = std::trunc(std::fabs(p.altitude) * 100) / 100 * (p.altitude < 0 ? -1 : 1);
-    const double wantHeading = std::trunc(p.heading * 57.29577951308232 + 0.5) * 0.017453292519943295;
+    // The altitude is kept to the centimetre, the heading in whole degrees
+    // (the same direction, whether or not it was brought into 0 to 360).
+    const double headingDegrees = head * 57.29577951308232;
+    const double turn = std::fmod(std::fabs(headingDegrees - p.heading * 57.29577951308232), 360.0);
     if (!NearAngle(lat, Clamp(p.latitude, 1.5707963267948966)) ||
-        !NearAngle(lon, Clamp(p.longitude, 3.141592653589793)) || std::fabs(alt - wantAltitude) > 1e-6 ||
-        std::fabs(head - wantHeading) > 1e-9)
+        !NearAngle(lon, Clamp(p.longitude, 3.141592653589793)) || std::fabs(alt - p.altitude) > 0.01 + 1e-6 ||
+        std::fabs(headingDegrees - std::round(headingDegrees)) > 1e-6 ||
+        std::fmin(turn, 360.0 - turn) > 0.5 + 1e-6)
         Broken("the position read back differs from the one stored");
     CheckRewriteIsStable(rewritten);
 }
