@@ -57,7 +57,6 @@
 #define VZ_COORD_TITLE_MANY     L"%d files"
 #define VZ_COORD_TITLE          L"Vantrelo Zerli: Coordinates for %ls"
 #define VZ_COORD_EARTH_FAILED   "Couldn't get the current position from the Google Earth client!"
-#define VZ_COORD_INVALID_TEXT   "Invalid coordinate format!"
 #define VZ_COORD_NOTHING_WRITTEN "There is no file selected with write access allowed\n- can't insert GPS data!"
 #define VZ_COORD_CAPTION        "Vantrelo Zerli"
 

@@ -1,0 +1,81 @@
+// The photos of the coordinates dialog: the title and the position shown at
+// the start, and writing the position into the photos at the end.
+#include <cwchar>
+
+#include "coords/coord_dialog.h"
+#include "coords/coord_dialog_resources.h"
+#include "exif/exif_block.h"
+#include "shellext/file_access.h"
+#include "shellext/image_selection.h"
+#include "support/text_bounded.h"
+
+namespace {
+
+const size_t kTitleCapacity = 128;
+
+// The name part of a path: what follows its last backslash.
+const wchar_t* NamePart(const wchar_t* path)
+{
+    const wchar_t* backslash = wcsrchr(path, L'\\');
+    return backslash != nullptr ? backslash + 1 : path;
+}
+
+// Stores or removes the position in one photo and rewrites it. A position
+// the photo engine refuses to store (not a finite number, or beyond what
+// the tags can hold) leaves the photo as it was and does not count.
+HRESULT WritePositionToPhoto(const wchar_t* path, const GeoPosition& position)
+{
+    ExifBlock block;
+    block.Open(path);
+    HRESULT hr = S_OK;
+    if (position.known)
+        hr = block.StorePosition(position.latitude, position.longitude, position.altitude, position.heading);
+    else
+        block.RemovePosition();
+    if (SUCCEEDED(hr))
+        hr = block.WriteToFile();
+    return hr;
+}
+
+}  // namespace
+
+void PrepareCoordinatesDialog(CoordinatesDialogState* state, HWND owner, const ImageSelection* selection)
+{
+    *state = CoordinatesDialogState();
+    state->owner = owner;
+    state->selection = selection;
+
+    int count = selection != nullptr ? selection->Count() : 0;
+    const wchar_t* onlyPath = count == 1 ? selection->PathAt(0) : nullptr;
+    wchar_t subject[kTitleCapacity];
+    if (onlyPath != nullptr)
+        FormatBoundedW(subject, kTitleCapacity, VZ_COORD_TITLE_ONE, NamePart(onlyPath));
+    else
+        FormatBoundedW(subject, kTitleCapacity, VZ_COORD_TITLE_MANY, count);
+    FormatBoundedW(state->title, kTitleCapacity, VZ_COORD_TITLE, subject);
+
+    if (onlyPath != nullptr) {
+        ExifBlock block;
+        block.Open(onlyPath);
+        GeoPosition& position = state->position;
+        HRESULT hr = block.ReadPosition(&position.latitude, &position.longitude, &position.altitude,
+                                        &position.heading);
+        position.known = SUCCEEDED(hr);
+    }
+}
+
+HRESULT SavePositionToPhotos(const CoordinatesDialogState& state)
+{
+    HRESULT result = E_FAIL;
+    int count = state.selection != nullptr ? state.selection->Count() : 0;
+    for (int i = 0; i < count; ++i) {
+        const wchar_t* path = state.selection->PathAt(i);
+        if (path == nullptr || IsFileReadOnly(path))
+            continue;
+        if (SUCCEEDED(WritePositionToPhoto(path, state.position)))
+            result = S_OK;
+    }
+    if (FAILED(result))
+        MessageBoxA(nullptr, VZ_COORD_NOTHING_WRITTEN, VZ_COORD_CAPTION, MB_ICONERROR);
+    return result;
+}

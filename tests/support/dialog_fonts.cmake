@@ -1,0 +1,13 @@
+# vz_dialog_fonts(<suite>): before the suite runs, its prefix gets the font
+# replacements of dialog-fonts.sh, so that dialogs and screenshots have the
+# proportions they have on Windows.
+function(vz_dialog_fonts suite)
+  if(NOT VZ_WINE_USABLE)
+    return()
+  endif()
+  add_test(NAME ${suite}.fonts COMMAND ${CMAKE_SOURCE_DIR}/tests/support/dialog-fonts.sh)
+  set_tests_properties(${suite}.fonts PROPERTIES
+    ENVIRONMENT "${VZ_BENCH_ENV};WINEPREFIX=${VZ_BENCH_ROOT}/prefix-${suite}"
+    FIXTURES_REQUIRED ${suite}_prefix FIXTURES_SETUP ${suite}_fonts)
+  set_property(TEST ${suite} APPEND PROPERTY FIXTURES_REQUIRED ${suite}_fonts)
+endfunction()
