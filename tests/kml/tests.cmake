@@ -6,6 +6,7 @@ vz_add_suite(kml_tests
     kml/for_each_file_test.cpp
     kml/kml_photos.cpp
     kml/kml_document_test.cpp
+    kml/kml_files_test.cpp
   LIBS vz_kml)
 
 # "Show location in Google Earth" with a stand-in program registered for
