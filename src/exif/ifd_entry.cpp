@@ -56,6 +56,8 @@ void IfdEntry::ReleaseValue()
     m_subDirectory = nullptr;
     delete[] m_buffer;
     m_buffer = nullptr;
+    m_sourceOffset = 0;
+    m_sourceTiffSize = 0;
     m_type = TiffUndefined;
     m_count = 0;
     std::memset(m_inline, 0, sizeof(m_inline));
@@ -106,6 +108,8 @@ void IfdEntry::Parse(const TiffBytes& tiff, size_t entryOffset, ParseBudget* bud
             m_buffer = new (std::nothrow) uint8_t[size];
             if (m_buffer) {
                 std::memcpy(m_buffer, tiff.data + offset, size);
+                m_sourceOffset = offset;
+                m_sourceTiffSize = tiff.size;
                 placed = true;
             } else if (budget) {
                 budget->exhausted = true;  // the tree is incomplete
@@ -134,10 +138,29 @@ HRESULT IfdEntry::Serialize(ByteWriter& writer, size_t base, size_t entryCursor,
     } else {
         size_t size = ValueSize();
         writer.PutU32(valueField, dataOffset, m_bigEndian);
-        writer.PutBytes(*dataCursor, m_buffer, size);
+        if (m_tag == kTagMakerNote && m_sourceTiffSize != 0)
+            PutMakerNote(writer, *dataCursor, dataOffset);
+        else
+            writer.PutBytes(*dataCursor, m_buffer, size);
         *dataCursor += size;
     }
     return writer.Failed() ? E_FAIL : S_OK;
+}
+
+void IfdEntry::PutMakerNote(ByteWriter& writer, size_t at, uint32_t dataOffset)
+{
+    // The note's offsets are rewritten in a copy: the tree keeps the bytes
+    // as parsed, so every write starts from the same note.
+    size_t size = ValueSize();
+    uint8_t* copy = new (std::nothrow) uint8_t[size];
+    if (!copy) {
+        writer.Fail();
+        return;
+    }
+    std::memcpy(copy, m_buffer, size);
+    m_makerNoteMove = RelocateMakerNote(copy, size, m_bigEndian, m_sourceOffset, m_sourceTiffSize, dataOffset);
+    writer.PutBytes(at, copy, size);
+    delete[] copy;
 }
 
 size_t IfdEntry::ValueSize() const

@@ -4,6 +4,7 @@
 // when larger, as an owned buffer, in the block's byte order.
 #pragma once
 #include "exif/byte_access.h"
+#include "exif/maker_note.h"
 #include "exif/tiff_types.h"
 #include "support/platform.h"
 
@@ -71,11 +72,17 @@ public:
     // The owned sub-directory of a pointer entry, or null.
     IfdDirectory* SubDirectory() const { return m_subDirectory; }
 
+    // For a MakerNote: what the last Serialize did to its offsets.
+    const MakerNoteMove& LastMakerNoteMove() const { return m_makerNoteMove; }
+
     // Makes this a pointer entry (type LONG, count 1) owning directory.
     void AdoptSubDirectory(IfdDirectory* directory);
 
 private:
     IfdEntry(bool bigEndian, uint16_t tag);
+    // Writes the MakerNote value at at (dataOffset from the base), its
+    // offsets moved with it where the note is recognised.
+    void PutMakerNote(ByteWriter& writer, size_t at, uint32_t dataOffset);
 
     bool m_bigEndian;
     uint16_t m_tag;
@@ -84,4 +91,10 @@ private:
     uint8_t m_inline[4] = {0, 0, 0, 0};
     uint8_t* m_buffer = nullptr;            // owned, count x size bytes
     IfdDirectory* m_subDirectory = nullptr; // owned, pointer tags only
+    // Where a parsed out-of-line value stood, and the size of the TIFF data
+    // it came from (0 for values set here): a MakerNote's offsets are
+    // checked against them when it moves.
+    uint32_t m_sourceOffset = 0;
+    size_t m_sourceTiffSize = 0;
+    MakerNoteMove m_makerNoteMove;
 };

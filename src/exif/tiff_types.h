@@ -41,6 +41,9 @@ const uint16_t kTagGpsPointer = 0x8825;
 const uint16_t kTagInteropPointer = 0xA005;
 bool IsPointerTag(uint16_t tag);
 
+// The camera maker's own data, carried as bytes (see maker_note.h).
+const uint16_t kTagMakerNote = 0x927C;
+
 // IFD1 thumbnail tags.
 const uint16_t kTagImageLength = 0x0101;
 const uint16_t kTagCompression = 0x0103;

@@ -1,0 +1,32 @@
+// Moving a camera's MakerNote (tag 0x927C) to a new place in the TIFF data.
+// The engine carries the note as bytes, but most cameras write it as a TIFF
+// directory whose out-of-line values are found through offsets counted from
+// the start of the TIFF data; when the note moves, those offsets must move
+// with it. Notes that carry their own TIFF header or count from their own
+// start (Nikon's third kind, Fujifilm's, Olympus' newer kind) move as they
+// are, and so does anything not recognised beyond doubt.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+// What RelocateMakerNote did.
+struct MakerNoteMove {
+    // True when the note was taken for a directory counting from the TIFF
+    // data and its offsets were rewritten (also for a move of zero bytes).
+    bool relocated = false;
+    // Offsets rewritten (entry values, sub-directory links, a trailing
+    // TIFF-style footer).
+    uint32_t offsetsMoved = 0;
+    // Offsets left as found because their values lie in the TIFF data
+    // outside the note's own bytes: moving the note cannot keep them.
+    uint32_t offsetsLeft = 0;
+};
+
+// note: a copy of the MakerNote value, size bytes, in the block's byte
+// order, which stood at sourceOffset of TIFF data of sourceTiffSize bytes
+// and is about to be written at targetOffset. Rewrites, inside note only,
+// the offsets of a recognised maker directory (and of its sub-directories)
+// by the distance moved. Anything it cannot recognise, or whose offsets do
+// not all lie inside the original TIFF data, stays byte for byte.
+MakerNoteMove RelocateMakerNote(uint8_t* note, size_t size, bool bigEndian, size_t sourceOffset,
+                                size_t sourceTiffSize, size_t targetOffset);

@@ -1,0 +1,263 @@
+// Maker notes moved to a new place: hand-built maker directories in both
+// byte orders, checked byte by byte after RelocateMakerNote, and one note
+// carried through a whole rewrite of an Exif block.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "exif/exif_block.h"
+#include "exif/exif_bytes.h"
+#include "exif/maker_note.h"
+
+using namespace vztest;
+
+namespace {
+
+const size_t kSource = 100;     // where the note stood in the TIFF data
+const size_t kTiffSize = 1000;  // size of that TIFF data
+
+// A maker directory after header (header bytes, then the directory): one
+// SHORT[4] value out of line right after the table, one inline SHORT, and
+// with a sub-directory a type-13 link to a one-entry directory whose
+// RATIONAL lies after it. Offsets count from the TIFF data (note at
+// kSource).
+struct BuiltNote {
+    Bytes bytes;
+    size_t valueField;     // entry field of the SHORT[4] value
+    size_t valueAt;        // where that value lies in the note
+    size_t inlineField;
+    size_t subLinkField;   // 0 without a sub-directory
+    size_t subAt;
+    size_t subValueField;
+    size_t subValueAt;
+};
+
+BuiltNote MakeNote(bool be, const std::string& header, bool withSub, size_t headerRoom = 0)
+{
+    BuiltNote n = {};
+    TiffBytesBuilder b(be);
+    b.Text(header).Zeros(headerRoom);
+    size_t start = b.Size();
+    unsigned count = withSub ? 3 : 2;
+    size_t tableEnd = start + 2 + 12 * count + 4;
+    n.valueAt = tableEnd;
+    n.subAt = tableEnd + 8;
+    n.subValueAt = n.subAt + 2 + 12 + 4;
+    b.U16(count);
+    n.valueField = b.Size() + 8;
+    b.Entry(0x0001, 3, 4, static_cast<uint32_t>(kSource + n.valueAt));
+    n.inlineField = b.Size() + 8;
+    b.Entry(0x0002, 3, 1, 7);
+    if (withSub) {
+        n.subLinkField = b.Size() + 8;
+        b.Entry(0x0003, 13, 1, static_cast<uint32_t>(kSource + n.subAt));
+    }
+    b.U32(0);
+    b.U16(1).U16(2).U16(3).U16(4);
+    if (withSub) {
+        b.U16(1);
+        n.subValueField = b.Size() + 8;
+        b.Entry(0x0010, 5, 1, static_cast<uint32_t>(kSource + n.subValueAt));
+        b.U32(0);
+        b.U32(10).U32(3);
+    }
+    n.bytes = b.Get();
+    return n;
+}
+
+class MakerNoteMoveTest : public ::testing::TestWithParam<bool> {};
+
+TEST_P(MakerNoteMoveTest, BareDirectoryOffsetsMoveByTheDistance)
+{
+    bool be = GetParam();
+    BuiltNote n = MakeNote(be, "", false);
+    Bytes note = n.bytes;
+    MakerNoteMove move = RelocateMakerNote(note.data(), note.size(), be, kSource, kTiffSize, 250);
+    EXPECT_TRUE(move.relocated);
+    EXPECT_EQ(1u, move.offsetsMoved);
+    EXPECT_EQ(250 + n.valueAt, GetU32(note, n.valueField, be));
+    // Everything but the moved offset is as it was.
+    Bytes expected = n.bytes;
+    TiffBytesBuilder fix(be);
+    fix.U32(static_cast<uint32_t>(250 + n.valueAt));
+    std::copy(fix.Get().begin(), fix.Get().end(), expected.begin() + n.valueField);
+    EXPECT_EQ(expected, note);
+}
+
+TEST_P(MakerNoteMoveTest, DirectoryAfterKnownHeadersMoves)
+{
+    bool be = GetParam();
+    struct { std::string header; size_t room; } cases[] = {
+        {std::string("Panasonic\0\0\0", 12), 0},
+        {std::string("SONY DSC \0\0\0", 12), 0},
+        {std::string("SANYO\0\1\0", 8), 0},
+        {std::string("OLYMP\0\1\0", 8), 0},
+        {std::string("AOC\0", 4), 2},
+        {std::string("Nikon\0\1\0", 8), 0},
+    };
+    for (const auto& c : cases) {
+        BuiltNote n = MakeNote(be, c.header, false, c.room);
+        Bytes note = n.bytes;
+        MakerNoteMove move = RelocateMakerNote(note.data(), note.size(), be, kSource, kTiffSize, 40);
+        EXPECT_TRUE(move.relocated) << c.header.c_str();
+        EXPECT_EQ(40 + n.valueAt, GetU32(note, n.valueField, be)) << c.header.c_str();
+        EXPECT_EQ(0, std::memcmp(note.data(), n.bytes.data(), c.header.size())) << "header kept";
+    }
+}
+
+TEST_P(MakerNoteMoveTest, SubDirectoryLinkAndItsValuesMove)
+{
+    bool be = GetParam();
+    BuiltNote n = MakeNote(be, "", true);
+    Bytes note = n.bytes;
+    MakerNoteMove move = RelocateMakerNote(note.data(), note.size(), be, kSource, kTiffSize, 612);
+    EXPECT_TRUE(move.relocated);
+    EXPECT_EQ(3u, move.offsetsMoved);
+    EXPECT_EQ(612 + n.valueAt, GetU32(note, n.valueField, be));
+    EXPECT_EQ(612 + n.subAt, GetU32(note, n.subLinkField, be));
+    EXPECT_EQ(612 + n.subValueAt, GetU32(note, n.subValueField, be));
+    EXPECT_EQ(7u, GetU32(note, n.inlineField, be));
+}
+
+TEST_P(MakerNoteMoveTest, OffsetOutsideTheDataLeavesTheNoteUnchanged)
+{
+    bool be = GetParam();
+    BuiltNote n = MakeNote(be, "", true);
+    for (uint32_t bad : {static_cast<uint32_t>(kTiffSize - 4), 0xFFFFFFF0u}) {
+        Bytes note = n.bytes;
+        TiffBytesBuilder v(be);
+        v.U32(bad);
+        std::copy(v.Get().begin(), v.Get().end(), note.begin() + n.subValueField);
+        Bytes hostile = note;
+        MakerNoteMove move = RelocateMakerNote(note.data(), note.size(), be, kSource, kTiffSize, 300);
+        EXPECT_FALSE(move.relocated);
+        EXPECT_EQ(hostile, note);
+    }
+    // A count whose table runs past the note.
+    Bytes note = n.bytes;
+    TiffBytesBuilder c(be);
+    c.U16(200);
+    std::copy(c.Get().begin(), c.Get().end(), note.begin());
+    Bytes hostile = note;
+    EXPECT_FALSE(RelocateMakerNote(note.data(), note.size(), be, kSource, kTiffSize, 300).relocated);
+    EXPECT_EQ(hostile, note);
+}
+
+TEST_P(MakerNoteMoveTest, ValueBeyondTheNoteIsLeftAndCounted)
+{
+    bool be = GetParam();
+    BuiltNote n = MakeNote(be, "", true);
+    Bytes note = n.bytes;
+    TiffBytesBuilder v(be);
+    v.U32(900);  // inside the TIFF data, past the note
+    std::copy(v.Get().begin(), v.Get().end(), note.begin() + n.subValueField);
+    MakerNoteMove move = RelocateMakerNote(note.data(), note.size(), be, kSource, kTiffSize, 300);
+    EXPECT_TRUE(move.relocated);
+    EXPECT_EQ(1u, move.offsetsLeft);
+    EXPECT_EQ(900u, GetU32(note, n.subValueField, be));
+    EXPECT_EQ(300 + n.valueAt, GetU32(note, n.valueField, be));
+}
+
+TEST_P(MakerNoteMoveTest, MoveOfZeroBytesChangesNothing)
+{
+    bool be = GetParam();
+    BuiltNote n = MakeNote(be, "", true);
+    Bytes note = n.bytes;
+    MakerNoteMove move = RelocateMakerNote(note.data(), note.size(), be, kSource, kTiffSize, kSource);
+    EXPECT_TRUE(move.relocated);
+    EXPECT_EQ(n.bytes, note);
+}
+
+TEST_P(MakerNoteMoveTest, SelfContainedNotesAreLeftAlone)
+{
+    bool be = GetParam();
+    for (std::string header : {std::string("Nikon\0\2\x10\0\0", 10), std::string("FUJIFILM", 8),
+                               std::string("OLYMPUS\0II", 10)}) {
+        BuiltNote n = MakeNote(be, header, false, 2);
+        Bytes note = n.bytes;
+        EXPECT_FALSE(RelocateMakerNote(note.data(), note.size(), be, kSource, kTiffSize, 500).relocated);
+        EXPECT_EQ(n.bytes, note);
+    }
+}
+
+TEST_P(MakerNoteMoveTest, CanonFooterFollowsTheNote)
+{
+    bool be = GetParam();
+    BuiltNote n = MakeNote(be, "", false);
+    TiffBytesBuilder f(be);
+    f.Text(be ? "MM" : "II").U16(42).U32(static_cast<uint32_t>(kSource));
+    Bytes note = n.bytes;
+    note.insert(note.end(), f.Get().begin(), f.Get().end());
+    MakerNoteMove move = RelocateMakerNote(note.data(), note.size(), be, kSource, kTiffSize, 333);
+    EXPECT_TRUE(move.relocated);
+    EXPECT_EQ(333u, GetU32(note, note.size() - 4, be));
+    EXPECT_EQ(333 + n.valueAt, GetU32(note, n.valueField, be));
+    // A footer naming another place: the note already counts from elsewhere.
+    Bytes other = n.bytes;
+    TiffBytesBuilder g(be);
+    g.Text(be ? "MM" : "II").U16(42).U32(77);
+    other.insert(other.end(), g.Get().begin(), g.Get().end());
+    Bytes kept = other;
+    EXPECT_FALSE(RelocateMakerNote(other.data(), other.size(), be, kSource, kTiffSize, 333).relocated);
+    EXPECT_EQ(kept, other);
+}
+
+// Through a whole rewrite: a block whose Exif IFD holds a bare maker note,
+// given a position, keeps the note's value readable at its new place.
+TEST_P(MakerNoteMoveTest, RewrittenBlockKeepsTheMakerValue)
+{
+    bool be = GetParam();
+    // IFD0 at 8: one entry (Exif pointer to 26); Exif IFD at 26: MakerNote
+    // (UNDEFINED) at 44; the note follows.
+    const size_t noteAt = 44;
+    TiffBytesBuilder b(be);
+    b.Header(8);
+    b.U16(1).Entry(0x8769, 4, 1, 26).U32(0);
+    b.U16(1);
+    BuiltNote probe = MakeNote(be, "", false);
+    b.Entry(0x927C, 7, static_cast<uint32_t>(probe.bytes.size()), noteAt).U32(0);
+    ASSERT_EQ(noteAt, b.Size());
+    // The same note, counted from this block's TIFF data.
+    TiffBytesBuilder nb(be);
+    nb.U16(2).Entry(0x0001, 3, 4, static_cast<uint32_t>(noteAt + probe.valueAt)).Entry(0x0002, 3, 1, 7).U32(0);
+    nb.U16(1).U16(2).U16(3).U16(4);
+    Bytes tiff = b.Get();
+    tiff.insert(tiff.end(), nb.Get().begin(), nb.Get().end());
+
+    Bytes file = Jpeg({ExifSegment(tiff)});
+    ExifBlock block;
+    block.OpenFromBytes(file.data(), file.size());
+    ASSERT_TRUE(SUCCEEDED(block.StorePosition(0.5, 0.25, 10.0, 1.0)));
+    OwnedBytes segment = block.BuildExifSegment();
+    ASSERT_GT(segment.size, 10u);
+    Bytes out(segment.data.get() + 10, segment.data.get() + segment.size);
+
+    ExifBlock reread;
+    Bytes file2 = Jpeg({ExifSegment(out)});
+    reread.OpenFromBytes(file2.data(), file2.size());
+    ASSERT_NE(nullptr, reread.Root());
+    IfdEntry* maker = reread.Root()->FindEntry(ExifIfd, 0x927C, true);
+    ASSERT_NE(nullptr, maker);
+    // Find where the note landed: the start of its table in the output.
+    const uint8_t* first = maker->ValueBytes(0);
+    ASSERT_NE(nullptr, first);
+    size_t newAt = 0;
+    bool found = false;
+    for (size_t i = 0; i + 8 <= out.size() && !found; ++i) {
+        if (std::equal(first, first + 8, out.begin() + i)) {
+            newAt = i;
+            found = true;
+        }
+    }
+    ASSERT_TRUE(found);
+    ASSERT_NE(noteAt, newAt) << "the rewrite moved the note";
+    uint32_t valueOffset = GetU32(out, newAt + 2 + 8, be);
+    ASSERT_LE(valueOffset + 8, out.size());
+    EXPECT_EQ(3u, GetU16(out, valueOffset + 4, be)) << "the SHORT[4] value reads 1 2 3 4 at its new place";
+    EXPECT_EQ(4u, GetU16(out, valueOffset + 6, be));
+}
+
+INSTANTIATE_TEST_SUITE_P(ByteOrders, MakerNoteMoveTest, ::testing::Values(false, true));
+
+}  // namespace
