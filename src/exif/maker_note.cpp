@@ -28,7 +28,9 @@ const MakerHeader kHeaders[] = {
     {"SONY DSC \0\0\0", 12, 12},
     {"SONY CAM \0\0\0", 12, 12},
     {"SANYO\0", 6, 8},
-    {"AOC\0", 4, 6},       // Pentax, older kind
+    // Pentax' older notes also hold the preview's offset as a plain LONG;
+    // readers rebase them as a whole, so they move as they are.
+    {"AOC\0", 4, 0},
     {"OLYMP\0", 6, 8},     // Olympus, older kind
     {"MINOL\0", 6, 8},     // Minolta, older kind
     {"QVC\0\0\0", 6, 6},   // Casio, second kind
@@ -158,13 +160,6 @@ MakerNoteMove RelocateMakerNote(uint8_t* note, size_t size, bool bigEndian, size
             start = header.directoryStart;
             break;
         }
-    }
-    // Pentax' older notes name their byte order after the header.
-    if (start == 6 && size >= 6 && note[0] == 'A') {
-        if (note[4] == 'M' && note[5] == 'M')
-            bigEndian = true;
-        else if (note[4] == 'I' && note[5] == 'I')
-            bigEndian = false;
     }
 
     // A TIFF-style footer (byte order mark and the note's own offset), as

@@ -43,11 +43,13 @@ const int kMaxFailures = 10;
 
 // Real photos among the seeds: both byte orders, big maker notes, a segment
 // of exactly 64 KiB, strip thumbnails, SRATIONAL positions, entries of type
-// 0, a compression-7 thumbnail, a GPS directory with GPSVersionID only.
+// 0, a compression-7 thumbnail, a GPS directory with GPSVersionID only,
+// maker directories whose offsets move with the note (bare, after a header).
 const wchar_t* const kRealSeeds[] = {
     L"canon_eos-rebel-t3i.jpg",      L"nikon_d90_exif64k.jpg",       L"sony_dsc-hx5v_gps.jpg",
     L"kodak_dc210_stripthumb.jpg",   L"hmd_nokia-8.3-5g_gps.jpg",    L"dji-hasselblad_l1d-20c_gps.jpg",
     L"olympus_pen-e-p3.jpg",         L"apple_iphone-4s_gps.jpg",     L"canon_powershot-sx60hs_gpsversiononly.jpg",
+    L"canon_powershot-s40.jpg",      L"panasonic_dmc-fz30.jpg",
 };
 
 // Whole photos (not cut after the scan header) for the file part, so that
