@@ -76,9 +76,10 @@ HRESULT ExifBlock::CheckRescan(const ExifSegmentScan& rescan) const
 {
     if (!rescan.isJpeg)
         return E_FAIL;
-    // A scan that failed after recording a segment reports one that Open
-    // did not parse (Open ignores segments of a failed scan).
-    if (rescan.recorded && !rescan.success)
+    // A failed scan means a file the engine cannot read back: a segment put
+    // in front of it would not be found again, and a damaged segment would
+    // stay. (Open ignores the segments of a failed scan.)
+    if (rescan.failed)
         return E_FAIL;
     if (m_parsedSize != 0) {
         if (!rescan.recorded || rescan.offset != m_parsedOffset || rescan.size != m_parsedSize)

@@ -90,5 +90,6 @@ void LocateExifSegment(JpegByteSource& source, ExifSegmentScan* scan)
         }
         position = marker + 2 + length;
     }
+    scan->failed = failed;
     scan->success = scan->recorded && !failed;
 }

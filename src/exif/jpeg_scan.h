@@ -34,6 +34,7 @@ struct ExifSegmentScan {
     bool isJpeg = false;       // the file starts with SOI
     bool success = false;      // a segment was recorded and the scan ended well
     bool recorded = false;     // a segment was recorded (even when the scan then failed)
+    bool failed = false;       // the scan met a damaged Exif segment or a frame of no size
     uint32_t offset = 2;       // offset of the recorded segment's 0xFF, 2 when none
     uint32_t size = 0;         // its size including the marker, 0 when none
     bool bigEndian = false;    // byte order of its TIFF part

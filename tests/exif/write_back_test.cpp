@@ -253,6 +253,25 @@ TEST_F(WriteBack, SegmentsThatOpenCouldNotParseAreNeverReplaced)
     EXPECT_EQ(Get(path), plain);
 }
 
+TEST_F(WriteBack, FilesWhoseScanFailsAreNotWritten)
+{
+    // An Exif segment whose length runs past the end of the file, and a frame
+    // of no size: a segment put in front would never be found again.
+    Bytes runsPast = Join({{0xFF, 0xD8}, ExifSegment(SimpleTiff(false))});
+    runsPast.resize(runsPast.size() - 10);
+    const Bytes files[] = {runsPast, Jpeg({JfifSegment()}, 640, 0)};
+    for (const Bytes& before : files) {
+        const std::wstring path = Put(before);
+        ExifBlock block;
+        block.Open(path.c_str());
+        ASSERT_EQ(block.StorePosition(0.2, 0.2, 0, 0), S_OK);
+        EXPECT_EQ(block.WriteToFile(), E_FAIL);
+        EXPECT_EQ(Get(path), before);
+        OwnedBytes out;
+        EXPECT_EQ(block.WriteToBytes(before.data(), before.size(), &out), E_FAIL);
+    }
+}
+
 TEST_F(WriteBack, ATreeTooLargeForOneSegmentLeavesTheFileUnchanged)
 {
     TiffBytesBuilder b(false);
