@@ -45,21 +45,21 @@ Bytes Pattern(size_t n, uint8_t seed)
 
 // IFD0 with one entry, linking to an IFD1 at 26 with the given entries;
 // extra bytes follow at 26 + 2 + 12n + 4.
-struct Ifd1Spec {
+struct Ifd1Layout {
     std::vector<std::array<uint32_t, 4>> entries;  // tag, type, count, value field
     Bytes extra;
 };
 
-Bytes TreeWithIfd1(const Ifd1Spec& spec, bool be = false)
+Bytes TreeWithIfd1(const Ifd1Layout& layout, bool be = false)
 {
     TiffBytesBuilder b(be);
     b.Header(8);
     b.U16(1).Entry(0x0100, 4, 1, 640).U32(26);
-    b.U16(static_cast<unsigned>(spec.entries.size()));
-    for (const auto& e : spec.entries)
+    b.U16(static_cast<unsigned>(layout.entries.size()));
+    for (const auto& e : layout.entries)
         b.Entry(static_cast<uint16_t>(e[0]), static_cast<uint16_t>(e[1]), e[2], e[3]);
     b.U32(0);
-    for (uint8_t x : spec.extra)
+    for (uint8_t x : layout.extra)
         b.U8(x);
     return b.Get();
 }
@@ -87,27 +87,27 @@ TEST(Thumbnails, JpegThumbnailMovesWithItsOffsetAndKeepsItsBytes)
 {
     for (uint32_t compression : {6u, 7u, 0u}) {  // 0: no Compression tag
         SCOPED_TRACE(compression);
-        Ifd1Spec spec;
+        Ifd1Layout layout;
         if (compression)
-            spec.entries.push_back({0x0103, 3, 1, compression});
-        spec.entries.push_back({0x0201, 4, 1, 0});
-        spec.entries.push_back({0x0202, 4, 1, 300});
-        const size_t start = Ifd1DataStart(spec.entries.size()) + 5;  // after 5 spare bytes
-        spec.entries[spec.entries.size() - 2][3] = static_cast<uint32_t>(start);
+            layout.entries.push_back({0x0103, 3, 1, compression});
+        layout.entries.push_back({0x0201, 4, 1, 0});
+        layout.entries.push_back({0x0202, 4, 1, 300});
+        const size_t start = Ifd1DataStart(layout.entries.size()) + 5;  // after 5 spare bytes
+        layout.entries[layout.entries.size() - 2][3] = static_cast<uint32_t>(start);
         Bytes thumb = Pattern(300, 1);
-        spec.extra = Join({Bytes(5, 0xEE), thumb});
+        layout.extra = Join({Bytes(5, 0xEE), thumb});
         ExifBlock block;
-        OpenTiff(block, TreeWithIfd1(spec));
+        OpenTiff(block, TreeWithIfd1(layout));
         ASSERT_NE(block.Root()->Next(), nullptr);
         EXPECT_TRUE(block.Root()->Next()->ThumbnailIsJpeg());
         ASSERT_EQ(block.Root()->Next()->ThumbnailLength(), 300u);
 
         Bytes t = BuiltTiff(block);
         const int64_t written = WrittenIfd1Value(t, 0x0201);
-        ASSERT_EQ(written, static_cast<int64_t>(Ifd1DataStart(spec.entries.size())));
+        ASSERT_EQ(written, static_cast<int64_t>(Ifd1DataStart(layout.entries.size())));
         EXPECT_EQ(Bytes(t.begin() + written, t.begin() + written + 300), thumb);
         EXPECT_EQ(WrittenIfd1Value(t, 0x0202), 300);
-        EXPECT_EQ(t.size(), Ifd1DataStart(spec.entries.size()) + 300);  // the spare bytes are gone
+        EXPECT_EQ(t.size(), Ifd1DataStart(layout.entries.size()) + 300);  // the spare bytes are gone
     }
 }
 
@@ -115,21 +115,21 @@ TEST(Thumbnails, StripsAreTakenAsOneRunFromTheFirstStrip)
 {
     // ImageLength 120, RowsPerStrip 40, StripByteCounts[0] 7680: three
     // strips of 7,680 bytes, 23,040 in all.
-    Ifd1Spec spec;
-    spec.entries = {{0x0101, 3, 1, 120}, {0x0103, 3, 1, 1}, {0x0111, 4, 3, 0},
+    Ifd1Layout layout;
+    layout.entries = {{0x0101, 3, 1, 120}, {0x0103, 3, 1, 1}, {0x0111, 4, 3, 0},
                     {0x0116, 3, 1, 40}, {0x0117, 4, 3, 0}};
-    const size_t arrays = Ifd1DataStart(spec.entries.size());
+    const size_t arrays = Ifd1DataStart(layout.entries.size());
     const size_t strips = arrays + 24;
-    spec.entries[2][3] = static_cast<uint32_t>(arrays);
-    spec.entries[4][3] = static_cast<uint32_t>(arrays + 12);
+    layout.entries[2][3] = static_cast<uint32_t>(arrays);
+    layout.entries[4][3] = static_cast<uint32_t>(arrays + 12);
     TiffBytesBuilder values(false);
     values.U32(static_cast<uint32_t>(strips)).U32(static_cast<uint32_t>(strips + 7680)).U32(static_cast<uint32_t>(strips + 15360));
     values.U32(7680).U32(7680).U32(7680);
     Bytes pixels = Pattern(23040, 7);
-    spec.extra = Join({values.Get(), pixels});
+    layout.extra = Join({values.Get(), pixels});
 
     ExifBlock block;
-    OpenTiff(block, TreeWithIfd1(spec, false));
+    OpenTiff(block, TreeWithIfd1(layout, false));
     const IfdDirectory* ifd1 = block.Root()->Next();
     ASSERT_NE(ifd1, nullptr);
     EXPECT_FALSE(ifd1->ThumbnailIsJpeg());
@@ -149,13 +149,13 @@ TEST(Thumbnails, StripsAreTakenAsOneRunFromTheFirstStrip)
 TEST(Thumbnails, OneStripIsTakenWholeWhateverRowsPerStripSays)
 {
     // RowsPerStrip 2^32-1 ("all rows in one strip") as TIFF writers store it.
-    Ifd1Spec spec;
-    spec.entries = {{0x0101, 4, 1, 60}, {0x0103, 4, 1, 1}, {0x0111, 4, 1, 0},
+    Ifd1Layout layout;
+    layout.entries = {{0x0101, 4, 1, 60}, {0x0103, 4, 1, 1}, {0x0111, 4, 1, 0},
                     {0x0116, 4, 1, 0xFFFFFFFF}, {0x0117, 4, 1, 900}};
-    spec.entries[2][3] = static_cast<uint32_t>(Ifd1DataStart(5));
-    spec.extra = Pattern(900, 3);
+    layout.entries[2][3] = static_cast<uint32_t>(Ifd1DataStart(5));
+    layout.extra = Pattern(900, 3);
     ExifBlock block;
-    OpenTiff(block, TreeWithIfd1(spec, true));
+    OpenTiff(block, TreeWithIfd1(layout, true));
     ASSERT_NE(block.Root()->Next(), nullptr);
     EXPECT_EQ(block.Root()->Next()->ThumbnailLength(), 900u);
 }
@@ -165,12 +165,12 @@ TEST(Thumbnails, OffsetsOfAThumbnailThatCannotBeTakenAreLeftOut)
     // A JPEG thumbnail running one byte past the end of the data: IFD1 and
     // its other entries remain, its offset entries are not written.
     {
-        Ifd1Spec spec;
-        spec.entries = {{0x0103, 3, 1, 6}, {0x011A, 4, 1, 72}, {0x0201, 4, 1, 0}, {0x0202, 4, 1, 51}};
-        spec.entries[2][3] = static_cast<uint32_t>(Ifd1DataStart(4));
-        spec.extra = Pattern(50, 9);
+        Ifd1Layout layout;
+        layout.entries = {{0x0103, 3, 1, 6}, {0x011A, 4, 1, 72}, {0x0201, 4, 1, 0}, {0x0202, 4, 1, 51}};
+        layout.entries[2][3] = static_cast<uint32_t>(Ifd1DataStart(4));
+        layout.extra = Pattern(50, 9);
         ExifBlock block;
-        OpenTiff(block, TreeWithIfd1(spec));
+        OpenTiff(block, TreeWithIfd1(layout));
         const IfdDirectory* ifd1 = block.Root()->Next();
         ASSERT_NE(ifd1, nullptr);
         EXPECT_EQ(ifd1->ThumbnailLength(), 0u);
@@ -183,10 +183,10 @@ TEST(Thumbnails, OffsetsOfAThumbnailThatCannotBeTakenAreLeftOut)
     }
     // Strips outside the data: StripOffsets and StripByteCounts go.
     {
-        Ifd1Spec spec;
-        spec.entries = {{0x0103, 3, 1, 1}, {0x0111, 4, 1, 5000}, {0x0117, 4, 1, 100}, {0x011A, 4, 1, 72}};
+        Ifd1Layout layout;
+        layout.entries = {{0x0103, 3, 1, 1}, {0x0111, 4, 1, 5000}, {0x0117, 4, 1, 100}, {0x011A, 4, 1, 72}};
         ExifBlock block;
-        OpenTiff(block, TreeWithIfd1(spec));
+        OpenTiff(block, TreeWithIfd1(layout));
         Bytes t = BuiltTiff(block);
         EXPECT_EQ(WrittenIfd1Value(t, 0x0111), -1);
         EXPECT_EQ(WrittenIfd1Value(t, 0x0117), -1);
@@ -194,10 +194,10 @@ TEST(Thumbnails, OffsetsOfAThumbnailThatCannotBeTakenAreLeftOut)
     }
     // An IFD1 of nothing but such offsets is not written at all.
     {
-        Ifd1Spec spec;
-        spec.entries = {{0x0201, 4, 1, 9000}, {0x0202, 4, 1, 100}};
+        Ifd1Layout layout;
+        layout.entries = {{0x0201, 4, 1, 9000}, {0x0202, 4, 1, 100}};
         ExifBlock block;
-        OpenTiff(block, TreeWithIfd1(spec));
+        OpenTiff(block, TreeWithIfd1(layout));
         ASSERT_NE(block.Root()->Next(), nullptr);
         Bytes t = BuiltTiff(block);
         EXPECT_EQ(GetU32(t, 22, false), 0u);
