@@ -5,6 +5,7 @@
 #include "coords/coord_dialog.h"
 #include "coords/coord_dialog_resources.h"
 #include "exif/exif_block.h"
+#include "exif/photo_writer.h"
 #include "shellext/file_access.h"
 #include "shellext/image_selection.h"
 #include "support/text_bounded.h"
@@ -18,23 +19,6 @@ const wchar_t* NamePart(const wchar_t* path)
 {
     const wchar_t* backslash = wcsrchr(path, L'\\');
     return backslash != nullptr ? backslash + 1 : path;
-}
-
-// Stores or removes the position in one photo and rewrites it. A position
-// the photo engine refuses to store (not a finite number, or beyond what
-// the tags can hold) leaves the photo as it was and does not count.
-HRESULT WritePositionToPhoto(const wchar_t* path, const GeoPosition& position)
-{
-    ExifBlock block;
-    block.Open(path);
-    HRESULT hr = S_OK;
-    if (position.known)
-        hr = block.StorePosition(position.latitude, position.longitude, position.altitude, position.heading);
-    else
-        block.RemovePosition();
-    if (SUCCEEDED(hr))
-        hr = block.WriteToFile();
-    return hr;
 }
 
 }  // namespace
