@@ -115,6 +115,12 @@ HRESULT ExifBlock::StorePosition(double latitude, double longitude, double altit
         !TruncateTo32(std::floor(heading / kPi * 180.0 + 0.5), &degrees))
         return E_INVALIDARG;
 
+    // A damaged directory may hold a tag twice; a later copy would keep a
+    // stale value (a stale reference would even hide the new heading).
+    if (m_root) {
+        for (uint16_t tag : kPositionTags)
+            m_root->RemoveRepeatedEntries(GpsIfd, tag);
+    }
     static const int32_t kVersion[4] = {2, 2, 0, 0};
     IfdEntry* entry = GetOrCreateEntry(GpsIfd, kTagGpsVersionId);
     HRESULT hr = entry ? entry->SetIntegers(TiffByte, 4, kVersion) : E_FAIL;
@@ -153,8 +159,11 @@ void ExifBlock::RemovePosition()
 {
     if (!m_root)
         return;
-    for (uint16_t tag : kPositionTags)
-        m_root->RemoveEntry(GpsIfd, tag);
+    // Every copy of a tag goes, also where a damaged directory repeats it.
+    for (uint16_t tag : kPositionTags) {
+        while (SUCCEEDED(m_root->RemoveEntry(GpsIfd, tag))) {
+        }
+    }
 }
 
 HRESULT ExifBlock::SetCoordinate(IfdKind kind, uint16_t refTag, uint16_t valueTag, double angle, bool isLongitude)

@@ -303,6 +303,27 @@ HRESULT IfdDirectory::RemoveEntry(IfdKind kind, uint16_t tag)
     return E_FAIL;
 }
 
+void IfdDirectory::RemoveRepeatedEntries(IfdKind kind, uint16_t tag)
+{
+    bool seen = false;
+    for (int i = 0; i < m_entries.Count();) {
+        IfdEntry* entry = EntryAt(i);
+        if (m_kind == kind && entry->Tag() == tag) {
+            if (seen) {
+                m_entries.RemoveAt(i);
+                delete entry;
+                continue;
+            }
+            seen = true;
+        } else if (m_kind != kind && entry->SubDirectory()) {
+            entry->SubDirectory()->RemoveRepeatedEntries(kind, tag);
+        }
+        ++i;
+    }
+    if (m_next && m_next->m_kind == kind)
+        m_next->RemoveRepeatedEntries(kind, tag);
+}
+
 HRESULT IfdDirectory::InsertSorted(IfdEntry* entry)
 {
     // TIFF wants ascending tags; a new entry goes before the first entry

@@ -48,6 +48,9 @@ public:
     // walk). Null / E_FAIL when absent.
     IfdEntry* FindEntry(IfdKind kind, uint16_t tag, bool recurse) const;
     HRESULT RemoveEntry(IfdKind kind, uint16_t tag);
+    // Deletes every entry with the tag that follows a first one in the same
+    // directory of the kind (damaged files repeat tags).
+    void RemoveRepeatedEntries(IfdKind kind, uint16_t tag);
     // The entry, created (with the missing pointer entries and directories
     // on the way) when absent. New entries are inserted in ascending tag
     // order. Null when memory cannot be had or the kind cannot be reached.

@@ -317,4 +317,42 @@ TEST_F(GpsBlock, RemovingTextWithoutATreeHasNothingToDo)
     EXPECT_EQ(block.SetTextTag(GpsIfd, 0x12, L""), E_FAIL);  // nothing left to remove
 }
 
+// Damaged files repeat tags (a fuzzer found one whose second
+// GPSImgDirectionRef "M" hid the stored heading after the rewrite).
+TEST_F(GpsBlock, RepeatedPositionTagsLeaveNoStaleCopy)
+{
+    const Bytes ten = Rationals(false, {{10, 1}, {0, 1}, {0, 1}});
+    const Bytes twenty = Rationals(false, {{20, 1}, {0, 1}, {0, 1}});
+    const std::vector<std::tuple<uint16_t, uint16_t, uint32_t, Bytes>> repeated = {
+        {1, 2, 2, {'N', 0}}, {2, 5, 3, ten}, {3, 2, 2, {'E', 0}}, {4, 5, 3, ten},
+        {0x10, 2, 2, {'M', 0}}, {0x10, 2, 2, {'M', 0}}, {0x0E, 2, 2, {'M', 0}}, {0x0E, 2, 2, {'M', 0}},
+        {2, 5, 3, twenty}, {0x12, 2, 2, {'x', 0}}, {0x12, 2, 2, {'y', 0}}};
+
+    OpenWithGps(repeated);
+    ASSERT_EQ(block.StorePosition(0.5, -0.25, 3, 0.5), S_OK);
+    Bytes file = Jpeg({Segment()});
+    ExifBlock written;
+    written.OpenFromBytes(file.data(), file.size());
+    const IfdDirectory* gps = written.Root()->EntryAt(0)->SubDirectory();
+    std::vector<uint16_t> tags;
+    for (int i = 0; i < gps->EntryCount(); ++i)
+        tags.push_back(gps->EntryAt(i)->Tag());
+    // One copy of each position tag, at the first copy's place; tags that
+    // are no part of the position stay as they were, repeats included.
+    EXPECT_EQ(tags, (std::vector<uint16_t>{0, 1, 2, 3, 4, 5, 6, 15, 17, 0x12, 0x12}));
+    double lat, lon, alt, heading;
+    ASSERT_EQ(written.ReadPosition(&lat, &lon, &alt, &heading), S_OK);
+    EXPECT_NEAR(lat, 0.5, 1e-7);
+    EXPECT_NEAR(lon, -0.25, 1e-7);
+    EXPECT_DOUBLE_EQ(alt, 3.0);
+    EXPECT_DOUBLE_EQ(heading, 29 * kDeg);
+
+    OpenWithGps(repeated);
+    block.RemovePosition();
+    EXPECT_EQ(block.ReadPosition(nullptr, nullptr, nullptr, nullptr), E_FAIL);
+    EXPECT_EQ(Gps(2), nullptr);
+    EXPECT_EQ(Gps(0x10), nullptr);
+    ASSERT_NE(Gps(0x12), nullptr);
+}
+
 }  // namespace
