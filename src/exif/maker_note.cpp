@@ -19,26 +19,32 @@ struct MakerHeader {
     const char* prefix;
     size_t prefixLength;
     size_t directoryStart;  // 0: the note counts from its own start, left alone
+    // Tags of a plain LONG that holds the offset of a preview picture and of
+    // the LONG that holds its length (0: none). The picture usually lies
+    // inside the note, and then its offset moves with it.
+    uint16_t previewStartTag;
+    uint16_t previewLengthTag;
+    // Offset of a byte order mark ("II" or "MM") of the note's own, 0 for
+    // none: the note is then in the block's byte order.
+    size_t byteOrderAt;
 };
 
 // Headers before a directory counting from the TIFF data, and headers of
 // notes that carry their own TIFF header or base (directoryStart 0).
 const MakerHeader kHeaders[] = {
-    {"Panasonic\0\0\0", 12, 12},
-    {"SONY DSC \0\0\0", 12, 12},
-    {"SONY CAM \0\0\0", 12, 12},
-    {"SANYO\0", 6, 8},
-    // Pentax' older notes also hold the preview's offset as a plain LONG;
-    // readers rebase them as a whole, so they move as they are.
-    {"AOC\0", 4, 0},
-    {"OLYMP\0", 6, 8},     // Olympus, older kind
-    {"MINOL\0", 6, 8},     // Minolta, older kind
-    {"QVC\0\0\0", 6, 6},   // Casio, second kind
-    {"Nikon\0\1", 7, 8},   // Nikon, second kind
-    {"Nikon\0\2", 7, 0},   // Nikon, third kind: own TIFF header
-    {"FUJIFILM", 8, 0},
-    {"OLYMPUS\0", 8, 0},   // Olympus, newer kind: counts from its own start
-    {"PENTAX \0", 8, 0},
+    {"Panasonic\0\0\0", 12, 12, 0, 0, 0},
+    {"SONY DSC \0\0\0", 12, 12, 0, 0, 0},
+    {"SONY CAM \0\0\0", 12, 12, 0, 0, 0},
+    {"SANYO\0", 6, 8, 0, 0, 0},
+    {"AOC\0", 4, 6, 0x0004, 0x0003, 4},  // Pentax, older kind
+    {"OLYMP\0", 6, 8, 0x0088, 0x0089, 0},  // Olympus, older kind
+    {"MINOL\0", 6, 8, 0x0088, 0x0089, 0},  // Minolta, older kind
+    {"QVC\0\0\0", 6, 6, 0, 0, 0},   // Casio, second kind
+    {"Nikon\0\1", 7, 8, 0, 0, 0},   // Nikon, second kind
+    {"Nikon\0\2", 7, 0, 0, 0, 0},   // Nikon, third kind: own TIFF header
+    {"FUJIFILM", 8, 0, 0, 0, 0},
+    {"OLYMPUS\0", 8, 0, 0, 0, 0},   // Olympus, newer kind: counts from its own start
+    {"PENTAX \0", 8, 0, 0, 0, 0},
 };
 
 struct Walk {
@@ -49,6 +55,8 @@ struct Walk {
     size_t sourceTiffSize;
     size_t targetOffset;
     bool afterHeader;   // the directory follows a known maker header
+    uint16_t previewStartTag;   // see MakerHeader; 0: none
+    uint16_t previewLengthTag;
     bool apply;         // false: only check
     uint32_t inside;    // offsets into the note's own bytes
     uint32_t outside;   // offsets into the rest of the TIFF data
@@ -88,6 +96,9 @@ bool WalkDirectory(Walk& w, size_t start, int depth)
     if (!RangeFits(start, tableEnd - start, w.size))
         return false;
     size_t unknownTypes = 0;
+    size_t previewField = 0;
+    uint32_t previewStart = 0, previewLength = 0;
+    bool hasPreviewLength = false;
     for (size_t i = 0; i < n; ++i) {
         size_t entry = start + 2 + 12 * i;
         uint16_t type = 0;
@@ -107,6 +118,17 @@ bool WalkDirectory(Walk& w, size_t start, int depth)
         }
         if (!MultiplySizes(count, elementSize, &bytes))
             return false;
+        uint16_t tag = 0;
+        ReadU16(w.note, w.size, entry, w.bigEndian, &tag);
+        if (depth == 0 && w.previewStartTag && type == TiffLong && count == 1) {
+            if (tag == w.previewStartTag) {
+                previewField = entry + 8;
+                previewStart = offset;
+            } else if (tag == w.previewLengthTag) {
+                previewLength = offset;
+                hasPreviewLength = true;
+            }
+        }
         if (type == kTypeIfd && count == 1) {
             // A sub-directory: followed only within the note.
             size_t at = 0;
@@ -140,6 +162,17 @@ bool WalkDirectory(Walk& w, size_t start, int depth)
         if (!MoveOffset(w, entry + 8, offset))
             return false;
     }
+    // The preview's offset moves only when the whole picture lies in the
+    // note; one elsewhere in the data is left as found.
+    size_t previewAt = 0;
+    if (previewField && hasPreviewLength && previewLength > 0) {
+        if (InsideNote(w, previewStart, previewLength, &previewAt)) {
+            if (!MoveOffset(w, previewField, previewStart))
+                return false;
+        } else if (RangeFits(previewStart, previewLength, w.sourceTiffSize)) {
+            ++w.outside;
+        }
+    }
     return true;
 }
 
@@ -153,13 +186,22 @@ MakerNoteMove RelocateMakerNote(uint8_t* note, size_t size, bool bigEndian, size
         return result;
 
     size_t start = 0;
+    const MakerHeader* known = nullptr;
     for (const MakerHeader& header : kHeaders) {
         if (size >= header.prefixLength && std::memcmp(note, header.prefix, header.prefixLength) == 0) {
             if (header.directoryStart == 0)
                 return result;
             start = header.directoryStart;
+            known = &header;
             break;
         }
+    }
+    if (known && known->byteOrderAt && size >= known->byteOrderAt + 2) {
+        const uint8_t* mark = note + known->byteOrderAt;
+        if (mark[0] == 'M' && mark[1] == 'M')
+            bigEndian = true;
+        else if (mark[0] == 'I' && mark[1] == 'I')
+            bigEndian = false;
     }
 
     // A TIFF-style footer (byte order mark and the note's own offset), as
@@ -180,7 +222,9 @@ MakerNoteMove RelocateMakerNote(uint8_t* note, size_t size, bool bigEndian, size
         }
     }
 
-    Walk w = {note, size, bigEndian, sourceOffset, sourceTiffSize, targetOffset, start != 0, false, 0, 0};
+    Walk w = {note, size, bigEndian, sourceOffset, sourceTiffSize, targetOffset, start != 0,
+              known ? known->previewStartTag : uint16_t(0), known ? known->previewLengthTag : uint16_t(0),
+              false, 0, 0};
     if (!WalkDirectory(w, start, 0) || w.inside == 0 || w.inside < w.outside)
         return result;
     if (hasFooter && targetOffset > UINT32_MAX)

@@ -48,9 +48,6 @@ MAKER_OFFSET_TAGS = {"PreviewImageStart": "PreviewImage", "ThumbnailOffset": "Th
 BEYOND_NOTE = {
     "konicaminolta_dimage-z3.jpg": {"MakerNotes:Minolta:FlashExposureComp"},
     "nikon_coolpix-p6000_gps.jpg": {"MakerNotes:Nikon:NEFBitDepth"},
-    # Not past the note, but named by a plain LONG that the engine does not
-    # move yet (Pentax' older notes are carried as they are): still lost.
-    "pentax_ist-d.jpg": {"MakerNotes:Pentax:PreviewImageStart"},
 }
 
 # The tags that removing a position takes away.

@@ -172,12 +172,49 @@ TEST_P(MakerNoteMoveTest, SelfContainedNotesAreLeftAlone)
 {
     bool be = GetParam();
     for (std::string header : {std::string("Nikon\0\2\x10\0\0", 10), std::string("FUJIFILM", 8),
-                               std::string("OLYMPUS\0II", 10),
-                               std::string("AOC\0II", 6)}) {
+                               std::string("OLYMPUS\0II", 10)}) {
         BuiltNote n = MakeNote(be, header, false, 2);
         Bytes note = n.bytes;
         EXPECT_FALSE(RelocateMakerNote(note.data(), note.size(), be, kSource, kTiffSize, 500).relocated);
         EXPECT_EQ(n.bytes, note);
+    }
+}
+
+// Pentax' older notes: "AOC\0", their own byte order mark, the directory;
+// the preview picture's offset is a plain LONG (tag 4, length in tag 3).
+Bytes PentaxNote(bool noteBe, uint32_t previewStart, uint32_t previewLength, size_t* startField)
+{
+    TiffBytesBuilder b(noteBe);
+    b.Text("AOC").U8(0).Text(noteBe ? "MM" : "II");
+    b.U16(2).Entry(0x0003, 4, 1, previewLength);
+    *startField = b.Size() + 8;
+    b.Entry(0x0004, 4, 1, previewStart).U32(0);
+    b.Zeros(40);  // the preview picture
+    return b.Get();
+}
+
+TEST_P(MakerNoteMoveTest, PentaxPreviewInsideTheNoteMovesInTheNotesOwnByteOrder)
+{
+    const bool blockBe = GetParam();
+    for (bool noteBe : {false, true}) {
+        size_t field = 0;
+        // The picture takes the note's last 40 bytes.
+        Bytes note = PentaxNote(noteBe, 0, 40, &field);
+        const uint32_t pictureAt = static_cast<uint32_t>(kSource + note.size() - 40);
+        note = PentaxNote(noteBe, pictureAt, 40, &field);
+        Bytes original = note;
+        MakerNoteMove move = RelocateMakerNote(note.data(), note.size(), blockBe, kSource, kTiffSize, 700);
+        EXPECT_TRUE(move.relocated);
+        EXPECT_EQ(1u, move.offsetsMoved);
+        EXPECT_EQ(pictureAt - kSource + 700, GetU32(note, field, noteBe));
+        EXPECT_EQ(0, std::memcmp(note.data(), original.data(), field));
+
+        // A picture elsewhere in the data stays where it was named.
+        note = PentaxNote(noteBe, 20, 40, &field);
+        original = note;
+        move = RelocateMakerNote(note.data(), note.size(), blockBe, kSource, kTiffSize, 700);
+        EXPECT_FALSE(move.relocated);
+        EXPECT_EQ(original, note);
     }
 }
 
