@@ -5,192 +5,27 @@
 #include <windows.h>
 
 #include <cmath>
-#include <memory>
 #include <string>
 
 #include "coords/coord_dialog.h"
+#include "coords/coord_dialog_fixture.h"
 #include "coords/coord_dialog_resources.h"
 #include "coords/settings.h"
-#include "exif/exif_block.h"
-#include "shellext/image_selection.h"
-#include "support/dialog_driver.h"
-#include "support/earth_install.h"
 #include "support/message_box_watcher.h"
 #include "support/photos.h"
-#include "support/temp_folder.h"
 
 namespace {
 
 using vztest::Click;
+using vztest::CoordDialogTest;
 using vztest::IsItemChecked;
 using vztest::IsItemEnabled;
 using vztest::IsItemShown;
 using vztest::ItemText;
+using vztest::kPhotoWithoutPosition;
+using vztest::ReadPhotoPosition;
+using vztest::StoredSettingBytes;
 using vztest::TypeText;
-
-HMODULE g_dll = nullptr;
-
-const wchar_t kPhotoWithoutPosition[] = L"canon_digital-ixus.jpg";
-
-// Writes a position (degrees, metres) into a photo with the photo engine.
-bool StorePosition(const std::wstring& path, double latitude, double longitude, double altitude, double heading)
-{
-    ExifBlock block;
-    block.Open(path.c_str());
-    return SUCCEEDED(block.StorePosition(latitude * kRadiansPerDegree, longitude * kRadiansPerDegree, altitude,
-                                         heading * kRadiansPerDegree)) &&
-           SUCCEEDED(block.WriteToFile());
-}
-
-// The photo's position in degrees and metres; known false when it has none.
-GeoPosition ReadPosition(const std::wstring& path)
-{
-    ExifBlock block;
-    block.Open(path.c_str());
-    GeoPosition position;
-    position.known = SUCCEEDED(block.ReadPosition(&position.latitude, &position.longitude, &position.altitude,
-                                                  &position.heading));
-    position.latitude *= kDegreesPerRadian;
-    position.longitude *= kDegreesPerRadian;
-    position.heading *= kDegreesPerRadian;
-    return position;
-}
-
-std::string StoredSettingBytes()
-{
-    HKEY key = nullptr;
-    std::string bytes(16, '\0');
-    DWORD size = 16;
-    DWORD type = 0;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Halcyra\\VantreloZerli", 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return "<no key>";
-    LONG result = RegQueryValueExW(key, L"GpsFlags", nullptr, &type, reinterpret_cast<BYTE*>(&bytes[0]), &size);
-    RegCloseKey(key);
-    if (result != ERROR_SUCCESS || type != REG_BINARY)
-        return "<no binary value>";
-    bytes.resize(size);
-    return bytes;
-}
-
-void StoreSettingBytes(const std::string& bytes)
-{
-    HKEY key = nullptr;
-    RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Halcyra\\VantreloZerli", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                    &key, nullptr);
-    RegSetValueExW(key, L"GpsFlags", 0, REG_BINARY, reinterpret_cast<const BYTE*>(bytes.data()),
-                   static_cast<DWORD>(bytes.size()));
-    RegCloseKey(key);
-}
-
-// Puts a text, or a picture alone, on the clipboard as another program would.
-void PutTextOnClipboard(const std::wstring& text)
-{
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    EmptyClipboard();
-    size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
-    memcpy(GlobalLock(memory), text.c_str(), bytes);
-    GlobalUnlock(memory);
-    SetClipboardData(CF_UNICODETEXT, memory);
-    CloseClipboard();
-}
-
-void PutPictureOnClipboard()
-{
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    EmptyClipboard();
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(BITMAPINFOHEADER) + 4);
-    BITMAPINFOHEADER* header = static_cast<BITMAPINFOHEADER*>(GlobalLock(memory));
-    header->biSize = sizeof(BITMAPINFOHEADER);
-    header->biWidth = 1;
-    header->biHeight = 1;
-    header->biPlanes = 1;
-    header->biBitCount = 32;
-    GlobalUnlock(memory);
-    SetClipboardData(CF_DIB, memory);
-    CloseClipboard();
-}
-
-// Waits until the condition holds on the dialog (clipboard notices arrive
-// on the dialog's thread).
-template <class Condition>
-bool WaitFor(Condition condition)
-{
-    for (int i = 0; i < 250; ++i) {
-        if (condition())
-            return true;
-        Sleep(20);
-    }
-    return condition();
-}
-
-class CoordDialogTest : public testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        // The dialog and its picture are resources of the DLL.
-        g_dll = LoadLibraryW(vztest::HostPathToWindows(VZ_DLL_UNIX_PATH).c_str());
-    }
-
-    void SetUp() override
-    {
-        ASSERT_NE(g_dll, nullptr);
-        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Halcyra\\VantreloZerli");
-        LoadSettings();
-        vztest::UnregisterEarth();
-    }
-
-    void TearDown() override
-    {
-        if (m_dialog != nullptr && IsWindow(m_dialog))
-            Click(m_dialog, IDCANCEL);
-        m_run.reset();
-        vztest::UnregisterEarth();
-    }
-
-    std::wstring Photo(const std::wstring& name, const std::wstring& copyName)
-    {
-        std::wstring path = vztest::CopyPhoto(name, m_folder.Path(), copyName);
-        EXPECT_FALSE(path.empty()) << "copy of " << std::string(name.begin(), name.end());
-        m_selection.Append(path.c_str());
-        return path;
-    }
-
-    // A copy of a photo without position, with this position stored.
-    std::wstring LocatedPhoto(const std::wstring& copyName, double latitude, double longitude, double altitude,
-                              double heading)
-    {
-        std::wstring path = Photo(kPhotoWithoutPosition, copyName);
-        EXPECT_TRUE(StorePosition(path, latitude, longitude, altitude, heading));
-        return path;
-    }
-
-    HWND Open(const std::wstring& caption)
-    {
-        m_run.reset(new vztest::ModalThread(
-            [this] { return static_cast<INT_PTR>(RunCoordinatesDialog(nullptr, &m_selection)); }));
-        m_dialog = vztest::WaitForDialog(m_run->ThreadId(), caption);
-        return m_dialog;
-    }
-
-    // Ends the dialog with Save! or Cancel and gives RunCoordinatesDialog's result.
-    HRESULT Finish(int button)
-    {
-        Click(m_dialog, button);
-        EXPECT_TRUE(m_run->Join());
-        return static_cast<HRESULT>(m_run->Result());
-    }
-
-    int ChosenNotation()
-    {
-        return static_cast<int>(SendDlgItemMessageW(m_dialog, IDC_COORD_NOTATION, CB_GETCURSEL, 0, 0)) + 1;
-    }
-
-    vztest::TempFolder m_folder;
-    ImageSelection m_selection;
-    std::unique_ptr<vztest::ModalThread> m_run;
-    HWND m_dialog = nullptr;
-};
 
 TEST_F(CoordDialogTest, TitleNamesTheOnePhotoOrCountsThePhotos)
 {
@@ -298,7 +133,7 @@ TEST_F(CoordDialogTest, ChangingTheNotationConvertsTheShownValuesWithoutEnabling
     TypeText(m_dialog, IDC_COORD_LAT_DMS_SEC, L"30");
     EXPECT_EQ(Finish(IDOK), S_OK);
     EXPECT_EQ(StoredSettingBytes(), std::string("\x03\x00\x00\x00", 4));
-    EXPECT_NEAR(ReadPosition(m_folder / L"located.jpg").latitude, 48.5 + 30.0 / 3600.0, 1e-6);
+    EXPECT_NEAR(ReadPhotoPosition(m_folder / L"located.jpg").latitude, 48.5 + 30.0 / 3600.0, 1e-6);
 }
 
 TEST_F(CoordDialogTest, EveryUserChangeEnablesSave)
@@ -338,7 +173,7 @@ TEST_F(CoordDialogTest, SaveWritesEveryWritablePhotoAndSkipsReadOnlyOnes)
     EXPECT_EQ(boxes.Count(), 0u);
 
     for (const std::wstring& path : {first, last}) {
-        GeoPosition position = ReadPosition(path);
+        GeoPosition position = ReadPhotoPosition(path);
         EXPECT_TRUE(position.known);
         EXPECT_NEAR(position.latitude, -33.856784, 2e-6);
         EXPECT_NEAR(position.longitude, 151.215297, 2e-6);
@@ -356,7 +191,7 @@ TEST_F(CoordDialogTest, ClearingPositionIsKnownRemovesThePosition)
     Click(m_dialog, IDC_COORD_KNOWN);
     EXPECT_FALSE(IsItemEnabled(m_dialog, IDC_COORD_LAT_DEGREES));
     EXPECT_EQ(Finish(IDOK), S_OK);
-    EXPECT_FALSE(ReadPosition(path).known);
+    EXPECT_FALSE(ReadPhotoPosition(path).known);
 }
 
 TEST_F(CoordDialogTest, CancelWritesNothing)
@@ -385,13 +220,13 @@ TEST_F(CoordDialogTest, NothingWritableShowsTheWriteAccessMessage)
     EXPECT_EQ(boxes[0].text, L"There is no file selected with write access allowed\n- can't insert GPS data!");
     EXPECT_EQ(boxes[0].flags, static_cast<UINT>(MB_ICONERROR));
     EXPECT_EQ(boxes[0].owner, nullptr);
-    EXPECT_NEAR(ReadPosition(path).latitude, 48.5, 1e-6);
+    EXPECT_NEAR(ReadPhotoPosition(path).latitude, 48.5, 1e-6);
     vztest::SetReadOnly(path, false);
 }
 
 TEST_F(CoordDialogTest, StoredNotationOutsideTheThreeOpensDecimalDegreesAndSavesOne)
 {
-    StoreSettingBytes(std::string("\x07\x01\x00\x00", 4));
+    vztest::StoreSettingBytes(std::string("\x07\x01\x00\x00", 4));
     LoadSettings();
     LocatedPhoto(L"located.jpg", 48.5, 11.25, 0.0, 0.0);
     ASSERT_NE(Open(L"Vantrelo Zerli: Coordinates for 'located.jpg'"), nullptr);
@@ -402,7 +237,7 @@ TEST_F(CoordDialogTest, StoredNotationOutsideTheThreeOpensDecimalDegreesAndSaves
     EXPECT_EQ(Finish(IDOK), S_OK);
     // Bits 8 to 31 are kept.
     EXPECT_EQ(StoredSettingBytes(), std::string("\x01\x01\x00\x00", 4));
-    EXPECT_NEAR(ReadPosition(m_folder / L"located.jpg").latitude, 48.5, 1e-6);
+    EXPECT_NEAR(ReadPhotoPosition(m_folder / L"located.jpg").latitude, 48.5, 1e-6);
 }
 
 TEST_F(CoordDialogTest, PositionThatCannotBeStoredIsNeitherWrittenNorCounted)
@@ -418,49 +253,6 @@ TEST_F(CoordDialogTest, PositionThatCannotBeStoredIsNeitherWrittenNorCounted)
     EXPECT_EQ(vztest::ReadFileBytes(path), before);
     ASSERT_TRUE(boxes.WaitForCount(1));
     EXPECT_EQ(boxes[0].text, L"There is no file selected with write access allowed\n- can't insert GPS data!");
-}
-
-class CoordDialogClipboardTest : public CoordDialogTest {};
-
-TEST_F(CoordDialogClipboardTest, FromClipboardFollowsTheClipboardAndReadsPositions)
-{
-    PutPictureOnClipboard();
-    Photo(kPhotoWithoutPosition, L"plain.jpg");
-    vztest::MessageBoxWatcher boxes;
-    ASSERT_NE(Open(L"Vantrelo Zerli: Coordinates for 'plain.jpg'"), nullptr);
-    EXPECT_FALSE(IsItemEnabled(m_dialog, IDC_COORD_FROM_CLIPBOARD));
-
-    PutTextOnClipboard(L"48.137154, 11.575382");
-    EXPECT_TRUE(WaitFor([&] { return IsItemEnabled(m_dialog, IDC_COORD_FROM_CLIPBOARD); }));
-    PutPictureOnClipboard();
-    EXPECT_TRUE(WaitFor([&] { return !IsItemEnabled(m_dialog, IDC_COORD_FROM_CLIPBOARD); }));
-
-    PutTextOnClipboard(L"48.137154, 11.575382");
-    ASSERT_TRUE(WaitFor([&] { return IsItemEnabled(m_dialog, IDC_COORD_FROM_CLIPBOARD); }));
-    Click(m_dialog, IDC_COORD_FROM_CLIPBOARD);
-    EXPECT_TRUE(IsItemChecked(m_dialog, IDC_COORD_KNOWN));
-    EXPECT_EQ(ItemText(m_dialog, IDC_COORD_LAT_DEGREES), L"48.137154");
-    EXPECT_EQ(ItemText(m_dialog, IDC_COORD_LON_DEGREES), L"11.575382");
-    EXPECT_EQ(ItemText(m_dialog, IDC_COORD_ALTITUDE), L"0");
-    EXPECT_EQ(ItemText(m_dialog, IDC_COORD_HEADING), L"0");
-    EXPECT_TRUE(IsItemEnabled(m_dialog, IDC_COORD_LAT_DEGREES));
-    EXPECT_TRUE(IsItemEnabled(m_dialog, IDOK));
-    EXPECT_EQ(boxes.Count(), 0u);
-
-    // A text that is not a position: the message, nothing changed.
-    PutTextOnClipboard(L"48.1 11.5");
-    ASSERT_TRUE(WaitFor([&] { return IsItemEnabled(m_dialog, IDC_COORD_FROM_CLIPBOARD); }));
-    vztest::PostClick(m_dialog, IDC_COORD_FROM_CLIPBOARD);
-    ASSERT_TRUE(boxes.WaitForCount(1));
-    EXPECT_EQ(boxes[0].text, L"Invalid coordinate format!");
-    EXPECT_EQ(boxes[0].title, L"Vantrelo Zerli");
-    EXPECT_EQ(boxes[0].flags, static_cast<UINT>(MB_ICONERROR | MB_SETFOREGROUND));
-    EXPECT_EQ(boxes[0].owner, m_dialog);
-    SendMessageW(m_dialog, WM_NULL, 0, 0);
-    EXPECT_EQ(ItemText(m_dialog, IDC_COORD_LAT_DEGREES), L"48.137154");
-
-    EXPECT_EQ(Finish(IDOK), S_OK);
-    EXPECT_NEAR(ReadPosition(m_folder / L"plain.jpg").longitude, 11.575382, 2e-6);
 }
 
 }  // namespace

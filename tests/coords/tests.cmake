@@ -9,10 +9,50 @@ vz_add_suite(coords_tests
 # The coordinates dialog and its clipboard input, driven under Xvfb; it takes
 # its dialog and picture from the DLL.
 vz_add_suite(coord_dialog_tests
-  SOURCES coords/coord_dialog_test.cpp
+  SOURCES
+    coords/coord_dialog_fixture.cpp
+    coords/coord_dialog_test.cpp
+    coords/coord_dialog_clipboard_test.cpp
   LIBS vz_coords
   LOCKS clipboard)
 target_compile_definitions(coord_dialog_tests PRIVATE VZ_DLL_UNIX_PATH="$<TARGET_FILE:VantreloZerli>")
 add_dependencies(coord_dialog_tests VantreloZerli)
 include(${CMAKE_CURRENT_SOURCE_DIR}/support/dialog_fonts.cmake)
 vz_dialog_fonts(coord_dialog_tests)
+
+# "From Google Earth!" against the Google Earth stand-in (tests/earth), in a
+# prefix of its own: every query starts the stand-in anew.
+vz_add_suite(coord_dialog_earth_tests
+  SOURCES
+    coords/coord_dialog_fixture.cpp
+    coords/coord_dialog_earth_test.cpp
+    earth/earth_standin.cpp
+  LIBS vz_coords
+  TIMEOUT 600)
+target_compile_definitions(coord_dialog_earth_tests PRIVATE
+  VZ_DLL_UNIX_PATH="$<TARGET_FILE:VantreloZerli>"
+  VZ_STANDIN_ARRAY_UNIX_PATH="$<TARGET_FILE:earth_standin_array>"
+  VZ_STANDIN_OBJECT_UNIX_PATH="$<TARGET_FILE:earth_standin_object>")
+add_dependencies(coord_dialog_earth_tests VantreloZerli earth_standin_array earth_standin_object)
+vz_dialog_fonts(coord_dialog_earth_tests)
+
+# ExifTool reads back what "Save!" wrote into copies of real photos: a
+# Windows program types the position into the dialog, the script checks.
+add_executable(coord_dialog_save_tool coords/coord_dialog_save_tool.cpp)
+target_link_libraries(coord_dialog_save_tool PRIVATE vz_coords vz_test_support)
+target_link_options(coord_dialog_save_tool PRIVATE -municode)
+target_compile_definitions(coord_dialog_save_tool PRIVATE VZ_DLL_UNIX_PATH="$<TARGET_FILE:VantreloZerli>")
+add_dependencies(coord_dialog_save_tool VantreloZerli)
+if(VZ_WINE_USABLE)
+  vz_bench_fixtures()
+  add_test(NAME coord_dialog_exiftool_tests
+    COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/coords/check_coord_dialog_save.py
+      $<TARGET_FILE:coord_dialog_save_tool> ${VZ_BENCH} ${VZ_SHARED_DIR}/photos)
+  set_tests_properties(coord_dialog_exiftool_tests PROPERTIES
+    ENVIRONMENT "${VZ_BENCH_ENV}" FIXTURES_REQUIRED "vz_template;vz_display"
+    TIMEOUT 600)
+else()
+  add_test(NAME coord_dialog_exiftool_tests
+    COMMAND sh -c "echo 'this host cannot run ${VZ_WINE_ARCH} Wine programs'; exit 77")
+  set_tests_properties(coord_dialog_exiftool_tests PROPERTIES SKIP_RETURN_CODE 77)
+endif()

@@ -8,12 +8,11 @@ arrives as 270) and leaves the read-only one byte for byte.
 
 Environment: VZ_BENCH_ROOT, VZ_WINE_ARCH (the Wine test bench).
 """
-import hashlib
 import os
-import shutil
-import subprocess
 import sys
-import tempfile
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+import exiftool_readback as rb  # noqa: E402
 
 # Both byte orders, with and without a position, with JFIF, IPTC and XMP
 # segments around the Exif segment.
@@ -27,103 +26,34 @@ READ_ONLY = "nikon_d3100_gps.jpg"
 # Sydney, 58.25 m, camera turned to the west.
 VIEW = (-33.856784, 151.215297, 58.25, -90.0)
 
-failures = []
 
-
-def check(condition, message):
-    if not condition:
-        failures.append(message)
-        print("FAILED: " + message)
-
-
-def windows_path(path):
-    return "Z:" + path.replace("/", "\\")
-
-
-def digest(path):
-    with open(path, "rb") as f:
-        return hashlib.sha256(f.read()).hexdigest()
-
-
-def run_tool(tool, bench, prefix, answer, photos):
-    env = dict(os.environ, WINEPREFIX=prefix)
-    args = [bench, "run", tool] + ["%r" % v for v in VIEW] + [answer] + [windows_path(p) for p in photos]
-    result = subprocess.run(args, env=env, capture_output=True, text=True, timeout=240)
-    check(result.returncode == 0, "get_location_tool failed: %s %s" % (result.stdout, result.stderr))
+def run_tool(checks, prefix, tool, answer, copies):
+    result = prefix.run(tool, ["%r" % v for v in VIEW] + [answer] + copies.windows_paths())
+    checks.check(result.returncode == 0, "get_location_tool failed: %s %s" % (result.stdout, result.stderr))
     return result.stdout.strip()
-
-
-def exiftool_positions(paths):
-    """name -> (latitude, longitude, altitude, direction, error) as ExifTool reads them."""
-    out = subprocess.run(
-        ["exiftool", "-n", "-q", "-f", "-p",
-         "$FileName|$GPSLatitude|$GPSLongitude|$GPSAltitude|$GPSAltitudeRef|$GPSImgDirection|$Error"] + paths,
-        check=True, capture_output=True, text=True).stdout
-    positions = {}
-    for line in out.splitlines():
-        name, lat, lon, alt, alt_ref, direction, error = line.split("|")
-        positions[name] = (lat, lon, alt, alt_ref, direction, error)
-    return positions
 
 
 def main():
     tool, bench, photos = sys.argv[1:4]
-    root = os.environ["VZ_BENCH_ROOT"]
-    prefix = os.path.join(root, "prefix-get_location_exiftool_tests")
-    work = tempfile.mkdtemp(prefix="vz-get-location-")
-    try:
-        os.chmod(work, 0o755)
-        names = WRITABLE + [READ_ONLY]
-        paths = [os.path.join(work, n) for n in names]
-        for name in names:
-            shutil.copy(os.path.join(photos, name), work)
-            os.chmod(os.path.join(work, name), 0o644)  # the originals are read-only
-        if os.getuid() == 0:
-            subprocess.run(["chown", "-R", "nobody:nogroup", work], check=True)
-        os.chmod(os.path.join(work, READ_ONLY), 0o444)
-        originals = {p: digest(p) for p in paths}
+    checks = rb.Checks()
+    with rb.PhotoCopies(photos, WRITABLE, [READ_ONLY]) as copies:
+        with rb.BenchPrefix(bench, "get_location_exiftool_tests") as prefix:
+            out = run_tool(checks, prefix, tool, "cancel", copies)
+            checks.check(out == "result 80004005 boxes 1 answered 2 stand-in stopped 1", "Cancel: %s" % out)
+            for name in copies.names:
+                checks.check(copies.unchanged(name), "Cancel changed %s" % name)
 
-        subprocess.run([bench, "prefix-up", prefix], check=True)
-        try:
-            out = run_tool(tool, bench, prefix, "cancel", paths)
-            check(out == "result 80004005 boxes 1 answered 2 stand-in stopped 1", "Cancel: %s" % out)
-            for p in paths:
-                check(digest(p) == originals[p], "Cancel changed %s" % os.path.basename(p))
+            out = run_tool(checks, prefix, tool, "ok", copies)
+            checks.check(out == "result 00000000 boxes 1 answered 1 stand-in stopped 1", "OK: %s" % out)
 
-            out = run_tool(tool, bench, prefix, "ok", paths)
-            check(out == "result 00000000 boxes 1 answered 1 stand-in stopped 1", "OK: %s" % out)
-        finally:
-            subprocess.run([bench, "prefix-down", prefix])
-
-        ro = os.path.join(work, READ_ONLY)
-        check(digest(ro) == originals[ro], "the read-only photo was changed")
-        positions = exiftool_positions(paths)
-        lat, lon, alt, heading = VIEW
+        checks.check(copies.unchanged(READ_ONLY), "the read-only photo was changed")
+        positions = rb.exiftool_positions(copies.paths())
+        lat, lon, alt, _ = VIEW
         for name in WRITABLE:
-            got = positions.get(name)
-            check(got is not None, "ExifTool did not list %s" % name)
-            if got is None:
-                continue
-            g_lat, g_lon, g_alt, g_ref, g_dir, g_error = got
-            check(g_error == "-", "%s: ExifTool reports %s" % (name, g_error))
-            try:
-                # Seconds are stored in hundredths, the altitude in centimetres,
-                # the heading in whole degrees.
-                check(abs(float(g_lat) - lat) <= 3e-6, "%s: latitude %s" % (name, g_lat))
-                check(abs(float(g_lon) - lon) <= 3e-6, "%s: longitude %s" % (name, g_lon))
-                check(abs(float(g_alt) - alt) <= 0.006, "%s: altitude %s" % (name, g_alt))
-                check(g_ref == "0", "%s: altitude reference %s" % (name, g_ref))
-                check(float(g_dir) == 270.0, "%s: direction %s" % (name, g_dir))
-            except ValueError:
-                check(False, "%s: ExifTool read %s" % (name, "|".join(got)))
+            # The altitude is stored in centimetres, the heading in whole degrees.
+            rb.check_position(checks, positions, name, lat, lon, alt, 270.0, altitude_tolerance=0.006)
         print("ExifTool read the position back from %d photos" % len(WRITABLE))
-    finally:
-        shutil.rmtree(work, ignore_errors=True)
-    if failures:
-        print("%d checks failed" % len(failures))
-        return 1
-    print("all checks passed")
-    return 0
+    return checks.exit_code()
 
 
 if __name__ == "__main__":
