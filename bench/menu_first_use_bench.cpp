@@ -12,6 +12,7 @@
 #include <cstdlib>
 
 #include "bench/exif_bench_common.h"
+#include "support/shell_data_object.h"
 
 namespace {
 
@@ -19,41 +20,6 @@ namespace {
 const CLSID kExtensionClsid = {0xEEA3944D, 0x8517, 0x4992, {0x8A, 0x7C, 0x47, 0xFF, 0xDD, 0x78, 0xA3, 0x9B}};
 
 typedef HRESULT(STDAPICALLTYPE* GetClassObjectFn)(REFCLSID, REFIID, void**);
-
-// The shell's data object for files of one folder, as the folder view makes it.
-IDataObject* SelectionDataObject(const std::vector<std::wstring>& paths)
-{
-    std::vector<PIDLIST_ABSOLUTE> items;
-    std::vector<PCUITEMID_CHILD> children;
-    IShellFolder* parent = nullptr;
-    IDataObject* data = nullptr;
-    HRESULT hr = S_OK;
-    for (const std::wstring& path : paths) {
-        PIDLIST_ABSOLUTE item = nullptr;
-        hr = SHParseDisplayName(path.c_str(), nullptr, &item, 0, nullptr);
-        if (FAILED(hr))
-            break;
-        items.push_back(item);
-        IShellFolder* folder = nullptr;
-        PCUITEMID_CHILD child = nullptr;
-        hr = SHBindToParent(item, IID_IShellFolder, reinterpret_cast<void**>(&folder), &child);
-        if (FAILED(hr))
-            break;
-        children.push_back(child);
-        if (!parent)
-            parent = folder;
-        else
-            folder->Release();
-    }
-    if (SUCCEEDED(hr) && parent)
-        parent->GetUIObjectOf(nullptr, static_cast<UINT>(children.size()), children.data(), IID_IDataObject,
-                              nullptr, reinterpret_cast<void**>(&data));
-    if (parent)
-        parent->Release();
-    for (PIDLIST_ABSOLUTE item : items)
-        CoTaskMemFree(item);
-    return data;
-}
 
 // One menu object's first QueryContextMenu, in microseconds; -1 on failure.
 double TimeFirstUse(IClassFactory* factory, IDataObject* data, int* offered)
@@ -103,7 +69,7 @@ int wmain(int argc, wchar_t** argv)
         dll ? reinterpret_cast<GetClassObjectFn>(reinterpret_cast<void*>(GetProcAddress(dll, "DllGetClassObject")))
             : nullptr;
     IClassFactory* factory = nullptr;
-    IDataObject* data = SelectionDataObject(paths);
+    IDataObject* data = vztest::CreateShellDataObject(paths);
     if (!getClassObject || FAILED(getClassObject(kExtensionClsid, IID_IClassFactory,
                                                  reinterpret_cast<void**>(&factory))) || !data) {
         std::fprintf(stderr, "cannot load the extension or make the selection\n");
