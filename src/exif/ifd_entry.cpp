@@ -209,6 +209,17 @@ HRESULT IfdEntry::SetText(const wchar_t* text)
     return S_OK;
 }
 
+uint8_t* IfdEntry::AllocateValue(size_t size, size_t* room)
+{
+    if (size <= sizeof(m_inline)) {
+        *room = sizeof(m_inline);
+        return m_inline;
+    }
+    m_buffer = new (std::nothrow) uint8_t[size]();
+    *room = m_buffer ? size : 0;
+    return m_buffer;
+}
+
 HRESULT IfdEntry::SetIntegers(uint16_t type, uint32_t count, const int32_t* values)
 {
     ReleaseValue();
@@ -219,15 +230,10 @@ HRESULT IfdEntry::SetIntegers(uint16_t type, uint32_t count, const int32_t* valu
     size_t size = 0;
     if (!MultiplySizes(count, elementSize, &size) || size > 0xFFFFFF || (count && !values))
         return E_INVALIDARG;
-    uint8_t* target = m_inline;
-    size_t room = sizeof(m_inline);
-    if (size > 4) {
-        m_buffer = new (std::nothrow) uint8_t[size]();
-        if (!m_buffer)
-            return E_OUTOFMEMORY;
-        target = m_buffer;
-        room = size;
-    }
+    size_t room = 0;
+    uint8_t* target = AllocateValue(size, &room);
+    if (!target)
+        return E_OUTOFMEMORY;
     for (uint32_t i = 0; i < count; ++i) {
         size_t at = static_cast<size_t>(i) * elementSize;
         uint32_t v = static_cast<uint32_t>(values[i]);
@@ -251,15 +257,10 @@ HRESULT IfdEntry::SetRationals(uint16_t type, uint32_t count, const int32_t* num
     size_t size = 0;
     if (!MultiplySizes(count, 8, &size) || size > 0xFFFFFF || (count && (!numerators || !denominators)))
         return E_INVALIDARG;
-    uint8_t* target = m_inline;
-    size_t room = sizeof(m_inline);
-    if (size > 4) {
-        m_buffer = new (std::nothrow) uint8_t[size]();
-        if (!m_buffer)
-            return E_OUTOFMEMORY;
-        target = m_buffer;
-        room = size;
-    }
+    size_t room = 0;
+    uint8_t* target = AllocateValue(size, &room);
+    if (!target)
+        return E_OUTOFMEMORY;
     for (uint32_t i = 0; i < count; ++i) {
         StoreU32(target, room, static_cast<size_t>(i) * 8, m_bigEndian, static_cast<uint32_t>(numerators[i]));
         StoreU32(target, room, static_cast<size_t>(i) * 8 + 4, m_bigEndian, static_cast<uint32_t>(denominators[i]));

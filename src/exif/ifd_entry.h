@@ -80,6 +80,9 @@ public:
 
 private:
     IfdEntry(bool bigEndian, uint16_t tag);
+    // Where a new value of size bytes goes: the inline bytes, or a new
+    // zeroed buffer (null when memory cannot be had); *room its size.
+    uint8_t* AllocateValue(size_t size, size_t* room);
     // Writes the MakerNote value at at (dataOffset from the base), its
     // offsets moved with it where the note is recognised.
     void PutMakerNote(ByteWriter& writer, size_t at, uint32_t dataOffset);
