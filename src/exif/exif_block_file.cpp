@@ -124,12 +124,12 @@ HRESULT ExifBlock::WriteToFile()
 
     const int64_t distance = static_cast<int64_t>(segment.size) - static_cast<int64_t>(rescan.size);
     if (SUCCEEDED(hr) && distance > 0) {
-        // Grow to the final length first, and fill the new end (file
+        // Grow to the final length first by writing the new end (file
         // systems with sparse files allocate only on writing): a full disk
         // shows here, before any byte has moved, and the old length comes
         // back. The move overwrites the filler.
         std::memset(transfer.get(), 0, kTransferBufferSize);
-        bool grown = SetFileLength(file.Get(), newSize);
+        bool grown = true;
         for (uint64_t at = fileSize; grown && at < newSize; at += kTransferBufferSize) {
             uint64_t left = newSize - at;
             grown = WriteAt(file.Get(), transfer.get(), at,
