@@ -3,16 +3,28 @@
 #include <cstring>
 #include <new>
 
+namespace {
+
+// The reads and writes go through the file pointer rather than an OVERLAPPED
+// position: on a synchronous handle both mean the same, but Wine signals the
+// file object after every positioned call, a round trip to its server that
+// costs more than the call itself.
+bool SeekTo(HANDLE file, uint64_t offset)
+{
+    LARGE_INTEGER distance;
+    distance.QuadPart = static_cast<LONGLONG>(offset);
+    return offset <= static_cast<uint64_t>(INT64_MAX) && SetFilePointerEx(file, distance, nullptr, FILE_BEGIN);
+}
+
+}  // namespace
+
 bool ReadAt(HANDLE file, uint8_t* buffer, uint64_t offset, uint32_t count, uint32_t* got)
 {
     *got = 0;
     if (count == 0)
         return true;
-    OVERLAPPED position = {};
-    position.Offset = static_cast<DWORD>(offset);
-    position.OffsetHigh = static_cast<DWORD>(offset >> 32);
     DWORD read = 0;
-    if (!ReadFile(file, buffer, count, &read, &position) || read == 0)
+    if (!SeekTo(file, offset) || !ReadFile(file, buffer, count, &read, nullptr) || read == 0)
         return false;
     *got = read;
     return true;
@@ -22,18 +34,13 @@ bool WriteAt(HANDLE file, const uint8_t* buffer, uint64_t offset, uint32_t count
 {
     if (count == 0)
         return true;
-    OVERLAPPED position = {};
-    position.Offset = static_cast<DWORD>(offset);
-    position.OffsetHigh = static_cast<DWORD>(offset >> 32);
     DWORD written = 0;
-    return WriteFile(file, buffer, count, &written, &position) && written == count;
+    return SeekTo(file, offset) && WriteFile(file, buffer, count, &written, nullptr) && written == count;
 }
 
 bool SetFileLength(HANDLE file, uint64_t length)
 {
-    LARGE_INTEGER distance;
-    distance.QuadPart = static_cast<LONGLONG>(length);
-    return SetFilePointerEx(file, distance, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+    return SeekTo(file, length) && SetEndOfFile(file);
 }
 
 bool FileByteSource::ReadAt(uint32_t offset, uint8_t* buffer, uint32_t count, uint32_t* got)
