@@ -38,8 +38,8 @@ bool WriteAt(HANDLE file, const uint8_t* buffer, uint64_t offset, uint32_t count
 bool SetFileLength(HANDLE file, uint64_t length);
 
 // A source over an open file that reads a large block once and serves the
-// 24-byte marker windows and the Exif segment from it: under Wine every
-// ReadFile is a round trip to the server, whatever its size.
+// 24-byte marker windows and the Exif segment from it: one call instead of
+// one per marker.
 class FileByteSource : public JpegByteSource {
 public:
     // Bytes read in one call: a whole Exif segment and the markers around
