@@ -8,7 +8,7 @@
 
 #include "exif/exif_block.h"
 #include "exif/file_access.h"
-#include "shellext/shortcut.h"
+#include "support/shortcut.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "shellext/jpeg_file.h"
 
 #include <windows.h>
-#include "shellext/file_extension.h"
-#include "shellext/shortcut.h"
+#include "support/file_extension.h"
+#include "support/shortcut.h"
 
 bool IsJpegFile(const wchar_t* path)
 {

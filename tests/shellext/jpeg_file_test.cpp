@@ -5,7 +5,7 @@
 
 #include "shellext/jpeg_file.h"
 #include "shellext/selection_test_util.h"
-#include "shellext/shortcut.h"
+#include "support/shortcut.h"
 #include "support/shortcut_file.h"
 #include "support/temp_folder.h"
 

@@ -1,4 +1,4 @@
-#include "shellext/file_extension.h"
+#include "support/file_extension.h"
 
 #include <cwchar>
 

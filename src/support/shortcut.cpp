@@ -1,8 +1,8 @@
-#include "shellext/shortcut.h"
+#include "support/shortcut.h"
 
 #include <shlobj.h>
 #include <cwchar>
-#include "shellext/file_extension.h"
+#include "support/file_extension.h"
 
 namespace {
 
