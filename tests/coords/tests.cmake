@@ -27,6 +27,7 @@ vz_add_suite(coord_dialog_earth_tests
     coords/coord_dialog_fixture.cpp
     coords/coord_dialog_earth_test.cpp
     earth/earth_standin.cpp
+    earth/standin/standin_registry.cpp
   LIBS vz_coords
   TIMEOUT 600)
 target_compile_definitions(coord_dialog_earth_tests PRIVATE

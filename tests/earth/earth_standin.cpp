@@ -3,6 +3,7 @@
 #include <oleauto.h>
 #include <cwchar>
 
+#include "earth/standin/standin_registry.h"
 #include "earth/standin/standin_settings.h"
 #include "support/earth_install.h"
 #include "support/temp_folder.h"
@@ -13,64 +14,14 @@ const wchar_t kEarthLocalServerKey[] = L"CLSID\\{8097D7E9-DB9E-4AEF-9B28-61D82A1
 
 namespace {
 
-HKEY OpenSettings()
-{
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, standin::kSettingsKey, 0, nullptr, 0, KEY_READ | KEY_WRITE,
-                        nullptr, &key, nullptr) != ERROR_SUCCESS)
-        return nullptr;
-    return key;
-}
+using standin::ReadText;
+using standin::WriteDword;
+using standin::WriteNumber;
+using standin::WriteText;
 
-void WriteText(const wchar_t* name, const std::wstring& text)
-{
-    HKEY key = OpenSettings();
-    if (key) {
-        RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                       static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-        RegCloseKey(key);
-    }
-}
-
-void WriteNumber(const wchar_t* name, double value)
-{
-    wchar_t text[64];
-    swprintf(text, 64, L"%.17g", value);
-    WriteText(name, text);
-}
-
-void WriteDword(const wchar_t* name, DWORD value)
-{
-    HKEY key = OpenSettings();
-    if (key) {
-        RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
-        RegCloseKey(key);
-    }
-}
-
-std::wstring ReadText(const wchar_t* name)
-{
-    wchar_t text[1024] = L"";
-    DWORD size = sizeof(text) - sizeof(wchar_t);
-    RegGetValueW(HKEY_CURRENT_USER, standin::kSettingsKey, name, RRF_RT_REG_SZ, nullptr, text, &size);
-    return text;
-}
-
-DWORD ReadDword(const wchar_t* name)
-{
-    DWORD value = 0;
-    DWORD size = sizeof(value);
-    if (RegGetValueW(HKEY_CURRENT_USER, standin::kSettingsKey, name, RRF_RT_REG_DWORD, nullptr, &value,
-                     &size) != ERROR_SUCCESS)
-        return 0;
-    return value;
-}
-
-double ReadNumber(const wchar_t* name)
-{
-    std::wstring text = ReadText(name);
-    return text.empty() ? -999.0 : wcstod(text.c_str(), nullptr);
-}
+// A record the stand-in has not written reads as -999.
+double ReadNumber(const wchar_t* name) { return standin::ReadNumber(name, -999.0); }
+DWORD ReadDword(const wchar_t* name) { return standin::ReadDword(name, 0); }
 
 }  // namespace
 

@@ -5,7 +5,7 @@
 add_subdirectory(earth/standin)
 
 function(vz_earth_suite name)
-  vz_add_suite(${name} SOURCES earth/earth_standin.cpp ${ARGN} LIBS vz_earth TIMEOUT 900)
+  vz_add_suite(${name} SOURCES earth/earth_standin.cpp earth/standin/standin_registry.cpp ${ARGN} LIBS vz_earth TIMEOUT 900)
   target_compile_definitions(${name} PRIVATE
     VZ_STANDIN_ARRAY_UNIX_PATH="$<TARGET_FILE:earth_standin_array>"
     VZ_STANDIN_OBJECT_UNIX_PATH="$<TARGET_FILE:earth_standin_object>")
@@ -20,7 +20,8 @@ vz_earth_suite(get_location_tests
   earth/get_location_test.cpp)
 
 # ExifTool reads back what the command wrote into copies of real photos.
-add_executable(get_location_tool earth/get_location_tool.cpp earth/earth_standin.cpp)
+add_executable(get_location_tool earth/get_location_tool.cpp earth/earth_standin.cpp
+  earth/standin/standin_registry.cpp)
 target_link_libraries(get_location_tool PRIVATE vz_earth vz_test_support)
 target_link_options(get_location_tool PRIVATE -municode)
 target_compile_definitions(get_location_tool PRIVATE

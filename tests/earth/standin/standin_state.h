@@ -1,10 +1,12 @@
 // The stand-in's process-wide state: its type library, the count of live
 // objects that decides when the process ends, and access to the answers and
-// records kept in the registry (standin_settings.h).
+// records kept in the registry (standin_registry.h).
 #pragma once
 #include <windows.h>
 #include <oaidl.h>
 #include <string>
+
+#include "standin_registry.h"
 
 namespace standin {
 
@@ -23,11 +25,5 @@ bool AllObjectsGone();
 // Records a call of the member and returns the failure configured for it,
 // or S_OK.
 HRESULT EnterMember(const wchar_t* member);
-
-double ReadNumber(const wchar_t* name, double fallback);
-DWORD ReadDword(const wchar_t* name, DWORD fallback);
-std::wstring ReadText(const wchar_t* name);
-void WriteNumber(const wchar_t* name, double value);
-void WriteDword(const wchar_t* name, DWORD value);
 
 }  // namespace standin
