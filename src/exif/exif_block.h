@@ -4,7 +4,8 @@
 // tree; WriteToFile puts a newly built segment into the file in place.
 //
 // Calling order: create, Open, any of the operations, destroy. One block
-// serves one photo and one command.
+// serves one photo and one command; a block that only reads may be opened
+// again for the next photo, and then reuses its read buffer.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -111,4 +112,9 @@ private:
     uint32_t m_parsedOffset = 2;
     uint32_t m_parsedSize = 0;
     bool m_unparsedSegment = false;
+#ifdef _WIN32
+    // The large read of Open, kept for the next Open of this block: a scan
+    // over many photos allocates it once.
+    std::unique_ptr<uint8_t[]> m_readBlock;
+#endif
 };

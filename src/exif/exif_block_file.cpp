@@ -70,17 +70,23 @@ void ExifBlock::Open(const wchar_t* path)
     uint32_t size = 0;
     if (!file.IsValid() || !GetFileSize32(file.Get(), &size))
         return;
-    FileByteSource source(file.Get(), size);
+    if (!m_readBlock)
+        m_readBlock.reset(new (std::nothrow) uint8_t[FileByteSource::kCacheSize]);
+    FileByteSource source(file.Get(), size, m_readBlock.get());
     ExifSegmentScan scan;
     LocateExifSegment(source, &scan);
-    std::unique_ptr<uint8_t[]> segment;
-    if (scan.success) {
-        segment.reset(new (std::nothrow) uint8_t[scan.size]);
+    // The segment is parsed where the large read put it, unless the scan
+    // went on beyond that read; then it is read on its own.
+    const uint8_t* segment = scan.success ? source.Cached(scan.offset, scan.size) : nullptr;
+    std::unique_ptr<uint8_t[]> ownSegment;
+    if (scan.success && !segment) {
+        ownSegment.reset(new (std::nothrow) uint8_t[scan.size]);
         uint32_t got = 0;
-        if (segment && (!source.ReadAt(scan.offset, segment.get(), scan.size, &got) || got != scan.size))
-            segment.reset();
+        if (ownSegment && (!source.ReadAt(scan.offset, ownSegment.get(), scan.size, &got) || got != scan.size))
+            ownSegment.reset();
+        segment = ownSegment.get();
     }
-    TakeScan(scan, segment.get());
+    TakeScan(scan, segment);
 }
 
 HRESULT ExifBlock::WriteToFile()

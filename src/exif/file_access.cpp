@@ -55,10 +55,12 @@ bool FileByteSource::ReadAt(uint32_t offset, uint8_t* buffer, uint32_t count, ui
                         (end <= static_cast<uint64_t>(m_cacheOffset) + m_cacheLength ||
                          static_cast<uint64_t>(m_cacheOffset) + m_cacheLength >= m_size);
     if (!cached && count <= kCacheSize) {
-        if (!m_cache)
-            m_cache.reset(new (std::nothrow) uint8_t[kCacheSize]);
+        if (!m_cache) {
+            m_ownCache.reset(new (std::nothrow) uint8_t[kCacheSize]);
+            m_cache = m_ownCache.get();
+        }
         uint32_t read = 0;
-        if (m_cache && ::ReadAt(m_file, m_cache.get(), offset, kCacheSize, &read)) {
+        if (m_cache && ::ReadAt(m_file, m_cache, offset, kCacheSize, &read)) {
             m_cacheOffset = offset;
             m_cacheLength = read;
         } else {
@@ -72,6 +74,16 @@ bool FileByteSource::ReadAt(uint32_t offset, uint8_t* buffer, uint32_t count, ui
     if (available == 0)
         return false;
     *got = count < available ? count : available;
-    std::memcpy(buffer, m_cache.get() + (offset - m_cacheOffset), *got);
+    std::memcpy(buffer, m_cache + (offset - m_cacheOffset), *got);
     return true;
+}
+
+const uint8_t* FileByteSource::Cached(uint32_t offset, uint32_t count) const
+{
+    if (!m_cache || offset < m_cacheOffset)
+        return nullptr;
+    const uint64_t end = static_cast<uint64_t>(offset) + count;
+    if (end > static_cast<uint64_t>(m_cacheOffset) + m_cacheLength)
+        return nullptr;
+    return m_cache + (offset - m_cacheOffset);
 }

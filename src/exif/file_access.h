@@ -46,14 +46,24 @@ public:
     // it fit in the first read of almost every photo.
     static const uint32_t kCacheSize = 66 * 1024;
 
-    FileByteSource(HANDLE file, uint32_t size) : m_file(file), m_size(size) {}
+    // block: kCacheSize bytes for the large read, lent by a caller that
+    // reads many files and keeps it between them; null makes the source
+    // allocate its own when it first reads.
+    FileByteSource(HANDLE file, uint32_t size, uint8_t* block = nullptr)
+        : m_file(file), m_size(size), m_cache(block)
+    {
+    }
     uint32_t Size() const override { return m_size; }
     bool ReadAt(uint32_t offset, uint8_t* buffer, uint32_t count, uint32_t* got) override;
+    // The bytes [offset, offset + count) where the large read holds all of
+    // them, valid until the next ReadAt; null when it does not.
+    const uint8_t* Cached(uint32_t offset, uint32_t count) const;
 
 private:
     HANDLE m_file;
     uint32_t m_size;
-    std::unique_ptr<uint8_t[]> m_cache;
+    std::unique_ptr<uint8_t[]> m_ownCache;
+    uint8_t* m_cache;
     uint32_t m_cacheOffset = 0;
     uint32_t m_cacheLength = 0;
 };

@@ -1,6 +1,7 @@
 #include "shellext/context_menu.h"
 
 #include <shlwapi.h>
+#include <memory>
 #include <new>
 
 #include "exif/exif_block.h"
@@ -74,14 +75,13 @@ bool AnyPhotoLocated(const ImageSelection* selection)
 {
     if (!selection)
         return false;
+    // One block for the whole scan, so its read buffer is allocated once.
+    std::unique_ptr<ExifBlock> block(new (std::nothrow) ExifBlock());
+    if (!block)
+        return false;
     for (int i = 0; i < selection->Count(); ++i) {
-        ExifBlock* block = new (std::nothrow) ExifBlock();
-        if (!block)
-            return false;
         block->Open(selection->PathAt(i));
-        bool located = SUCCEEDED(block->ReadPosition(nullptr, nullptr, nullptr, nullptr));
-        delete block;
-        if (located)
+        if (SUCCEEDED(block->ReadPosition(nullptr, nullptr, nullptr, nullptr)))
             return true;
     }
     return false;

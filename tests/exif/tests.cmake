@@ -10,6 +10,7 @@ vz_add_suite(exif_tests
     exif/jpeg_scan_test.cpp
     exif/gps_position_test.cpp
     exif/write_back_test.cpp
+    exif/open_file_test.cpp
     exif/maker_note_test.cpp
   LIBS vz_exif vz_exif_test_bytes)
 
