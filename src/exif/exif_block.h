@@ -113,8 +113,9 @@ private:
     uint32_t m_parsedSize = 0;
     bool m_unparsedSegment = false;
 #ifdef _WIN32
-    // The large read of Open, kept for the next Open of this block: a scan
-    // over many photos allocates it once.
+    // The large read of Open and of WriteToFile's rescan, then the buffer
+    // that moves the rest of the file; kept for the next Open of this
+    // block, so a scan over many photos allocates it once.
     std::unique_ptr<uint8_t[]> m_readBlock;
 #endif
 };

@@ -99,11 +99,20 @@ HRESULT ExifBlock::WriteToFile()
     uint32_t fileSize = 0;
     HRESULT hr = file.IsValid() && GetFileSize32(file.Get(), &fileSize) ? S_OK : E_FAIL;
 
+    // One buffer serves the rescan's large read and then the move of the
+    // rest of the file.
+    static_assert(kTransferBufferSize <= FileByteSource::kCacheSize, "the read buffer carries the move");
+    if (SUCCEEDED(hr) && !m_readBlock) {
+        m_readBlock.reset(new (std::nothrow) uint8_t[FileByteSource::kCacheSize]);
+        if (!m_readBlock)
+            hr = E_FAIL;
+    }
+
     // The file was closed after Open: it must still hold the segment that
     // Open parsed (or none, when Open found none).
     ExifSegmentScan rescan;
     if (SUCCEEDED(hr)) {
-        FileByteSource source(file.Get(), fileSize);
+        FileByteSource source(file.Get(), fileSize, m_readBlock.get());
         LocateExifSegment(source, &rescan);
         hr = CheckRescan(rescan);
     }
@@ -121,12 +130,7 @@ HRESULT ExifBlock::WriteToFile()
     const uint64_t newSize = static_cast<uint64_t>(fileSize) - rescan.size + segment.size;
     if (SUCCEEDED(hr) && newSize > UINT32_MAX)
         hr = E_FAIL;
-    std::unique_ptr<uint8_t[]> transfer;
-    if (SUCCEEDED(hr)) {
-        transfer.reset(new (std::nothrow) uint8_t[kTransferBufferSize]);
-        if (!transfer)
-            hr = E_FAIL;
-    }
+    uint8_t* transfer = m_readBlock.get();
 
     const int64_t distance = static_cast<int64_t>(segment.size) - static_cast<int64_t>(rescan.size);
     if (SUCCEEDED(hr) && distance > 0) {
@@ -134,11 +138,11 @@ HRESULT ExifBlock::WriteToFile()
         // systems with sparse files allocate only on writing): a full disk
         // shows here, before any byte has moved, and the old length comes
         // back. The move overwrites the filler.
-        std::memset(transfer.get(), 0, kTransferBufferSize);
+        std::memset(transfer, 0, kTransferBufferSize);
         bool grown = true;
         for (uint64_t at = fileSize; grown && at < newSize; at += kTransferBufferSize) {
             uint64_t left = newSize - at;
-            grown = WriteAt(file.Get(), transfer.get(), at,
+            grown = WriteAt(file.Get(), transfer, at,
                             left < kTransferBufferSize ? static_cast<uint32_t>(left) : kTransferBufferSize);
         }
         if (!grown) {
@@ -147,7 +151,7 @@ HRESULT ExifBlock::WriteToFile()
         }
     }
     if (SUCCEEDED(hr) && distance != 0 &&
-        !MoveTail(file.Get(), transfer.get(), kTransferBufferSize, tail, fileSize, distance))
+        !MoveTail(file.Get(), transfer, kTransferBufferSize, tail, fileSize, distance))
         hr = E_FAIL;
     if (SUCCEEDED(hr) && distance < 0 && !SetFileLength(file.Get(), newSize))
         hr = E_FAIL;
