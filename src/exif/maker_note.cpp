@@ -13,6 +13,8 @@ const uint16_t kTypeIfd = 13;
 const uint16_t kMaxEntries = 1000;
 // Sub-directories below the maker directory that are followed.
 const int kMaxDepth = 3;
+// Directories walked in one note, the maker directory included.
+const size_t kMaxDirectories = 64;
 
 // A maker header and where the directory starts after it.
 struct MakerHeader {
@@ -60,7 +62,27 @@ struct Walk {
     bool apply;         // false: only check
     uint32_t inside;    // offsets into the note's own bytes
     uint32_t outside;   // offsets into the rest of the TIFF data
+    // The entry tables walked so far, [start, end) in the note.
+    size_t tables[kMaxDirectories][2];
+    size_t tableCount;
 };
+
+// Records a directory's table; false when it meets one walked before. A
+// table reached twice would have its offsets moved twice, and sharing also
+// lets a small note make the walk endless.
+bool RecordTable(Walk& w, size_t start, size_t end)
+{
+    for (size_t i = 0; i < w.tableCount; ++i) {
+        if (start < w.tables[i][1] && w.tables[i][0] < end)
+            return false;
+    }
+    if (w.tableCount == kMaxDirectories)
+        return false;
+    w.tables[w.tableCount][0] = start;
+    w.tables[w.tableCount][1] = end;
+    ++w.tableCount;
+    return true;
+}
 
 // Where an offset of the original TIFF data lies within the note, when it
 // does (count bytes from there on all inside the note).
@@ -93,7 +115,7 @@ bool WalkDirectory(Walk& w, size_t start, int depth)
     if (depth > kMaxDepth || !ReadU16(w.note, w.size, start, w.bigEndian, &n) || n == 0 || n > kMaxEntries)
         return false;
     size_t tableEnd = start + 2 + 12 * static_cast<size_t>(n);
-    if (!RangeFits(start, tableEnd - start, w.size))
+    if (!RangeFits(start, tableEnd - start, w.size) || !RecordTable(w, start, tableEnd))
         return false;
     size_t unknownTypes = 0;
     size_t previewField = 0;
@@ -224,7 +246,7 @@ MakerNoteMove RelocateMakerNote(uint8_t* note, size_t size, bool bigEndian, size
 
     Walk w = {note, size, bigEndian, sourceOffset, sourceTiffSize, targetOffset, start != 0,
               known ? known->previewStartTag : uint16_t(0), known ? known->previewLengthTag : uint16_t(0),
-              false, 0, 0};
+              false, 0, 0, {}, 0};
     if (!WalkDirectory(w, start, 0) || w.inside == 0 || w.inside < w.outside)
         return result;
     if (hasFooter && targetOffset > UINT32_MAX)
@@ -232,6 +254,7 @@ MakerNoteMove RelocateMakerNote(uint8_t* note, size_t size, bool bigEndian, size
     w.apply = true;
     w.inside = 0;
     w.outside = 0;
+    w.tableCount = 0;
     WalkDirectory(w, start, 0);  // the same walk, checked above
     result.relocated = true;
     result.offsetsMoved = w.inside;

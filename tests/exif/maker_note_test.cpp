@@ -158,6 +158,22 @@ TEST_P(MakerNoteMoveTest, ValueBeyondTheNoteIsLeftAndCounted)
     EXPECT_EQ(300 + n.valueAt, GetU32(note, n.valueField, be));
 }
 
+// A directory reached twice (two links to one sub-directory) would have
+// its offsets moved twice; such a note is no sound tree and moves as it is.
+TEST_P(MakerNoteMoveTest, SubDirectoryLinkedTwiceLeavesTheNoteUnchanged)
+{
+    bool be = GetParam();
+    BuiltNote n = MakeNote(be, "", true);
+    Bytes twice = n.bytes;
+    TiffBytesBuilder link(be);
+    link.U16(13).U32(1).U32(static_cast<uint32_t>(kSource + n.subAt));
+    std::copy(link.Get().begin(), link.Get().end(), twice.begin() + n.inlineField - 6);
+    Bytes note = twice;
+    MakerNoteMove move = RelocateMakerNote(note.data(), note.size(), be, kSource, kTiffSize, kSource + 4);
+    EXPECT_FALSE(move.relocated);
+    EXPECT_EQ(twice, note);
+}
+
 TEST_P(MakerNoteMoveTest, MoveOfZeroBytesChangesNothing)
 {
     bool be = GetParam();
