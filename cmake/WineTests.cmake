@@ -1,6 +1,12 @@
 # Test programs run under Wine: each suite in its own throwaway prefix (copied
 # from a template booted once), with a persistent wineserver, and the Xvfb
 # display for the suites that open windows.
+#
+# The 32-bit and the 64-bit build join in one CTest run (tools/build.sh), and
+# CTest knows tests, fixtures and resource locks by name across the whole run.
+# So every test and fixture of a Windows build carries its architecture
+# (VZ_TEST_PREFIX: "win32." or "win64."), and each build has a bench folder,
+# prefixes and a display of its own.
 
 set(VZ_BENCH ${CMAKE_SOURCE_DIR}/tests/bench/wine-bench.sh)
 string(SHA1 vz_build_hash "${CMAKE_BINARY_DIR}")
@@ -14,6 +20,7 @@ else()
   set(VZ_WINE_ARCH win64)
   set(vz_wine_loader /usr/lib/wine/wine64)
 endif()
+set(VZ_TEST_PREFIX "${VZ_WINE_ARCH}.")
 
 # Some hosts cannot execute 32-bit Linux programs (no IA-32 emulation in the
 # kernel), and then 32-bit Wine cannot start. The suites of that architecture
@@ -35,51 +42,90 @@ set(VZ_BENCH_ENV
   "VZ_PHOTOS=${VZ_SHARED_DIR}/photos"
   "VZ_BUILD_DIR=${CMAKE_BINARY_DIR}")
 
+# The names of the bench's own fixtures in this build.
+set(VZ_TEMPLATE_FIXTURE ${VZ_TEST_PREFIX}vz_template)
+set(VZ_DISPLAY_FIXTURE ${VZ_TEST_PREFIX}vz_display)
+
 function(vz_bench_fixtures)
   if(TARGET vz_bench_fixtures_done OR NOT VZ_WINE_USABLE)
     return()
   endif()
   add_custom_target(vz_bench_fixtures_done)
-  add_test(NAME bench.template COMMAND ${VZ_BENCH} template)
-  add_test(NAME bench.display-up COMMAND ${VZ_BENCH} xvfb-up)
-  add_test(NAME bench.display-down COMMAND ${VZ_BENCH} xvfb-down)
-  set_tests_properties(bench.template PROPERTIES
-    ENVIRONMENT "${VZ_BENCH_ENV}" FIXTURES_SETUP vz_template)
-  set_tests_properties(bench.display-up PROPERTIES
-    ENVIRONMENT "${VZ_BENCH_ENV}" FIXTURES_SETUP vz_display)
-  set_tests_properties(bench.display-down PROPERTIES
-    ENVIRONMENT "${VZ_BENCH_ENV}" FIXTURES_CLEANUP vz_display)
+  set(t ${VZ_TEST_PREFIX}bench)
+  add_test(NAME ${t}.template COMMAND ${VZ_BENCH} template)
+  add_test(NAME ${t}.display-up COMMAND ${VZ_BENCH} xvfb-up)
+  add_test(NAME ${t}.display-down COMMAND ${VZ_BENCH} xvfb-down)
+  set_tests_properties(${t}.template PROPERTIES
+    ENVIRONMENT "${VZ_BENCH_ENV}" FIXTURES_SETUP ${VZ_TEMPLATE_FIXTURE})
+  set_tests_properties(${t}.display-up PROPERTIES
+    ENVIRONMENT "${VZ_BENCH_ENV}" FIXTURES_SETUP ${VZ_DISPLAY_FIXTURE})
+  set_tests_properties(${t}.display-down PROPERTIES
+    ENVIRONMENT "${VZ_BENCH_ENV}" FIXTURES_CLEANUP ${VZ_DISPLAY_FIXTURE})
+endfunction()
+
+# A test that cannot run on this host: reported as skipped, with the reason.
+function(vz_add_skipped_test name)
+  add_test(NAME ${name} COMMAND sh -c
+    "echo 'this host cannot run ${VZ_WINE_ARCH} Wine programs (32-bit Linux programs cannot execute here)'; exit 77")
+  set_tests_properties(${name} PROPERTIES SKIP_RETURN_CODE 77)
 endfunction()
 
 # vz_add_wine_test(NAME <suite> COMMAND <target> [args...]
 #                  [LOCKS <resource>...] [TIMEOUT <seconds>])
-# Runs one test program as one CTest test in a prefix of its own.
+# Runs one test program as one CTest test, named ${VZ_TEST_PREFIX}<suite>, in
+# a prefix of its own.
 function(vz_add_wine_test)
   cmake_parse_arguments(arg "" "NAME;TIMEOUT" "COMMAND;LOCKS" ${ARGN})
   if(NOT arg_TIMEOUT)
     set(arg_TIMEOUT 600)
   endif()
+  set(name ${VZ_TEST_PREFIX}${arg_NAME})
   if(NOT VZ_WINE_USABLE)
-    add_test(NAME ${arg_NAME} COMMAND sh -c
-      "echo 'this host cannot run ${VZ_WINE_ARCH} Wine programs'; exit 77")
-    set_tests_properties(${arg_NAME} PROPERTIES SKIP_RETURN_CODE 77)
+    vz_add_skipped_test(${name})
     return()
   endif()
   vz_bench_fixtures()
   set(prefix "${VZ_BENCH_ROOT}/prefix-${arg_NAME}")
-  add_test(NAME ${arg_NAME} COMMAND ${arg_COMMAND})
-  add_test(NAME ${arg_NAME}.prefix-up COMMAND ${VZ_BENCH} prefix-up ${prefix})
-  add_test(NAME ${arg_NAME}.prefix-down COMMAND ${VZ_BENCH} prefix-down ${prefix})
-  set_tests_properties(${arg_NAME}.prefix-up PROPERTIES
+  add_test(NAME ${name} COMMAND ${arg_COMMAND})
+  add_test(NAME ${name}.prefix-up COMMAND ${VZ_BENCH} prefix-up ${prefix})
+  add_test(NAME ${name}.prefix-down COMMAND ${VZ_BENCH} prefix-down ${prefix})
+  set_tests_properties(${name}.prefix-up PROPERTIES
     ENVIRONMENT "${VZ_BENCH_ENV}"
-    FIXTURES_SETUP ${arg_NAME}_prefix FIXTURES_REQUIRED "vz_template;vz_display")
-  set_tests_properties(${arg_NAME}.prefix-down PROPERTIES
-    ENVIRONMENT "${VZ_BENCH_ENV}" FIXTURES_CLEANUP ${arg_NAME}_prefix)
-  set_tests_properties(${arg_NAME} PROPERTIES
+    FIXTURES_SETUP ${name}_prefix
+    FIXTURES_REQUIRED "${VZ_TEMPLATE_FIXTURE};${VZ_DISPLAY_FIXTURE}")
+  set_tests_properties(${name}.prefix-down PROPERTIES
+    ENVIRONMENT "${VZ_BENCH_ENV}" FIXTURES_CLEANUP ${name}_prefix)
+  set_tests_properties(${name} PROPERTIES
     ENVIRONMENT "${VZ_BENCH_ENV};WINEPREFIX=${prefix}"
-    FIXTURES_REQUIRED "${arg_NAME}_prefix;vz_display"
+    FIXTURES_REQUIRED "${name}_prefix;${VZ_DISPLAY_FIXTURE}"
     TIMEOUT ${arg_TIMEOUT})
   if(arg_LOCKS)
-    set_tests_properties(${arg_NAME} PROPERTIES RESOURCE_LOCK "${arg_LOCKS}")
+    list(TRANSFORM arg_LOCKS PREPEND ${VZ_TEST_PREFIX})
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK "${arg_LOCKS}")
   endif()
+endfunction()
+
+# vz_add_wine_script_test(NAME <name> COMMAND <command> [args...]
+#                         [TIMEOUT <seconds>] [NO_DISPLAY])
+# A check run on the Linux side (Python or shell) that starts Windows programs
+# of this build through the bench itself, in prefixes it makes from the
+# template; it gets the bench's environment and, unless NO_DISPLAY, its display.
+function(vz_add_wine_script_test)
+  cmake_parse_arguments(arg "NO_DISPLAY" "NAME;TIMEOUT" "COMMAND" ${ARGN})
+  if(NOT arg_TIMEOUT)
+    set(arg_TIMEOUT 600)
+  endif()
+  set(name ${VZ_TEST_PREFIX}${arg_NAME})
+  if(NOT VZ_WINE_USABLE)
+    vz_add_skipped_test(${name})
+    return()
+  endif()
+  vz_bench_fixtures()
+  set(fixtures ${VZ_TEMPLATE_FIXTURE})
+  if(NOT arg_NO_DISPLAY)
+    list(APPEND fixtures ${VZ_DISPLAY_FIXTURE})
+  endif()
+  add_test(NAME ${name} COMMAND ${arg_COMMAND})
+  set_tests_properties(${name} PROPERTIES
+    ENVIRONMENT "${VZ_BENCH_ENV}" FIXTURES_REQUIRED "${fixtures}" TIMEOUT ${arg_TIMEOUT})
 endfunction()

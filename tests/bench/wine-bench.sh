@@ -95,21 +95,23 @@ cmd_prefix_down() {
 cmd_xvfb_up() {
   bench_root_up
   cmd_xvfb_down
-  local n
-  for n in $(seq 91 140); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
-  done
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -ac >/dev/null 2>&1 </dev/null &
+  # Xvfb chooses a free display number itself and writes it to fd 3, so that
+  # the benches of both architectures can start their displays side by side.
+  local numberfile=$VZ_BENCH_ROOT/xvfb.displayfd
+  rm -f "$numberfile"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -ac \
+    3>"$numberfile" >/dev/null 2>&1 </dev/null &
   echo $! >"$VZ_BENCH_ROOT/xvfb.pid"
-  local i
+  local i n=
   for i in $(seq 1 100); do
-    if DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
+    n=$(head -n1 "$numberfile" 2>/dev/null | tr -d '[:space:]')
+    if [ -n "$n" ] && DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
       echo ":$n" >"$VZ_BENCH_ROOT/display"
       return 0
     fi
     sleep 0.1
   done
-  echo "Xvfb did not start on :$n" >&2
+  echo "Xvfb did not start" >&2
   return 1
 }
 

@@ -44,16 +44,6 @@ target_link_libraries(coord_dialog_save_tool PRIVATE vz_coords vz_test_support)
 target_link_options(coord_dialog_save_tool PRIVATE -municode)
 target_compile_definitions(coord_dialog_save_tool PRIVATE VZ_DLL_UNIX_PATH="$<TARGET_FILE:VantreloZerli>")
 add_dependencies(coord_dialog_save_tool VantreloZerli)
-if(VZ_WINE_USABLE)
-  vz_bench_fixtures()
-  add_test(NAME coord_dialog_exiftool_tests
-    COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/coords/check_coord_dialog_save.py
-      $<TARGET_FILE:coord_dialog_save_tool> ${VZ_BENCH} ${VZ_SHARED_DIR}/photos)
-  set_tests_properties(coord_dialog_exiftool_tests PROPERTIES
-    ENVIRONMENT "${VZ_BENCH_ENV}" FIXTURES_REQUIRED "vz_template;vz_display"
-    TIMEOUT 600)
-else()
-  add_test(NAME coord_dialog_exiftool_tests
-    COMMAND sh -c "echo 'this host cannot run ${VZ_WINE_ARCH} Wine programs'; exit 77")
-  set_tests_properties(coord_dialog_exiftool_tests PROPERTIES SKIP_RETURN_CODE 77)
-endif()
+vz_add_wine_script_test(NAME coord_dialog_exiftool_tests
+  COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/coords/check_coord_dialog_save.py
+    $<TARGET_FILE:coord_dialog_save_tool> ${VZ_BENCH} ${VZ_SHARED_DIR}/photos)

@@ -28,15 +28,6 @@ target_compile_definitions(get_location_tool PRIVATE
   VZ_STANDIN_ARRAY_UNIX_PATH="$<TARGET_FILE:earth_standin_array>"
   VZ_STANDIN_OBJECT_UNIX_PATH="$<TARGET_FILE:earth_standin_object>")
 add_dependencies(get_location_tool earth_standin_array earth_standin_object)
-if(VZ_WINE_USABLE)
-  vz_bench_fixtures()
-  add_test(NAME get_location_exiftool_tests
-    COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/earth/check_get_location.py
-      $<TARGET_FILE:get_location_tool> ${VZ_BENCH} ${VZ_SHARED_DIR}/photos)
-  set_tests_properties(get_location_exiftool_tests PROPERTIES
-    ENVIRONMENT "${VZ_BENCH_ENV}" FIXTURES_REQUIRED "vz_template;vz_display" TIMEOUT 600)
-else()
-  add_test(NAME get_location_exiftool_tests
-    COMMAND sh -c "echo 'this host cannot run ${VZ_WINE_ARCH} Wine programs'; exit 77")
-  set_tests_properties(get_location_exiftool_tests PROPERTIES SKIP_RETURN_CODE 77)
-endif()
+vz_add_wine_script_test(NAME get_location_exiftool_tests
+  COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/earth/check_get_location.py
+    $<TARGET_FILE:get_location_tool> ${VZ_BENCH} ${VZ_SHARED_DIR}/photos)

@@ -31,7 +31,7 @@ vz_add_wine_test(NAME exif_real_photos
 vz_add_wine_test(NAME exif_full_disk
   COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/exif/check_full_disk.sh
     $<TARGET_FILE:exif_photo_tool> ${VZ_BENCH} ${CMAKE_BINARY_DIR}/exif-full-disk)
-set_tests_properties(exif_full_disk PROPERTIES SKIP_RETURN_CODE 77)
+set_tests_properties(${VZ_TEST_PREFIX}exif_full_disk PROPERTIES SKIP_RETURN_CODE 77)
 
 # Hostile photos (seeded mutation test).
 include(${CMAKE_CURRENT_LIST_DIR}/mutation.cmake)

@@ -26,11 +26,11 @@ if(TARGET vz_earth AND EXISTS ${CMAKE_SOURCE_DIR}/src/earth/show_location.cpp)
     VZ_READONLY_UNIX_DIR="${vz_readonly_dir}")
   add_dependencies(show_location_tests kml_viewer_standin)
   if(VZ_WINE_USABLE)
-    add_test(NAME show_location_tests.readonly-folder
+    set(t ${VZ_TEST_PREFIX}show_location_tests)
+    add_test(NAME ${t}.readonly-folder
       COMMAND sh -c "mkdir -p '${vz_readonly_dir}' && chmod 555 '${vz_readonly_dir}'")
-    set_tests_properties(show_location_tests.readonly-folder PROPERTIES
-      FIXTURES_SETUP show_location_readonly)
-    set_property(TEST show_location_tests APPEND PROPERTY FIXTURES_REQUIRED show_location_readonly)
+    set_tests_properties(${t}.readonly-folder PROPERTIES FIXTURES_SETUP ${t}_readonly)
+    set_property(TEST ${t} APPEND PROPERTY FIXTURES_REQUIRED ${t}_readonly)
   endif()
 endif()
 
@@ -40,15 +40,8 @@ if(TARGET vz_earth AND EXISTS ${CMAKE_SOURCE_DIR}/src/earth/show_location.cpp)
   add_executable(kml_export_tool kml/kml_export_tool.cpp)
   target_link_libraries(kml_export_tool PRIVATE vz_earth)
   target_link_options(kml_export_tool PRIVATE -municode)
-  if(VZ_WINE_USABLE)
-    vz_bench_fixtures()
-    add_test(NAME kml_reader_tests
-      COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/kml/check_kml_with_readers.py
-        $<TARGET_FILE:kml_export_tool> ${VZ_BENCH} ${VZ_SHARED_DIR}/photos)
-    set_tests_properties(kml_reader_tests PROPERTIES
-      ENVIRONMENT "${VZ_BENCH_ENV}" FIXTURES_REQUIRED "vz_template;vz_display" TIMEOUT 300)
-  else()
-    add_test(NAME kml_reader_tests COMMAND sh -c "echo 'this host cannot run ${VZ_WINE_ARCH} Wine programs'; exit 77")
-    set_tests_properties(kml_reader_tests PROPERTIES SKIP_RETURN_CODE 77)
-  endif()
+  vz_add_wine_script_test(NAME kml_reader_tests
+    COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/kml/check_kml_with_readers.py
+      $<TARGET_FILE:kml_export_tool> ${VZ_BENCH} ${VZ_SHARED_DIR}/photos
+    TIMEOUT 300)
 endif()

@@ -9,11 +9,18 @@
 - it imports only from Windows system DLLs (no MinGW runtime DLL);
 - the version resource: fixed version numbers, file type and the one
   US English / code page 1252 string table, entry for entry;
-- the manifest resource 1: common controls 6.0.0.0 and requireAdministrator.
+- the manifest resource 1: common controls 6.0.0.0 and requireAdministrator;
+- with --objdump and --sources (the 32-bit build): every compile unit of the
+  product's own sources was compiled for SSE2 scalar arithmetic, as its
+  debugging information records. With the x87 unit's 80-bit intermediates
+  the 32-bit DLL would round differently from the 64-bit one at the limits
+  (a latitude of exactly 90 degrees becoming 89 59' 60").
 
 Prints one line per finding and exits non-zero when anything is wrong.
 """
 import argparse
+import os
+import subprocess
 import sys
 import xml.etree.ElementTree as ET
 
@@ -192,10 +199,52 @@ def check_manifest(pe):
     check(levels == [EXECUTION_LEVEL], "manifest requests %s (found %s)" % (EXECUTION_LEVEL, levels))
 
 
+# Compiler switches that make i686 code compute in SSE2 doubles, as x86_64
+# code always does.
+SSE_MATH_SWITCHES = ("-msse2", "-mfpmath=sse")
+
+
+def compile_units(objdump, dll):
+    """(source file, producer) of each compile unit in the DLL's DWARF data."""
+    out = subprocess.run([objdump, "--dwarf=info", "--dwarf-depth=1", dll],
+                         check=True, capture_output=True, text=True).stdout
+    units, name, producer = [], None, None
+    for line in out.splitlines():
+        if "DW_TAG_compile_unit" in line:
+            if name is not None:
+                units.append((name, producer or ""))
+            name, producer = "", None
+        elif name is not None and "DW_AT_producer" in line:
+            producer = line.split(":", 1)[1] if ":" in line else line
+        elif name == "" and "DW_AT_name" in line:
+            name = line.rsplit(":", 1)[1].strip() if ":" in line else ""
+    if name is not None:
+        units.append((name, producer or ""))
+    return units
+
+
+def check_sse_math(objdump, dll, sources):
+    sources = os.path.realpath(sources) + os.sep
+    try:
+        units = compile_units(objdump, dll)
+    except (OSError, subprocess.CalledProcessError) as error:
+        check(False, "debugging information readable with %s (%s)" % (objdump, error))
+        return
+    own = [(n, p) for n, p in units if os.path.realpath(n).startswith(sources)]
+    check(len(own) > 0, "debugging information names the product's sources "
+          "(%d compile units, %d of them under %s; build with -g)" % (len(units), len(own), sources))
+    x87 = [os.path.relpath(n, sources) for n, p in own
+           if not all(switch in p.split() for switch in SSE_MATH_SWITCHES)]
+    check(not x87, "%d product compile units built with %s (x87 arithmetic in: %s)"
+          % (len(own), " ".join(SSE_MATH_SWITCHES), ", ".join(x87[:8]) or "none"))
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--machine", choices=sorted(MACHINES), required=True)
     parser.add_argument("--def", dest="def_file", required=True, help="the DLL's .def file")
+    parser.add_argument("--objdump", help="objdump that reads the DLL's debugging information")
+    parser.add_argument("--sources", help="the product's source folder (with --objdump)")
     parser.add_argument("dll")
     args = parser.parse_args()
     try:
@@ -209,6 +258,8 @@ def main():
     check_imports(pe)
     check_version(pe)
     check_manifest(pe)
+    if args.objdump:
+        check_sse_math(args.objdump, args.dll, args.sources)
     if failures:
         print("%d check(s) failed" % len(failures))
         return 1

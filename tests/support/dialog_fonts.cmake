@@ -5,9 +5,10 @@ function(vz_dialog_fonts suite)
   if(NOT VZ_WINE_USABLE)
     return()
   endif()
-  add_test(NAME ${suite}.fonts COMMAND ${CMAKE_SOURCE_DIR}/tests/support/dialog-fonts.sh)
-  set_tests_properties(${suite}.fonts PROPERTIES
+  set(t ${VZ_TEST_PREFIX}${suite})
+  add_test(NAME ${t}.fonts COMMAND ${CMAKE_SOURCE_DIR}/tests/support/dialog-fonts.sh)
+  set_tests_properties(${t}.fonts PROPERTIES
     ENVIRONMENT "${VZ_BENCH_ENV};WINEPREFIX=${VZ_BENCH_ROOT}/prefix-${suite}"
-    FIXTURES_REQUIRED ${suite}_prefix FIXTURES_SETUP ${suite}_fonts)
-  set_property(TEST ${suite} APPEND PROPERTY FIXTURES_REQUIRED ${suite}_fonts)
+    FIXTURES_REQUIRED ${t}_prefix FIXTURES_SETUP ${t}_fonts)
+  set_property(TEST ${t} APPEND PROPERTY FIXTURES_REQUIRED ${t}_fonts)
 endfunction()
