@@ -1,38 +1,32 @@
 #!/usr/bin/env bash
 # The photo engine's benchmarks (medians, not tests):
 #   (a) storing a position into each sample photo and writing it back, per
-#       photo, in one process: our engine (64-bit, under Wine) against
+#       photo, in one process: our engine (the 32-bit or 64-bit build, under Wine) against
 #       ExifTool (one -stay_open process) and exiv2 (its library, one native
 #       process), on fresh copies of the same photos in the same run;
 #   (b) Open + ReadPosition over 1,000 photos without a position, per photo,
 #       from a warm cache;
 #   (c) a 20 MB photo whose Exif segment grows, against copying that file
 #       once with cp.
-# Builds the benchmark programs in ${VZ_BUILD_ROOT:-build}/win64, works in a
+# Builds the benchmark programs in ${VZ_BUILD_ROOT:-build}/win32 (or win64, see bench/bench-build.sh), works in a
 # temporary folder, prints a table per photo and a summary.
 # Environment: VZ_BENCH_ROUNDS (rounds of fresh copies, default 7),
 # VZ_PHOTOS (the sample photos), VZ_EXIF_BENCH_WINE (folder kept for the Wine
 # prefix template between runs).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-build=${VZ_BUILD_ROOT:-$top/build}/win64
 rounds=${VZ_BENCH_ROUNDS:-7}
 photos=${VZ_PHOTOS:-$top/../shared/photos}
 bench=$top/tests/bench/wine-bench.sh
 
 bash "$top/tools/install-deps.sh"
 
-echo "== building the benchmark programs in $build" >&2
-if [ ! -f "$build/build.ninja" ]; then
-  cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-x86_64.cmake" >/dev/null
-fi
-cmake --build "$build" --target exif_store_bench exif_read_bench exif_grow_bench >/dev/null
+. "$top/bench/bench-build.sh"
+bench_build exif_store_bench exif_read_bench exif_grow_bench
 
 work=$(mktemp -d /tmp/vz-exif-bench.XXXXXX)
 chmod 755 "$work"
 export VZ_BENCH_ROOT=${VZ_EXIF_BENCH_WINE:-/tmp/vz-exif-bench-wine}
-export VZ_WINE_ARCH=win64
 prefix=$VZ_BENCH_ROOT/prefix-exif-bench
 cleanup() {
   "$bench" prefix-down "$prefix" || true
@@ -110,11 +104,11 @@ for _ in $(seq 1 "$rounds"); do
 done
 
 # Table ------------------------------------------------------------------------
-python3 - "$work" "$rounds" <<'PY'
+python3 - "$work" "$rounds" "$bench_arch_name" <<'PY'
 import statistics
 import sys
 
-work, rounds = sys.argv[1], int(sys.argv[2])
+work, rounds, arch = sys.argv[1], int(sys.argv[2]), sys.argv[3]
 
 
 def table(path):
@@ -157,7 +151,7 @@ cp_times = [float(x) for x in open(f"{work}/c-cp.txt").read().split()]
 read = open(f"{work}/b.txt").read().split()
 print()
 print(f"{'benchmark':58} {'median':>12} {'compared with':>24} {'ratio':>8}  target")
-print(f"{'(a) store + write, per photo, ours (Wine 64-bit)':58} {med(ours):9.2f} ms")
+print(f"{'(a) store + write, per photo, ours (Wine ' + arch + ')':58} {med(ours):9.2f} ms")
 et_ratio = statistics.median(ratios_et)
 x2_ratio = statistics.median(ratios_x2)
 print(f"{'    against ExifTool (one -stay_open process)':58} {'':12} {med(exiftool):21.2f} ms {et_ratio:7.1f}x  >= 20x faster: {'met' if et_ratio >= 20 else 'MISSED'}")

@@ -3,30 +3,24 @@
 # located photos built and serialised, per photo, against the photo engine's
 # read of the same photos (Open + ReadPosition); the difference is what the
 # KML and XML writer add (target: under 0.1 ms per photo).
-# Builds kml_document_bench in ${VZ_BUILD_ROOT:-build}/win64, works in a
+# Builds kml_document_bench in ${VZ_BUILD_ROOT:-build}/win32 (or win64, see bench/bench-build.sh), works in a
 # temporary folder. Environment: VZ_BENCH_PASSES (timed passes, default 7),
 # VZ_PHOTOS (the sample photos), VZ_KML_BENCH_WINE (folder for the Wine
 # prefix).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-build=${VZ_BUILD_ROOT:-$top/build}/win64
 passes=${VZ_BENCH_PASSES:-7}
 photos=${VZ_PHOTOS:-$top/../shared/photos}
 bench=$top/tests/bench/wine-bench.sh
 
 bash "$top/tools/install-deps.sh"
 
-echo "== building kml_document_bench in $build" >&2
-if [ ! -f "$build/build.ninja" ]; then
-  cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-x86_64.cmake" >/dev/null
-fi
-cmake --build "$build" --target kml_document_bench >/dev/null
+. "$top/bench/bench-build.sh"
+bench_build kml_document_bench
 
 work=$(mktemp -d /tmp/vz-kml-bench.XXXXXX)
 chmod 755 "$work"
 export VZ_BENCH_ROOT=${VZ_KML_BENCH_WINE:-/tmp/vz-kml-bench-wine}
-export VZ_WINE_ARCH=win64
 prefix=$VZ_BENCH_ROOT/prefix-kml-bench
 cleanup() {
   "$bench" prefix-down "$prefix" || true

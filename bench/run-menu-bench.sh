@@ -1,30 +1,25 @@
 #!/usr/bin/env bash
 # The context menu's first use over 1,000 selected photos (medians, not a
-# test), under Wine with the 64-bit build:
+# test), under Wine with the 32-bit build (or the 64-bit one, see
+# bench/bench-build.sh):
 #   (a) none of the photos has a position: every photo is read (worst case);
 #   (b) the first photo has one: the scan stops there.
 # Target: (a) under 0.25 s.
-# Builds in ${VZ_BUILD_ROOT:-build}/win64; VZ_BENCH_RUNS (default 9) timed
+# Builds in ${VZ_BUILD_ROOT:-build}/win32 (or win64, see bench/bench-build.sh); VZ_BENCH_RUNS (default 9) timed
 # runs per case; VZ_PHOTOS the sample photos.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-build=${VZ_BUILD_ROOT:-$top/build}/win64
 runs=${VZ_BENCH_RUNS:-9}
 photos=${VZ_PHOTOS:-$top/../shared/photos}
 bench=$top/tests/bench/wine-bench.sh
 
 bash "$top/tools/install-deps.sh"
-echo "== building in $build" >&2
-if [ ! -f "$build/build.ninja" ]; then
-  cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-x86_64.cmake" >/dev/null
-fi
-cmake --build "$build" --target menu_first_use_bench VantreloZerli >/dev/null
+. "$top/bench/bench-build.sh"
+bench_build menu_first_use_bench VantreloZerli
 
 work=$(mktemp -d /tmp/vz-menu-bench.XXXXXX)
 chmod 755 "$work"
 export VZ_BENCH_ROOT=${VZ_MENU_BENCH_WINE:-/tmp/vz-menu-bench-wine}
-export VZ_WINE_ARCH=win64
 prefix=$VZ_BENCH_ROOT/prefix-menu-bench
 cleanup() {
   "$bench" prefix-down "$prefix" || true

@@ -45,6 +45,9 @@ stop_wine() {
 trap stop_wine EXIT
 "$bench" prefix-down "$prefix"
 "$bench" prefix-up "$prefix"
+# The fonts the dialogs are laid out for (as in the test prefixes), so that
+# the pictures show the whole text.
+"$top/tests/support/dialog-fonts.sh"
 
 c=$prefix/drive_c
 program_dir="$c/Program Files/Vantrelo Zerli"

@@ -8,6 +8,12 @@ packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools
   # the Windows under test, a display for dialogs
   wine wine32:i386 wine64 libwine-dev xvfb xauth x11-utils
+  # X extensions that Wine's display driver loads when present (monitors
+  # through Xinerama and RandR, cursors, input), for both Wine architectures;
+  # wine32 only recommends them
+  libxinerama1:i386 libxrandr2:i386 libxrender1:i386 libxi6:i386 libxcursor1:i386
+  libxcomposite1:i386 libxfixes3:i386 libxxf86vm1:i386
+  libxinerama1 libxrandr2 libxrender1 libxi6 libxcursor1 libxcomposite1 libxfixes3 libxxf86vm1
   # build and unit-test framework (sources, cross-compiled by the project)
   cmake ninja-build googletest
   # native fuzzing of the byte-level engine

@@ -14,7 +14,7 @@ for arch in win32 win64; do
   echo "== $arch: $dll"
   objdump -p "$dll" | grep -E '^(architecture|Magic)|DLL Name:' | sed 's/^\s*/  /'
   echo "  exports:"
-  objdump -p "$dll" | awk '/\[Ordinal\/Name Pointer\] Table/{on=1;next} on&&/^\s*\[/{print "    " $NF} on&&/^$/{on=0}'
+  objdump -p "$dll" | awk '/\[Ordinal\/Name Pointer\] Table/{on=1;next} on&&/^[ \t]*\[/{print "    " $NF} on&&/^$/{on=0}'
 done
 
 # Then what a user sees: installation with regsvr32 into a private Wine
