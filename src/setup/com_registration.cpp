@@ -2,6 +2,8 @@
 
 #include <olectl.h>
 
+#include <initializer_list>
+
 #include "support/text_bounded.h"
 
 namespace {
@@ -92,6 +94,30 @@ bool DeleteClassesTree(HKEY parent, const char* keyName)
     return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
 }
 
+REGSAM OtherRegistryView()
+{
+#ifdef _WIN64
+    return KEY_WOW64_32KEY;
+#else
+    BOOL wow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64 ? KEY_WOW64_64KEY : 0;
+#endif
+}
+
+bool ClassRegistered(REFCLSID clsid, REGSAM view)
+{
+    wchar_t clsidText[39];
+    if (!StringFromGUID2(clsid, clsidText, 39))
+        return false;
+    wchar_t classKey[kKeyNameCapacity];
+    FormatBoundedW(classKey, kKeyNameCapacity, L"CLSID\\%ls", clsidText);
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, classKey, 0, KEY_READ | view, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
 HRESULT RegisterComServer(const wchar_t* moduleName, REFCLSID clsid, const wchar_t* indepDescription,
                           const wchar_t* indepProgId, const wchar_t* description, const wchar_t* progId,
                           const wchar_t* threadingModel)
@@ -132,24 +158,37 @@ HRESULT RegisterComServer(const wchar_t* moduleName, REFCLSID clsid, const wchar
     return ok ? S_OK : REGDB_E_WRITEREGDB;
 }
 
-HRESULT UnregisterComServer(REFCLSID clsid, const wchar_t* indepProgId, const wchar_t* progId)
+HRESULT UnregisterComClass(REFCLSID clsid)
 {
     wchar_t clsidText[39];
     if (!StringFromGUID2(clsid, clsidText, 39))
         return REGDB_E_WRITEREGDB;
     wchar_t classKey[kKeyNameCapacity];
     FormatBoundedW(classKey, kKeyNameCapacity, L"CLSID\\%ls", clsidText);
-
     char ansiClassKey[kKeyNameCapacity];
+    if (!ToAnsi(classKey, ansiClassKey, kKeyNameCapacity))
+        return REGDB_E_WRITEREGDB;
+    return DeleteClassesTree(HKEY_CLASSES_ROOT, ansiClassKey) ? S_OK : REGDB_E_WRITEREGDB;
+}
+
+HRESULT UnregisterComServer(REFCLSID clsid, const wchar_t* indepProgId, const wchar_t* progId)
+{
     char ansiIndepProgId[kKeyNameCapacity];
     char ansiProgId[kKeyNameCapacity];
-    if (!ToAnsi(classKey, ansiClassKey, kKeyNameCapacity) || !ToAnsi(indepProgId, ansiIndepProgId, kKeyNameCapacity) ||
-        !ToAnsi(progId, ansiProgId, kKeyNameCapacity))
+    if (!ToAnsi(indepProgId, ansiIndepProgId, kKeyNameCapacity) || !ToAnsi(progId, ansiProgId, kKeyNameCapacity))
         return REGDB_E_WRITEREGDB;
 
-    if (!DeleteClassesTree(HKEY_CLASSES_ROOT, ansiClassKey) ||
-        !DeleteClassesTree(HKEY_CLASSES_ROOT, ansiIndepProgId) ||
+    if (FAILED(UnregisterComClass(clsid)) || !DeleteClassesTree(HKEY_CLASSES_ROOT, ansiIndepProgId) ||
         !DeleteClassesTree(HKEY_CLASSES_ROOT, ansiProgId))
         return REGDB_E_WRITEREGDB;
     return S_OK;
+}
+
+void RemoveProgIds(const wchar_t* indepProgId, const wchar_t* progId)
+{
+    for (const wchar_t* name : {indepProgId, progId}) {
+        char ansiName[kKeyNameCapacity];
+        if (ToAnsi(name, ansiName, kKeyNameCapacity))
+            DeleteClassesTree(HKEY_CLASSES_ROOT, ansiName);
+    }
 }

@@ -19,6 +19,26 @@ HRESULT RegisterComServer(const wchar_t* moduleName, REFCLSID clsid, const wchar
 // deleted (the later ones are not tried).
 HRESULT UnregisterComServer(REFCLSID clsid, const wchar_t* indepProgId, const wchar_t* progId);
 
+// Deletes the tree CLSID\{clsid} of this module's registry view. S_OK, or
+// REGDB_E_WRITEREGDB when it is missing or cannot be deleted.
+HRESULT UnregisterComClass(REFCLSID clsid);
+
+// Deletes the trees indepProgId and progId where they exist; what is missing
+// or cannot be deleted is left.
+void RemoveProgIds(const wchar_t* indepProgId, const wchar_t* progId);
+
+// On 64-bit Windows the 32-bit and the 64-bit DLL each register the class in
+// their own registry view (CLSID is kept apart for 32-bit programs), while
+// the ProgIDs and the handler key are one copy that both share.
+// OtherRegistryView gives the access flag of the view this module does not
+// write by itself (KEY_WOW64_32KEY for a 64-bit module, KEY_WOW64_64KEY for a
+// 32-bit one under WOW64), or 0 where there is no other view (32-bit Windows).
+REGSAM OtherRegistryView();
+
+// Whether HKEY_CLASSES_ROOT\CLSID\{clsid} exists in the registry view given
+// by view (0 for this module's own view, else an access flag as above).
+bool ClassRegistered(REFCLSID clsid, REGSAM view);
+
 // Creates HKEY_CLASSES_ROOT\keyPath (\subKey when given) and, when data is
 // given, sets its unnamed value (REG_SZ). False when either step fails.
 bool SetClassesKeyValue(const wchar_t* keyPath, const wchar_t* data, const wchar_t* subKey = nullptr);

@@ -37,7 +37,8 @@ HRESULT Install(bool verbose, const char* modulePath)
     char displayName[64];
     char displayIcon[kPathCapacity + 16];
     char uninstallString[kPathCapacity + 32];
-    FormatBounded(displayName, sizeof(displayName), kDisplayNameFormat, kProductName, kShortVersion);
+    FormatBounded(displayName, sizeof(displayName), kDisplayNameFormat, kProductName, kShortVersion,
+                  kEditionSuffix);
     FormatBounded(displayIcon, sizeof(displayIcon), kDisplayIconFormat, modulePath, kIconResource);
     FormatBounded(uninstallString, sizeof(uninstallString), kUninstallStringFormat, modulePath);
     const DWORD one = 1;

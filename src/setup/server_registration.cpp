@@ -30,9 +30,27 @@ STDAPI DllRegisterServer()
 
 STDAPI DllUnregisterServer()
 {
-    HRESULT hr = UnregisterComServer(CLSID_VantreloZerli, kIndependentProgId, kProgId);
-    if (FAILED(hr))
+    // Without this view's registration of the class there is nothing to remove.
+    if (!ClassRegistered(CLSID_VantreloZerli, 0))
         return SELFREG_E_CLASS;
+
+    // The other DLL (32-bit beside 64-bit) still registered: the ProgIDs and
+    // the handler key are shared and stay for it; the handler names the class,
+    // which both views register.
+    const REGSAM otherView = OtherRegistryView();
+    if (otherView && ClassRegistered(CLSID_VantreloZerli, otherView)) {
+        return SUCCEEDED(UnregisterComClass(CLSID_VantreloZerli)) ? S_OK : SELFREG_E_CLASS;
+    }
+
+    HRESULT hr = UnregisterComServer(CLSID_VantreloZerli, kIndependentProgId, kProgId);
+    if (FAILED(hr)) {
+        // A ProgID was gone already (an earlier version removed the shared
+        // keys with the other DLL). Once the class itself is gone, the rest
+        // of the shared keys goes too, so the removal can complete.
+        if (ClassRegistered(CLSID_VantreloZerli, 0))
+            return SELFREG_E_CLASS;
+        RemoveProgIds(kIndependentProgId, kProgId);
+    }
 
     // A missing handler key is created and deleted again.
     RegistryKey handler;

@@ -21,7 +21,14 @@ const char kPublisher[] = "Halcyra";
 const int kIconResource = 5000;
 const wchar_t kVerboseSwitch[] = L"verbose";
 
-const char kDisplayNameFormat[] = "%s %s";
+const char kDisplayNameFormat[] = "%s %s%s";
+// On 64-bit Windows both DLLs may be installed, each with its own entry in the
+// list of installed programs: the 64-bit one says which it is.
+#ifdef _WIN64
+const char kEditionSuffix[] = " (64-bit)";
+#else
+const char kEditionSuffix[] = "";
+#endif
 const char kDisplayIconFormat[] = "%s,-%d";
 const char kUninstallStringFormat[] = "regsvr32 -u -n -i:verbose \"%s\"";
 

@@ -23,10 +23,7 @@ clsid='{EEA3944D-8517-4992-8A7C-47FFDD78A39B}'
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\VantreloZerli'
 keys=("HKCR\\CLSID\\$clsid" 'HKCR\Vantrelo.Zerli' 'HKCR\Vantrelo.Zerli.1.2'
       'HKCR\*\shellex\ContextMenuHandlers\VantreloZerli' "$uninstall_key")
-failures=0
-
-wine_() { "$bench" wine "$@"; }
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+. "$(dirname "$0")/setup_checks.sh"
 
 # The content of every key the product writes, as reg export shows it
 # (UTF-8, no carriage returns); a missing key reads "(missing KEY)".
@@ -41,6 +38,11 @@ snapshot() {
     fi
   done
 }
+
+# The 64-bit DLL's entry says it is the 64-bit edition (both DLLs may be
+# installed side by side on 64-bit Windows).
+edition=
+if [ "$VZ_WINE_ARCH" = win64 ]; then edition=' (64-bit)'; fi
 
 installed_content() {
   local path='C:\\vzsetup\\VantreloZerli.dll'
@@ -83,7 +85,7 @@ installed_content() {
 
 [HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VantreloZerli]
 "DisplayIcon"="$path,-5000"
-"DisplayName"="Vantrelo Zerli 1.2"
+"DisplayName"="Vantrelo Zerli 1.2$edition"
 "NoModify"=dword:00000001
 "NoRepair"=dword:00000001
 "Publisher"="Halcyra"
@@ -95,35 +97,6 @@ REG
 removed_content() {
   local key
   for key in "${keys[@]}"; do echo "(missing $key)"; done
-}
-
-# Runs a command while answer_boxes answers message boxes titled
-# "Vantrelo Zerli" with $1; the boxes' texts end up in $work/$2.log.
-answer_pid=
-start_answering() {
-  rm -f "$work/$2.log" "$work/$2.log.stop"
-  "$bench" run "$work/answer_boxes.exe" "Vantrelo Zerli" "$1" 9 120 "$win\\$2.log" >/dev/null 2>&1 &
-  answer_pid=$!
-  sleep 1
-}
-stop_answering() {
-  touch "$work/$2.log.stop"
-  wait "$answer_pid" || true
-  tr -d '\r' <"$work/$2.log"
-}
-
-compare() {  # label, expected text, actual text
-  if [ "$2" != "$3" ]; then
-    fail "$1"
-    diff <(echo "$2") <(echo "$3") || true
-  else
-    echo "ok: $1"
-  fi
-}
-
-pending_renames() {
-  wine_ reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations 2>/dev/null |
-    tr -d '\r' | grep PendingFileRenameOperations || true
 }
 
 # 1. Silent installation: the whole registry content and no message box.
@@ -153,12 +126,9 @@ To use it:
 wine_ reg add 'HKCU\Software\Halcyra\VantreloZerli' /v GpsFlags /t REG_DWORD /d 2 /f >/dev/null 2>&1
 
 # The uninstall command exactly as the entry holds it.
-uninstall=$(wine_ reg query "$uninstall_key" /v UninstallString | tr -d '\r' |
-  sed -n 's/^ *UninstallString *REG_SZ *//p')
+uninstall=$(stored_uninstall_string "$uninstall_key")
 compare "UninstallString" "regsvr32 -u -n -i:verbose \"$win\\VantreloZerli.dll\"" "$uninstall"
-# Run through a batch file, so that the command line reaches cmd unchanged.
-printf '@%s\r\nexit /b %%errorlevel%%\r\n' "$uninstall" >"$work/uninstall.bat"
-run_uninstall() { wine_ cmd /c "$win\\uninstall.bat" >/dev/null 2>&1; }
+run_uninstall() { run_uninstall_command "$uninstall" uninstall; }
 
 # 3. No at the confirmation changes nothing.
 start_answering no refused
@@ -205,10 +175,5 @@ compare "second removal: only the question" "Do you really want to remove the Va
 compare "registry after the second removal" "$(removed_content)" "$(snapshot)"
 
 # Leave no scheduled deletion behind in the prefix.
-wine_ reg delete 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations /f >/dev/null 2>&1 || true
-
-if [ "$failures" -ne 0 ]; then
-  echo "$failures check(s) failed"
-  exit 1
-fi
-echo "all installation checks passed"
+clear_pending_renames
+finish_checks installation

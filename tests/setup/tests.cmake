@@ -29,3 +29,14 @@ vz_add_wine_test(NAME setup_host_tests
   COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/setup/host_end_to_end_test.sh
           $<TARGET_FILE:VantreloZerli> $<TARGET_FILE:ContextMenuHost> $<TARGET_FILE:KmlReceiver>
   TIMEOUT 300)
+
+# The 64-bit and the 32-bit DLL side by side in a 64-bit prefix (64-bit
+# build only; the 32-bit DLL and host come from the 32-bit build folder
+# beside it, as tools/build.sh lays them out).
+if(VZ_WINE_ARCH STREQUAL win64)
+  vz_add_wine_test(NAME setup_side_by_side_tests
+    COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/setup/side_by_side_test.sh
+            $<TARGET_FILE:VantreloZerli> $<TARGET_FILE:ContextMenuHost> $<TARGET_FILE:answer_boxes>
+            ${CMAKE_BINARY_DIR}/../win32/bin
+    TIMEOUT 900)
+endif()
