@@ -283,6 +283,23 @@ TEST_F(ContextMenuTest, DefaultOnlyAddsNothing)
     EXPECT_EQ(0, GetMenuItemCount(hmenu));
 }
 
+TEST_F(ContextMenuTest, DefaultOnlyAndTooSmallRangesReadNoPhoto)
+{
+    SetUpEarthFile();
+    InstallEarth();
+    std::wstring photo = Copy(kLocatedPhoto);
+    Select({photo});
+    // Held open without sharing: a read during these queries would fail and
+    // leave the photo counted as unlocated for the menu object's life.
+    HANDLE held = CreateFileW(photo.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    EXPECT_EQ(E_FAIL, Query(kFirst + 50, CMF_DEFAULTONLY));
+    EXPECT_EQ(E_FAIL, Query(kFirst + 3));
+    CloseHandle(held);
+    EXPECT_EQ(0, GetMenuItemCount(hmenu));
+    EXPECT_EQ((std::vector<std::wstring>{kShow, kGet, kEdit, kAbout}), Offered());
+}
+
 TEST_F(ContextMenuTest, TheSubmenuGoesWhereTheHostSays)
 {
     Select({Copy(kLocatedPhoto)});
