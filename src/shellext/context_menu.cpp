@@ -8,9 +8,9 @@
 #include "shellext/com_server.h"
 #include "shellext/context_menu_texts.h"
 #include "shellext/file_access.h"
+#include "shellext/menu_bitmaps.h"
 #include "shellext/menu_commands.h"
 #include "shellext/shell_ext_init.h"
-#include "support/module.h"
 #include "support/text_bounded.h"
 
 namespace {
@@ -41,11 +41,6 @@ void AddMenuItem(HMENU hmenu, UINT position, UINT fMask, UINT fType, UINT wID, H
     info.hbmpUnchecked = bitmap;
     info.dwTypeData = const_cast<wchar_t*>(text ? text : L"");
     InsertMenuItemW(hmenu, position, TRUE, &info);
-}
-
-HBITMAP LoadMenuBitmap(WORD id, UINT flags)
-{
-    return static_cast<HBITMAP>(LoadImageW(ResourceModule(), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, flags));
 }
 
 // Copies text converted with CP_ACP into a buffer of capacity bytes, cut to
@@ -182,10 +177,8 @@ IFACEMETHODIMP CContextMenu::QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT 
         return E_FAIL;
 
     HBITMAP bitmaps[kMenuCommandCount];
-    for (UINT offset = 0; offset < kMenuCommandCount; ++offset) {
-        UINT flags = offset == kOffsetSubmenu ? LR_SHARED : LR_SHARED | LR_LOADTRANSPARENT;
-        bitmaps[offset] = LoadMenuBitmap(kMenuCommands[offset].bitmap, flags);
-    }
+    for (UINT offset = 0; offset < kMenuCommandCount; ++offset)
+        bitmaps[offset] = MenuBitmap(offset);
 
     HMENU popup = CreateMenu();
     const UINT itemMask = MIIM_ID | MIIM_CHECKMARKS | MIIM_TYPE;

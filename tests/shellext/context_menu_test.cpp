@@ -50,6 +50,7 @@ struct MenuItem {
     std::wstring text;
     UINT id = 0;
     bool hasBitmap = false;
+    HBITMAP bitmap = nullptr;
     HMENU submenu = nullptr;
 };
 
@@ -66,6 +67,7 @@ MenuItem ItemAt(HMENU menu, int index)
         item.text = text;
         item.id = info.wID;
         item.hasBitmap = info.hbmpChecked != nullptr && info.hbmpUnchecked == info.hbmpChecked;
+        item.bitmap = info.hbmpChecked;
         item.submenu = info.hSubMenu;
     }
     return item;
@@ -89,13 +91,22 @@ protected:
 
     void TearDown() override
     {
+        ReleaseMenu();
+        vztest::UnregisterEarth();
+    }
+
+    // What the host lets go of after a right-click: the menu and both objects.
+    void ReleaseMenu()
+    {
         if (hmenu)
             DestroyMenu(hmenu);
         if (menu)
             menu->Release();
         if (init)
             init->Release();
-        vztest::UnregisterEarth();
+        hmenu = nullptr;
+        menu = nullptr;
+        init = nullptr;
     }
 
     // Google Earth counts as installed when its server path names a file.
@@ -225,6 +236,31 @@ TEST_F(ContextMenuTest, GoogleEarthAndOneOfTenLocatedOffersAllFourWithTheirIdent
     }
     EXPECT_EQ(S_OK, Validate(1));
     EXPECT_EQ(S_OK, Validate(2, false));
+}
+
+TEST_F(ContextMenuTest, AHundredMenusShowTheSameFiveBitmaps)
+{
+    SetUpEarthFile();
+    InstallEarth();
+    std::wstring photo = Copy(kLocatedPhoto);
+
+    // Each right-click makes new objects and a new menu, as Explorer does.
+    std::vector<HBITMAP> first;
+    for (int round = 0; round < 100; ++round) {
+        ReleaseMenu();
+        Select({photo});
+        ASSERT_EQ(4u, Offered().size());
+        MenuItem top = ItemAt(hmenu, 0);
+        std::vector<HBITMAP> bitmaps{top.bitmap};
+        for (int i = 0; i < 4; ++i)
+            bitmaps.push_back(ItemAt(top.submenu, i).bitmap);
+        if (round == 0) {
+            first = bitmaps;
+            for (HBITMAP bitmap : first)
+                ASSERT_EQ(OBJ_BITMAP, static_cast<int>(GetObjectType(bitmap)));
+        }
+        ASSERT_EQ(first, bitmaps) << "menu " << round;
+    }
 }
 
 TEST_F(ContextMenuTest, ReadOnlyFilesStillOfferGetButInvokingItOnlyShowsTheWriteAccessMessage)
