@@ -267,8 +267,11 @@ HRESULT CContextMenu::CommandOffset(const CMINVOKECOMMANDINFO* pici, UINT* offse
         CopyTextBounded(converted, whole, kVerbCapacity);
         delete[] whole;
     }
+    // Verbs are names, not words of the user's language: compared ordinally
+    // without regard to case, so that under Turkish rules "ABOUTZERLI" still
+    // names AboutZerli (lstrcmpiW would not match I with i there).
     for (UINT candidate = kOffsetShowLocation; candidate < kMenuCommandCount; ++candidate) {
-        if (lstrcmpiW(verb, kMenuCommands[candidate].verb) == 0) {
+        if (CompareStringOrdinal(verb, -1, kMenuCommands[candidate].verb, -1, TRUE) == CSTR_EQUAL) {
             *offset = candidate;
             return S_OK;
         }
