@@ -104,7 +104,9 @@ HRESULT RegisterComServer(const wchar_t* moduleName, REFCLSID clsid, const wchar
         return E_INVALIDARG;
     DWORD pathLength = GetModuleFileNameW(module, modulePath, kModulePathCapacity);
     FreeLibrary(module);
-    if (pathLength == 0)
+    // A path that fills the buffer has been cut: registered, it would name a
+    // file that does not exist, and the shell could never load the server.
+    if (pathLength == 0 || pathLength >= kModulePathCapacity)
         return E_INVALIDARG;
 
     wchar_t clsidText[39];
