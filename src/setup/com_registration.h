@@ -1,5 +1,6 @@
 // Registration of an in-process (or local) COM server under
-// HKEY_CLASSES_ROOT with the ANSI registry functions.
+// HKEY_CLASSES_ROOT: keys are made with the ANSI registry functions, string
+// data (among it the module's path) is written with the wide ones.
 #pragma once
 #include <windows.h>
 
