@@ -238,7 +238,7 @@ TEST_F(ContextMenuTest, GoogleEarthAndOneOfTenLocatedOffersAllFourWithTheirIdent
     EXPECT_EQ(S_OK, Validate(2, false));
 }
 
-TEST_F(ContextMenuTest, AHundredMenusShowTheSameFiveBitmaps)
+TEST_F(ContextMenuTest, AHundredMenusShowTheSameFiveBitmapsWhichGoWithTheDll)
 {
     SetUpEarthFile();
     InstallEarth();
@@ -261,6 +261,13 @@ TEST_F(ContextMenuTest, AHundredMenusShowTheSameFiveBitmaps)
         }
         ASSERT_EQ(first, bitmaps) << "menu " << round;
     }
+
+    ReleaseMenu();
+    ASSERT_EQ(S_OK, server.CanUnloadNow());
+    server.Unload();
+    ASSERT_EQ(nullptr, GetModuleHandleW(L"VantreloZerli.dll")) << "the DLL was unloaded";
+    for (HBITMAP bitmap : first)
+        EXPECT_EQ(0u, GetObjectType(bitmap)) << "bitmap deleted at unload";
 }
 
 TEST_F(ContextMenuTest, ReadOnlyFilesStillOfferGetButInvokingItOnlyShowsTheWriteAccessMessage)
