@@ -20,13 +20,14 @@ bool ToAnsi(const wchar_t* text, char* out, int capacity)
     return WideCharToMultiByte(CP_ACP, 0, text, -1, out, capacity, nullptr, nullptr) > 0;
 }
 
-bool SetStringValue(HKEY key, const char* name, const wchar_t* data)
+// String data is written with the wide function: a module path may hold
+// characters that the ANSI code page cannot, and the shell must find the file
+// it names. Text the code page can hold is stored exactly as the ANSI
+// function would store it.
+bool SetStringValue(HKEY key, const wchar_t* name, const wchar_t* data)
 {
-    char ansi[kKeyPathCapacity];
-    if (!ToAnsi(data, ansi, sizeof(ansi)))
-        return false;
-    return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(ansi),
-                          static_cast<DWORD>(lstrlenA(ansi) + 1)) == ERROR_SUCCESS;
+    DWORD size = static_cast<DWORD>((lstrlenW(data) + 1) * sizeof(wchar_t));
+    return RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
 }
 
 bool IsLocalServerName(const wchar_t* moduleName)
@@ -63,13 +64,12 @@ bool SetClassesKeyValue(const wchar_t* keyPath, const wchar_t* data, const wchar
 bool SetClassesNamedValue(const wchar_t* data, const wchar_t* valueName, const wchar_t* keyPath)
 {
     char ansiPath[kKeyPathCapacity];
-    char ansiName[kKeyPathCapacity];
-    if (!ToAnsi(keyPath, ansiPath, sizeof(ansiPath)) || !ToAnsi(valueName, ansiName, sizeof(ansiName)))
+    if (!ToAnsi(keyPath, ansiPath, sizeof(ansiPath)))
         return false;
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_CLASSES_ROOT, ansiPath, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
         return false;
-    bool ok = !data || SetStringValue(key, ansiName, data);
+    bool ok = !data || SetStringValue(key, valueName, data);
     RegCloseKey(key);
     return ok;
 }
@@ -130,7 +130,9 @@ HRESULT RegisterComServer(const wchar_t* moduleName, REFCLSID clsid, const wchar
         return E_INVALIDARG;
     DWORD pathLength = GetModuleFileNameW(module, modulePath, kModulePathCapacity);
     FreeLibrary(module);
-    if (pathLength == 0)
+    // A path that fills the buffer has been cut: registered, it would name a
+    // file that does not exist, and the shell could never load the server.
+    if (pathLength == 0 || pathLength >= kModulePathCapacity)
         return E_INVALIDARG;
 
     wchar_t clsidText[39];

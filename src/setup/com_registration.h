@@ -1,5 +1,6 @@
 // Registration of an in-process (or local) COM server under
-// HKEY_CLASSES_ROOT with the ANSI registry functions.
+// HKEY_CLASSES_ROOT: keys are made with the ANSI registry functions, string
+// data (among it the module's path) is written with the wide ones.
 #pragma once
 #include <windows.h>
 
@@ -8,7 +9,8 @@
 // ".exe"; ProgID; VersionIndependentProgID), the version-independent ProgID
 // (indepDescription, CLSID, CurVer) and the versioned ProgID (description,
 // CLSID). S_OK; E_INVALIDARG, with nothing written, when the library named
-// moduleName cannot be loaded or its path not found; REGDB_E_WRITEREGDB at
+// moduleName cannot be loaded or its path not found, or when the path has 256
+// characters or more (it would be cut); REGDB_E_WRITEREGDB at
 // the first key or value that cannot be written (earlier ones remain).
 HRESULT RegisterComServer(const wchar_t* moduleName, REFCLSID clsid, const wchar_t* indepDescription,
                           const wchar_t* indepProgId, const wchar_t* description, const wchar_t* progId,

@@ -24,7 +24,7 @@ HRESULT SetStringValue(RegistryKey& key, const char* name, const char* text)
     return key.SetValue(name, REG_SZ, text, static_cast<DWORD>(lstrlenA(text) + 1));
 }
 
-HRESULT Install(bool verbose, const char* modulePath)
+HRESULT Install(bool verbose, const wchar_t* modulePath)
 {
     HRESULT hr = DllRegisterServer();
     if (FAILED(hr)) {
@@ -35,19 +35,19 @@ HRESULT Install(bool verbose, const char* modulePath)
     RegistryKey entry;
     entry.Open(TRUE, HKEY_LOCAL_MACHINE, kUninstallKey);
     char displayName[64];
-    char displayIcon[kPathCapacity + 16];
-    char uninstallString[kPathCapacity + 32];
+    wchar_t displayIcon[kPathCapacity + 16];
+    wchar_t uninstallString[kPathCapacity + 32];
     FormatBounded(displayName, sizeof(displayName), kDisplayNameFormat, kProductName, kShortVersion,
                   kEditionSuffix);
-    FormatBounded(displayIcon, sizeof(displayIcon), kDisplayIconFormat, modulePath, kIconResource);
-    FormatBounded(uninstallString, sizeof(uninstallString), kUninstallStringFormat, modulePath);
+    FormatBoundedW(displayIcon, ARRAYSIZE(displayIcon), kDisplayIconFormat, modulePath, kIconResource);
+    FormatBoundedW(uninstallString, ARRAYSIZE(uninstallString), kUninstallStringFormat, modulePath);
     const DWORD one = 1;
     // An entry that cannot be written (no administrator rights) does not
     // undo the registration.
     SetStringValue(entry, "DisplayName", displayName);
     SetStringValue(entry, "Publisher", kPublisher);
-    SetStringValue(entry, "DisplayIcon", displayIcon);
-    SetStringValue(entry, "UninstallString", uninstallString);
+    entry.SetString(L"DisplayIcon", displayIcon);
+    entry.SetString(L"UninstallString", uninstallString);
     entry.SetValue("NoModify", REG_DWORD, &one, sizeof(one));
     entry.SetValue("NoRepair", REG_DWORD, &one, sizeof(one));
 
@@ -60,7 +60,7 @@ HRESULT Install(bool verbose, const char* modulePath)
     return hr;
 }
 
-HRESULT Remove(bool verbose, const char* modulePath)
+HRESULT Remove(bool verbose, const wchar_t* modulePath)
 {
     if (verbose && MessageBoxA(nullptr, kConfirmRemovalMessage, kSetupMessageTitle, MB_ICONQUESTION | MB_YESNO) !=
                        IDYES)
@@ -77,9 +77,7 @@ HRESULT Remove(bool verbose, const char* modulePath)
 
     // The DLL is in use by the very process that removes it: it goes at
     // the next restart.
-    wchar_t widePath[kPathCapacity];
-    if (MultiByteToWideChar(CP_ACP, 0, modulePath, -1, widePath, kPathCapacity) > 0 &&
-        !MoveFileExW(widePath, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) && GetLastError() == ERROR_ACCESS_DENIED) {
+    if (!MoveFileExW(modulePath, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) && GetLastError() == ERROR_ACCESS_DENIED) {
         ShowSetupMessage(verbose, kNoDeleteRightMessage, MB_ICONERROR);
         return E_FAIL;
     }
@@ -99,9 +97,12 @@ STDAPI DllInstall(BOOL bInstall, PCWSTR pszCmdLine)
     // No command line at all counts as a silent run.
     bool verbose = pszCmdLine && lstrcmpiW(pszCmdLine, kVerboseSwitch) == 0;
 
-    char modulePath[kPathCapacity];
+    // The path in UTF-16, as the file system holds it: its ANSI form would
+    // turn the characters that the code page cannot hold into "?". A path
+    // that fills the buffer has been cut and is not used.
+    wchar_t modulePath[kPathCapacity];
     HMODULE module = GetModuleHandleA(kModuleName);
-    DWORD length = module ? GetModuleFileNameA(module, modulePath, kPathCapacity) : 0;
+    DWORD length = module ? GetModuleFileNameW(module, modulePath, kPathCapacity) : 0;
     if (length == 0 || length >= kPathCapacity)
         return E_FAIL;
 

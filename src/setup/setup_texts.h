@@ -29,8 +29,10 @@ const char kEditionSuffix[] = " (64-bit)";
 #else
 const char kEditionSuffix[] = "";
 #endif
-const char kDisplayIconFormat[] = "%s,-%d";
-const char kUninstallStringFormat[] = "regsvr32 -u -n -i:verbose \"%s\"";
+// The values that hold the DLL's path are UTF-16: the path may hold
+// characters that the ANSI code page cannot.
+const wchar_t kDisplayIconFormat[] = L"%ls,-%d";
+const wchar_t kUninstallStringFormat[] = L"regsvr32 -u -n -i:verbose \"%ls\"";
 
 const char kSetupMessageTitle[] = "Vantrelo Zerli";
 const char kRegistrationFailedMessage[] = "Error registering the tool - installation aborted";

@@ -8,9 +8,9 @@
 #include "shellext/com_server.h"
 #include "shellext/context_menu_texts.h"
 #include "shellext/file_access.h"
+#include "shellext/menu_bitmaps.h"
 #include "shellext/menu_commands.h"
 #include "shellext/shell_ext_init.h"
-#include "support/module.h"
 #include "support/text_bounded.h"
 
 namespace {
@@ -41,11 +41,6 @@ void AddMenuItem(HMENU hmenu, UINT position, UINT fMask, UINT fType, UINT wID, H
     info.hbmpUnchecked = bitmap;
     info.dwTypeData = const_cast<wchar_t*>(text ? text : L"");
     InsertMenuItemW(hmenu, position, TRUE, &info);
-}
-
-HBITMAP LoadMenuBitmap(WORD id, UINT flags)
-{
-    return static_cast<HBITMAP>(LoadImageW(ResourceModule(), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, flags));
 }
 
 // Copies text converted with CP_ACP into a buffer of capacity bytes, cut to
@@ -173,16 +168,17 @@ bool CContextMenu::EnsureInitialized()
 IFACEMETHODIMP CContextMenu::QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT idCmdFirst, UINT idCmdLast,
                                               UINT uFlags)
 {
-    if (!EnsureInitialized())
-        return E_FAIL;
+    // A query for the default command only (made each time photos are
+    // opened) and a range without room for the submenu are answered before
+    // the selection is judged: that reads the photos.
     if ((uFlags & CMF_DEFAULTONLY) || idCmdLast - idCmdFirst < kMinIdentifierSpan)
+        return E_FAIL;
+    if (!EnsureInitialized())
         return E_FAIL;
 
     HBITMAP bitmaps[kMenuCommandCount];
-    for (UINT offset = 0; offset < kMenuCommandCount; ++offset) {
-        UINT flags = offset == kOffsetSubmenu ? LR_SHARED : LR_SHARED | LR_LOADTRANSPARENT;
-        bitmaps[offset] = LoadMenuBitmap(kMenuCommands[offset].bitmap, flags);
-    }
+    for (UINT offset = 0; offset < kMenuCommandCount; ++offset)
+        bitmaps[offset] = MenuBitmap(offset);
 
     HMENU popup = CreateMenu();
     const UINT itemMask = MIIM_ID | MIIM_CHECKMARKS | MIIM_TYPE;
@@ -271,8 +267,11 @@ HRESULT CContextMenu::CommandOffset(const CMINVOKECOMMANDINFO* pici, UINT* offse
         CopyTextBounded(converted, whole, kVerbCapacity);
         delete[] whole;
     }
+    // Verbs are names, not words of the user's language: compared ordinally
+    // without regard to case, so that under Turkish rules "ABOUTZERLI" still
+    // names AboutZerli (lstrcmpiW would not match I with i there).
     for (UINT candidate = kOffsetShowLocation; candidate < kMenuCommandCount; ++candidate) {
-        if (lstrcmpiW(verb, kMenuCommands[candidate].verb) == 0) {
+        if (CompareStringOrdinal(verb, -1, kMenuCommands[candidate].verb, -1, TRUE) == CSTR_EQUAL) {
             *offset = candidate;
             return S_OK;
         }

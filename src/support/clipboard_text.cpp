@@ -6,16 +6,36 @@
 
 namespace {
 
+// The most bytes a block's text is read to: the conversion's lengths are ints.
+const SIZE_T kMaxTextBytes = 0x7FFFFFFF;
+
+// How many bytes of ANSI text surely hold capacity characters: a character
+// takes at most MaxCharSize bytes of the ANSI code page. Any text beyond them
+// is never needed, and the character that the cut may split lies after the
+// first capacity characters.
+SIZE_T PrefixBytes(int capacity)
+{
+    CPINFO info;
+    SIZE_T charSize = GetCPInfo(CP_ACP, &info) && info.MaxCharSize > 0 ? info.MaxCharSize : 4;
+    SIZE_T chars = static_cast<SIZE_T>(capacity);
+    return chars <= kMaxTextBytes / charSize ? chars * charSize : kMaxTextBytes;
+}
+
 // Converts the ANSI text of a locked clipboard block into buffer. The block
 // comes from another program: its text is read only within the block's size,
-// whether or not it is terminated there.
+// whether or not it is terminated there, and however long the text is only a
+// prefix that holds capacity characters is converted.
 void ConvertClipboardBlock(const char* text, SIZE_T blockSize, wchar_t* buffer, int capacity)
 {
+    SIZE_T limit = PrefixBytes(capacity);
+    if (blockSize < limit) {
+        limit = blockSize;
+    }
     SIZE_T length = 0;
-    while (length < blockSize && text[length] != '\0') {
+    while (length < limit && text[length] != '\0') {
         ++length;
     }
-    if (length == 0 || length > 0x7FFFFFFF) {
+    if (length == 0) {
         return;
     }
     int byteCount = static_cast<int>(length);
@@ -28,15 +48,15 @@ void ConvertClipboardBlock(const char* text, SIZE_T blockSize, wchar_t* buffer, 
         buffer[converted > 0 ? converted : 0] = L'\0';
         return;
     }
-    // Too long for the buffer: convert all of it, then keep what fits.
-    wchar_t* whole = new (std::nothrow) wchar_t[static_cast<size_t>(needed) + 1];
-    if (whole == nullptr) {
+    // Too long for the buffer: convert the prefix, then keep what fits.
+    wchar_t* prefix = new (std::nothrow) wchar_t[static_cast<size_t>(needed) + 1];
+    if (prefix == nullptr) {
         return;
     }
-    int converted = MultiByteToWideChar(CP_ACP, 0, text, byteCount, whole, needed);
-    whole[converted > 0 ? converted : 0] = L'\0';
-    CopyTextBounded(buffer, whole, static_cast<size_t>(capacity));
-    delete[] whole;
+    int converted = MultiByteToWideChar(CP_ACP, 0, text, byteCount, prefix, needed);
+    prefix[converted > 0 ? converted : 0] = L'\0';
+    CopyTextBounded(buffer, prefix, static_cast<size_t>(capacity));
+    delete[] prefix;
 }
 
 }  // namespace

@@ -108,6 +108,16 @@ HRESULT RegistryKey::SetValue(const wchar_t* name, DWORD type, const void* data,
     return SetValue(ansiName, type, data, size);
 }
 
+HRESULT RegistryKey::SetString(const wchar_t* name, const wchar_t* text)
+{
+    if (m_key == nullptr || text == nullptr) {
+        return E_FAIL;
+    }
+    DWORD size = static_cast<DWORD>((lstrlenW(text) + 1) * sizeof(wchar_t));
+    LONG error = RegSetValueExW(m_key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), size);
+    return error == ERROR_SUCCESS ? S_OK : E_FAIL;
+}
+
 HRESULT RegistryKey::QueryValue(const char* name, DWORD* type, void* buffer, DWORD size)
 {
     if (m_key == nullptr || buffer == nullptr) {

@@ -1,5 +1,6 @@
 // RegistryKey: holder of one open registry key. It uses the ANSI registry
-// functions; UTF-16 names are converted to the ANSI code page first. Every
+// functions, UTF-16 names are converted to the ANSI code page first; only
+// SetString writes with the wide function. Every
 // operation on a holder whose open failed reports E_FAIL, so callers need not
 // test the open separately. The key is closed by Close or when the holder goes.
 #pragma once
@@ -25,6 +26,9 @@ public:
     // S_OK, or E_FAIL for any failure. A null name sets the unnamed value.
     HRESULT SetValue(const char* name, DWORD type, const void* data, DWORD size);
     HRESULT SetValue(const wchar_t* name, DWORD type, const void* data, DWORD size);
+    // Sets a REG_SZ value with the wide registry function, so that text the
+    // ANSI code page cannot hold (a path) is stored as it is. S_OK or E_FAIL.
+    HRESULT SetString(const wchar_t* name, const wchar_t* text);
 
     // Reads a value into buffer: S_OK when it filled the buffer exactly,
     // S_FALSE when it was shorter or was cut to the buffer's size, E_FAIL when

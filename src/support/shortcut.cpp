@@ -61,6 +61,11 @@ HRESULT ResolveShortcut(const wchar_t* path, wchar_t* out, int cchOut, HWND hwnd
     }
     if (SUCCEEDED(hr))
         hr = CopyTarget(link, out, cchOut);
+    // When the link search gives up (and always under Wine) Resolve succeeds
+    // and GetPath returns the old target: a target that is not there counts
+    // as unresolved.
+    if (hr == S_OK && GetFileAttributesW(out) == INVALID_FILE_ATTRIBUTES)
+        hr = HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
     if (FAILED(hr))
         out[0] = L'\0';
     if (file)

@@ -15,6 +15,8 @@ const WORD kShortcutResolveTimeoutMs = 200;
 //   search gives up after kShortcutResolveTimeoutMs), and out receives its
 //   target path: the result of IShellLinkW::GetPath (S_OK, or S_FALSE when
 //   the shortcut names no file), or the failing step's result with out empty.
+//   A target that does not exist is unresolved: HRESULT_FROM_WIN32(
+//   ERROR_FILE_NOT_FOUND) and an empty out.
 // A name is never cut: a path of MAX_PATH (260) characters or more, or a name
 // or target that does not fit out whole, gives E_INVALIDARG and an empty out.
 // Needs COM initialised on the calling thread.

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "setup/com_registration.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -120,6 +121,54 @@ TEST_F(ComRegistration, LibraryThatCannotBeLoadedWritesNothing)
     EXPECT_FALSE(KeyExists(kClassKey));
     EXPECT_FALSE(KeyExists("VzTest.Thing"));
     EXPECT_FALSE(KeyExists("VzTest.Thing.3"));
+}
+
+// A copy of the built DLL whose full path has exactly length characters,
+// in folders made below base; empty when it cannot be made.
+std::wstring DllCopyWithPathLength(const std::wstring& base, size_t length)
+{
+    const std::wstring name = L"\\VantreloZerli.dll";
+    std::wstring folder = base;
+    if (!CreateDirectoryW(base.c_str(), nullptr))
+        return L"";
+    while (folder.size() + name.size() < length) {
+        // Each folder name takes a backslash and at least one character.
+        size_t remaining = length - folder.size() - name.size();
+        size_t part = remaining <= 61 ? remaining - 1 : (remaining - 3 < 60 ? remaining - 3 : 60);
+        folder += L"\\" + std::wstring(part, L'd');
+        if (!CreateDirectoryW(folder.c_str(), nullptr))
+            return L"";
+    }
+    std::wstring path = folder + name;
+    if (path.size() != length ||
+        !CopyFileW(vztest::HostPathToWindows(VZ_DLL_UNIX_PATH).c_str(), path.c_str(), FALSE))
+        return L"";
+    return path;
+}
+
+TEST_F(ComRegistration, ModulePathThatDoesNotFitIsRefusedNotCut)
+{
+    vztest::TempFolder folder;
+    std::wstring fits = DllCopyWithPathLength(folder / L"a", 255);
+    ASSERT_FALSE(fits.empty());
+    HMODULE module = LoadLibraryW(fits.c_str());
+    ASSERT_NE(nullptr, module);
+    EXPECT_EQ(S_OK, Register(fits.c_str()));
+    char ansi[MAX_PATH] = "";
+    WideCharToMultiByte(CP_ACP, 0, fits.c_str(), -1, ansi, MAX_PATH, nullptr, nullptr);
+    EXPECT_EQ(ansi, StringValue(std::string(kClassKey) + "\\InprocServer32", nullptr));
+    FreeLibrary(module);
+    RemoveAll();
+
+    // 256 characters and more would be cut by the module path buffer.
+    std::wstring tooLong = DllCopyWithPathLength(folder / L"b", 258);
+    ASSERT_FALSE(tooLong.empty());
+    module = LoadLibraryW(tooLong.c_str());
+    ASSERT_NE(nullptr, module) << "a path of 258 characters can be loaded";
+    EXPECT_EQ(E_INVALIDARG, Register(tooLong.c_str()));
+    EXPECT_FALSE(KeyExists(kClassKey));
+    EXPECT_FALSE(KeyExists("VzTest.Thing"));
+    FreeLibrary(module);
 }
 
 TEST_F(ComRegistration, UnregistrationRemovesWholeTreesAndFailsTheSecondTime)

@@ -64,5 +64,25 @@ fi
 out=$(wine_ "$win\\ContextMenuHost.exe" "$win\\photos\\notes.txt" || true)
 expect "no menu for other files" 'Initialize: E_FAIL' "$out"
 
+# Installed again from a folder whose name the ANSI code page (1252 here)
+# cannot hold: the registry keeps the path as it is, so the shell finds the
+# DLL and the uninstall entry names the file.
+acp=$(wine_ reg query 'HKLM\System\CurrentControlSet\Control\Nls\CodePage' /v ACP | sed -n 's/^ *ACP *REG_SZ *//p')
+expect "ANSI code page of the prefix" "1252" "$acp"
+mkdir -p "$work/Фото Ελλάδα"
+cp "$1" "$work/Фото Ελλάδα/"
+if [ "$(id -u)" -eq 0 ]; then chown -R nobody:nogroup "$work"; fi
+wine_ regsvr32 /i "$win\\Фото Ελλάδα\\VantreloZerli.dll"
+out=$(wine_ "$win\\ContextMenuHost.exe" "${photos[@]}" || true)
+echo "$out"
+expect "menu of the DLL in the Cyrillic and Greek folder" '[0] "Vantrelo Zerli"  id 100 (offset 0)  submenu' "$out"
+expect "its items" '[3] "About Vantrelo Zerli"  id 104 (offset 4)' "$out"
+"$bench" wine reg export 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\VantreloZerli' \
+  "$win\\uninstall.reg" /y >/dev/null 2>&1 || true
+entry=$(iconv -f UTF-16 -t UTF-8 "$work/uninstall.reg" 2>/dev/null | tr -d '\r' || true)
+expect "DisplayIcon names the file" '"DisplayIcon"="C:\\vzhost\\Фото Ελλάδα\\VantreloZerli.dll,-5000"' "$entry"
+expect "UninstallString names the file" \
+  '"UninstallString"="regsvr32 -u -n -i:verbose \"C:\\vzhost\\Фото Ελλάδα\\VantreloZerli.dll\""' "$entry"
+
 [ "$failures" -eq 0 ] || { echo "$failures check(s) failed"; exit 1; }
 echo "all host checks passed"

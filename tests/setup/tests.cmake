@@ -16,6 +16,8 @@ vz_add_wine_test(NAME setup_regsvr32_tests
 vz_add_suite(setup_registration_tests
   SOURCES setup/com_registration_test.cpp
   LIBS vz_setup)
+target_compile_definitions(setup_registration_tests PRIVATE VZ_DLL_UNIX_PATH="$<TARGET_FILE:VantreloZerli>")
+add_dependencies(setup_registration_tests VantreloZerli)
 
 # DllInstall of the built DLL in this process: results and message boxes.
 vz_add_suite(setup_install_tests

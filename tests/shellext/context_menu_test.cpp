@@ -50,6 +50,7 @@ struct MenuItem {
     std::wstring text;
     UINT id = 0;
     bool hasBitmap = false;
+    HBITMAP bitmap = nullptr;
     HMENU submenu = nullptr;
 };
 
@@ -66,6 +67,7 @@ MenuItem ItemAt(HMENU menu, int index)
         item.text = text;
         item.id = info.wID;
         item.hasBitmap = info.hbmpChecked != nullptr && info.hbmpUnchecked == info.hbmpChecked;
+        item.bitmap = info.hbmpChecked;
         item.submenu = info.hSubMenu;
     }
     return item;
@@ -89,13 +91,22 @@ protected:
 
     void TearDown() override
     {
+        ReleaseMenu();
+        vztest::UnregisterEarth();
+    }
+
+    // What the host lets go of after a right-click: the menu and both objects.
+    void ReleaseMenu()
+    {
         if (hmenu)
             DestroyMenu(hmenu);
         if (menu)
             menu->Release();
         if (init)
             init->Release();
-        vztest::UnregisterEarth();
+        hmenu = nullptr;
+        menu = nullptr;
+        init = nullptr;
     }
 
     // Google Earth counts as installed when its server path names a file.
@@ -227,6 +238,38 @@ TEST_F(ContextMenuTest, GoogleEarthAndOneOfTenLocatedOffersAllFourWithTheirIdent
     EXPECT_EQ(S_OK, Validate(2, false));
 }
 
+TEST_F(ContextMenuTest, AHundredMenusShowTheSameFiveBitmapsWhichGoWithTheDll)
+{
+    SetUpEarthFile();
+    InstallEarth();
+    std::wstring photo = Copy(kLocatedPhoto);
+
+    // Each right-click makes new objects and a new menu, as Explorer does.
+    std::vector<HBITMAP> first;
+    for (int round = 0; round < 100; ++round) {
+        ReleaseMenu();
+        Select({photo});
+        ASSERT_EQ(4u, Offered().size());
+        MenuItem top = ItemAt(hmenu, 0);
+        std::vector<HBITMAP> bitmaps{top.bitmap};
+        for (int i = 0; i < 4; ++i)
+            bitmaps.push_back(ItemAt(top.submenu, i).bitmap);
+        if (round == 0) {
+            first = bitmaps;
+            for (HBITMAP bitmap : first)
+                ASSERT_EQ(OBJ_BITMAP, static_cast<int>(GetObjectType(bitmap)));
+        }
+        ASSERT_EQ(first, bitmaps) << "menu " << round;
+    }
+
+    ReleaseMenu();
+    ASSERT_EQ(S_OK, server.CanUnloadNow());
+    server.Unload();
+    ASSERT_EQ(nullptr, GetModuleHandleW(L"VantreloZerli.dll")) << "the DLL was unloaded";
+    for (HBITMAP bitmap : first)
+        EXPECT_EQ(0u, GetObjectType(bitmap)) << "bitmap deleted at unload";
+}
+
 TEST_F(ContextMenuTest, ReadOnlyFilesStillOfferGetButInvokingItOnlyShowsTheWriteAccessMessage)
 {
     SetUpEarthFile();
@@ -281,6 +324,23 @@ TEST_F(ContextMenuTest, DefaultOnlyAddsNothing)
     Select({Copy(kLocatedPhoto)});
     EXPECT_EQ(E_FAIL, Query(kFirst + 50, CMF_DEFAULTONLY));
     EXPECT_EQ(0, GetMenuItemCount(hmenu));
+}
+
+TEST_F(ContextMenuTest, DefaultOnlyAndTooSmallRangesReadNoPhoto)
+{
+    SetUpEarthFile();
+    InstallEarth();
+    std::wstring photo = Copy(kLocatedPhoto);
+    Select({photo});
+    // Held open without sharing: a read during these queries would fail and
+    // leave the photo counted as unlocated for the menu object's life.
+    HANDLE held = CreateFileW(photo.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    EXPECT_EQ(E_FAIL, Query(kFirst + 50, CMF_DEFAULTONLY));
+    EXPECT_EQ(E_FAIL, Query(kFirst + 3));
+    CloseHandle(held);
+    EXPECT_EQ(0, GetMenuItemCount(hmenu));
+    EXPECT_EQ((std::vector<std::wstring>{kShow, kGet, kEdit, kAbout}), Offered());
 }
 
 TEST_F(ContextMenuTest, TheSubmenuGoesWhereTheHostSays)

@@ -142,6 +142,18 @@ TEST_F(SelectionOfShortcuts, ShortcutsToOtherFilesAloneFail)
     EXPECT_EQ(selection.Count(), 0);
 }
 
+TEST_F(SelectionOfShortcuts, ShortcutWhoseTargetIsGoneIsSkipped)
+{
+    std::wstring gone = folder / L"gone.jpg";
+    std::wstring holiday = folder / L"Holiday.lnk";
+    ASSERT_TRUE(vztest::WriteFileBytes(gone, "photo"));
+    ASSERT_EQ(vztest::CreateShortcut(holiday, gone), S_OK);
+    ASSERT_TRUE(DeleteFileW(gone.c_str()));
+    ImageSelection selection;
+    EXPECT_EQ(Read(vztest::CreateShellDataObject({holiday, beach}), &selection), S_OK);
+    EXPECT_EQ(Entries(selection), (Names{beach}));
+}
+
 TEST_F(SelectionOfShortcuts, BrokenShortcutFileIsSkipped)
 {
     std::wstring broken = folder / L"Broken.lnk";

@@ -17,8 +17,16 @@ LoadedServer::LoadedServer()
 
 LoadedServer::~LoadedServer()
 {
+    Unload();
+}
+
+void LoadedServer::Unload()
+{
     if (m_module)
         FreeLibrary(m_module);
+    m_module = nullptr;
+    m_getClassObject = nullptr;
+    m_canUnloadNow = nullptr;
 }
 
 IClassFactory* LoadedServer::Factory() const

@@ -20,6 +20,9 @@ public:
     LoadedServer& operator=(const LoadedServer&) = delete;
 
     bool IsLoaded() const { return m_getClassObject && m_canUnloadNow; }
+    // Frees the DLL before the object goes (as a host does once DllCanUnloadNow
+    // allows it); the exports are not to be called afterwards.
+    void Unload();
     HMODULE Module() const { return m_module; }
 
     HRESULT GetClassObject(REFCLSID clsid, REFIID riid, void** ppv) const { return m_getClassObject(clsid, riid, ppv); }

@@ -4,10 +4,28 @@
 #include <windows.h>
 
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "support/clipboard_text.h"
 #include "support/test_window.h"
+
+namespace {
+
+// The largest array the product asked for with new (std::nothrow) while
+// g_watchArrays was set: the clipboard reader allocates its work buffers
+// that way.
+bool g_watchArrays = false;
+size_t g_largestArray = 0;
+
+}  // namespace
+
+void* operator new[](size_t size, const std::nothrow_t& tag) noexcept
+{
+    if (g_watchArrays && size > g_largestArray)
+        g_largestArray = size;
+    return operator new(size, tag);
+}
 
 namespace {
 
@@ -70,6 +88,22 @@ TEST_F(ClipboardText, LongTextIsCutToCapacityMinusOne)
     PutAnsiBlock(Window(), std::string(63, 'c') + '\0');
     ASSERT_TRUE(ReadClipboardText(Window(), buffer, 64));
     EXPECT_EQ(std::wstring(63, L'c'), buffer);
+}
+
+TEST_F(ClipboardText, HugeTextIsReadFromABoundedPrefix)
+{
+    // Eight megabytes of text: only what the buffer can hold is converted.
+    std::string text = "48.137154, 11.575382 ";
+    text.resize(8 << 20, 'x');
+    PutAnsiBlock(Window(), text + '\0');
+    wchar_t buffer[64];
+    g_largestArray = 0;
+    g_watchArrays = true;
+    BOOL read = ReadClipboardText(Window(), buffer, 64);
+    g_watchArrays = false;
+    ASSERT_TRUE(read);
+    EXPECT_EQ(L"48.137154, 11.575382 " + std::wstring(63 - 21, L'x'), buffer);
+    EXPECT_LE(g_largestArray, 4096u);
 }
 
 TEST_F(ClipboardText, UnterminatedBlockIsReadWithinItsSize)
