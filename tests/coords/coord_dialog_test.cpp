@@ -224,6 +224,25 @@ TEST_F(CoordDialogTest, NothingWritableShowsTheWriteAccessMessage)
     vztest::SetReadOnly(path, false);
 }
 
+TEST_F(CoordDialogTest, AnOwnerWindowThatIsGoneWritesNothing)
+{
+    std::wstring plain = Photo(kPhotoWithoutPosition, L"plain.jpg");
+    std::wstring located = LocatedPhoto(L"located.jpg", 48.5, 11.25, 0.0, 0.0);
+    const std::string plainBytes = vztest::ReadFileBytes(plain);
+    const std::string locatedBytes = vztest::ReadFileBytes(located);
+    HWND gone = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(gone, nullptr);
+    ASSERT_TRUE(DestroyWindow(gone));
+    vztest::MessageBoxWatcher boxes;
+
+    // The dialog cannot be shown over a window that no longer exists
+    // (DialogBoxParamW gives 0 then, as "Save!" does).
+    EXPECT_TRUE(FAILED(RunCoordinatesDialog(gone, &m_selection)));
+    EXPECT_EQ(vztest::ReadFileBytes(plain), plainBytes);
+    EXPECT_EQ(vztest::ReadFileBytes(located), locatedBytes);
+    EXPECT_EQ(boxes.Count(), 0u);
+}
+
 TEST_F(CoordDialogTest, StoredNotationOutsideTheThreeOpensDecimalDegreesAndSavesOne)
 {
     vztest::StoreSettingBytes(std::string("\x07\x01\x00\x00", 4));
