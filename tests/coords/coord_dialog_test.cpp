@@ -11,6 +11,7 @@
 #include "coords/coord_dialog_fixture.h"
 #include "coords/coord_dialog_resources.h"
 #include "coords/settings.h"
+#include "exif/exif_block.h"
 #include "support/message_box_watcher.h"
 #include "support/photos.h"
 
@@ -42,6 +43,26 @@ TEST_F(CoordDialogTest, TitleNamesTheOnePhotoOrCountsThePhotos)
     three.Append(L"c.jpg");
     PrepareCoordinatesDialog(&state, nullptr, &three);
     EXPECT_STREQ(state.title, L"Vantrelo Zerli: Coordinates for 3 files");
+}
+
+TEST_F(CoordDialogTest, APhotoWithLatitudeButNoLongitudeOpensClearedWithZeros)
+{
+    std::wstring path = LocatedPhoto(L"half.jpg", 48.5, 11.25, 0.0, 0.0);
+    {
+        ExifBlock block;
+        block.Open(path.c_str());
+        ASSERT_NE(block.Root(), nullptr);
+        ASSERT_EQ(block.Root()->RemoveEntry(GpsIfd, kTagGpsLongitude), S_OK);
+        ASSERT_EQ(block.Root()->RemoveEntry(GpsIfd, kTagGpsLongitudeRef), S_OK);
+        ASSERT_EQ(block.WriteToFile(), S_OK);
+    }
+    CoordinatesDialogState state;
+    PrepareCoordinatesDialog(&state, nullptr, &m_selection);
+    EXPECT_FALSE(state.position.known);
+    // Ticking "Position is known" and saving must not write this latitude
+    // with a longitude of 0.
+    EXPECT_EQ(state.position.latitude, 0.0);
+    EXPECT_EQ(state.position.longitude, 0.0);
 }
 
 TEST_F(CoordDialogTest, OnePhotoWithPositionOpensWithItShownInDecimalDegrees)
