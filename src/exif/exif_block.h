@@ -48,7 +48,9 @@ public:
     // reading and writing, no longer holds the segment that Open parsed,
     // or the new segment does not fit, and when the rest of the file cannot
     // be moved because its first read fails; E_FAIL also when a read or
-    // write fails later in the move.
+    // write fails later in the move, and when a shrunk file cannot be cut
+    // to its new length (the photo is then whole, with stale bytes after
+    // its end).
     HRESULT WriteToFile();
 #endif
 

@@ -167,9 +167,9 @@ HRESULT ExifBlock::WriteToFile()
             hr = E_FAIL;
         }
     }
-    if (SUCCEEDED(hr) && distance < 0 && !SetFileLength(file.Get(), newSize))
-        hr = E_FAIL;
-    // The segment goes in last, once the tail is out of its way.
+    // The segment goes in once the tail is out of its way, and before a
+    // shrinking file is cut to its new length: should the cut fail, the
+    // photo is whole all the same, followed by stale bytes after its end.
     if (SUCCEEDED(hr) && !WriteAt(file.Get(), segment.data.get(), start, static_cast<uint32_t>(segment.size)))
         hr = E_FAIL;
     if (SUCCEEDED(hr)) {
@@ -177,5 +177,7 @@ HRESULT ExifBlock::WriteToFile()
         m_parsedOffset = static_cast<uint32_t>(start);
         m_parsedSize = static_cast<uint32_t>(segment.size);
     }
+    if (SUCCEEDED(hr) && distance < 0 && !SetFileLength(file.Get(), newSize))
+        hr = E_FAIL;
     return hr;
 }

@@ -293,6 +293,28 @@ TEST_F(WriteBack, AGrowingRewriteWhoseFirstMoveFailsLeavesTheFileAsItWas)
     EXPECT_EQ(Get(path), before);
 }
 
+TEST_F(WriteBack, AShrinkingRewriteWhoseTruncationFailsStillWritesTheSegment)
+{
+    const Bytes before = PhotoWithPosition(false, 5000);
+    const std::wstring path = Put(before);
+    ExifBlock block;
+    block.Open(path.c_str());
+    block.RemovePosition();
+    const Bytes expected = ExpectedRewrite(block, before);
+    ASSERT_LT(expected.size(), before.size());
+    {
+        FailingFileCalls failing(FailingFileCalls::Truncation);
+        EXPECT_EQ(block.WriteToFile(), E_FAIL);
+    }
+    // The photo reads as rewritten; what is left behind its end is the old
+    // end of the file, stale bytes that no reader looks at.
+    const Bytes after = Get(path);
+    ASSERT_EQ(after.size(), before.size());
+    EXPECT_EQ(Bytes(after.begin(), after.begin() + expected.size()), expected);
+    EXPECT_EQ(Bytes(after.begin() + expected.size(), after.end()),
+              Bytes(before.begin() + expected.size(), before.end()));
+}
+
 TEST_F(WriteBack, SegmentsThatOpenCouldNotParseAreNeverReplaced)
 {
     Bytes badOffset = SimpleTiff(false);
