@@ -107,6 +107,7 @@ void OnCommand(HWND dialog, CoordinatesDialogState* state, int id, int code)
     switch (id) {
     case IDOK:
         ReadFields(state);
+        state->saved = TRUE;
         EndDialog(dialog, 0);
         return;
     case IDCANCEL:
@@ -187,6 +188,10 @@ HRESULT RunCoordinatesDialog(HWND owner, const ImageSelection* selection)
     PrepareCoordinatesDialog(&state, owner, selection);
     HRESULT hr = static_cast<HRESULT>(ShowDialogBox(ResourceModule(), IDD_COORDINATES, owner,
                                                     CoordinatesDialogProc, reinterpret_cast<LPARAM>(&state)));
+    // DialogBoxParamW gives 0 also when it shows no dialog at all (an owner
+    // window that is gone by now): only "Save!" writes the photos.
+    if (SUCCEEDED(hr) && !state.saved)
+        hr = E_FAIL;
     if (SUCCEEDED(hr))
         hr = SavePositionToPhotos(state);
     return hr;

@@ -19,6 +19,7 @@ struct CoordinatesDialogState {
     wchar_t title[128] = {};                       // the dialog's caption
     GeoPosition position;                          // what the fields show
     BOOL busy = FALSE;                             // the dialog writes its own fields
+    BOOL saved = FALSE;                            // the user pressed "Save!"
     HWND nextViewer = nullptr;                     // next window of the clipboard viewer chain
 };
 

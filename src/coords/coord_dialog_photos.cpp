@@ -39,12 +39,16 @@ void PrepareCoordinatesDialog(CoordinatesDialogState* state, HWND owner, const I
     FormatBoundedW(state->title, kTitleCapacity, VZ_COORD_TITLE, subject);
 
     if (onlyPath != nullptr) {
+        // Read into a position of its own: a read that fails halfway (a
+        // latitude without a longitude) has set some numbers already, and
+        // the dialog must show none of them.
         ExifBlock block;
         block.Open(onlyPath);
-        GeoPosition& position = state->position;
-        HRESULT hr = block.ReadPosition(&position.latitude, &position.longitude, &position.altitude,
-                                        &position.heading);
-        position.known = SUCCEEDED(hr);
+        GeoPosition read;
+        if (SUCCEEDED(block.ReadPosition(&read.latitude, &read.longitude, &read.altitude, &read.heading))) {
+            read.known = TRUE;
+            state->position = read;
+        }
     }
 }
 

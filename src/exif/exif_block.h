@@ -46,8 +46,11 @@ public:
     // and the file has no Exif segment); E_FAIL, with the file byte for
     // byte as it was, when it is not a JPEG file, cannot be opened for
     // reading and writing, no longer holds the segment that Open parsed,
-    // or the new segment does not fit; E_FAIL also when a read or write
-    // fails while the rest of the file is moved.
+    // or the new segment does not fit, and when the rest of the file cannot
+    // be moved because its first read fails; E_FAIL also when a read or
+    // write fails later in the move, and when a shrunk file cannot be cut
+    // to its new length (the photo is then whole, with stale bytes after
+    // its end).
     HRESULT WriteToFile();
 #endif
 

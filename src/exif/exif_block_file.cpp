@@ -24,17 +24,22 @@ bool GetFileSize32(HANDLE file, uint32_t* size)
 
 // Moves the bytes [from, fileSize) by distance (positive: toward the end),
 // in blocks through buffer, in the direction that never overwrites bytes
-// not yet read. Stops at the first failing read or write.
-bool MoveTail(HANDLE file, uint8_t* buffer, uint32_t bufferSize, uint64_t from, uint64_t fileSize, int64_t distance)
+// not yet read. Stops at the first failing read or write; *written tells
+// whether a write had been tried by then.
+bool MoveTail(HANDLE file, uint8_t* buffer, uint32_t bufferSize, uint64_t from, uint64_t fileSize, int64_t distance,
+              bool* written)
 {
+    *written = false;
     if (distance > 0) {
         uint64_t remaining = fileSize - from;
         while (remaining > 0) {
             uint32_t n = remaining < bufferSize ? static_cast<uint32_t>(remaining) : bufferSize;
             uint64_t source = from + remaining - n;
             uint32_t got = 0;
-            if (!ReadAt(file, buffer, source, n, &got) || got != n ||
-                !WriteAt(file, buffer, source + static_cast<uint64_t>(distance), n))
+            if (!ReadAt(file, buffer, source, n, &got) || got != n)
+                return false;
+            *written = true;
+            if (!WriteAt(file, buffer, source + static_cast<uint64_t>(distance), n))
                 return false;
             remaining -= n;
         }
@@ -43,8 +48,10 @@ bool MoveTail(HANDLE file, uint8_t* buffer, uint32_t bufferSize, uint64_t from, 
             uint64_t left = fileSize - source;
             uint32_t n = left < bufferSize ? static_cast<uint32_t>(left) : bufferSize;
             uint32_t got = 0;
-            if (!ReadAt(file, buffer, source, n, &got) || got != n ||
-                !WriteAt(file, buffer, source - static_cast<uint64_t>(-distance), n))
+            if (!ReadAt(file, buffer, source, n, &got) || got != n)
+                return false;
+            *written = true;
+            if (!WriteAt(file, buffer, source - static_cast<uint64_t>(-distance), n))
                 return false;
             source += n;
         }
@@ -150,12 +157,19 @@ HRESULT ExifBlock::WriteToFile()
             hr = E_FAIL;
         }
     }
-    if (SUCCEEDED(hr) && distance != 0 &&
-        !MoveTail(file.Get(), transfer, kTransferBufferSize, tail, fileSize, distance))
-        hr = E_FAIL;
-    if (SUCCEEDED(hr) && distance < 0 && !SetFileLength(file.Get(), newSize))
-        hr = E_FAIL;
-    // The segment goes in last, once the tail is out of its way.
+    if (SUCCEEDED(hr) && distance != 0) {
+        bool written = false;
+        if (!MoveTail(file.Get(), transfer, kTransferBufferSize, tail, fileSize, distance, &written)) {
+            // A move that failed before its first write has changed nothing
+            // but the length of a growing file: the old length comes back.
+            if (!written && distance > 0)
+                SetFileLength(file.Get(), fileSize);
+            hr = E_FAIL;
+        }
+    }
+    // The segment goes in once the tail is out of its way, and before a
+    // shrinking file is cut to its new length: should the cut fail, the
+    // photo is whole all the same, followed by stale bytes after its end.
     if (SUCCEEDED(hr) && !WriteAt(file.Get(), segment.data.get(), start, static_cast<uint32_t>(segment.size)))
         hr = E_FAIL;
     if (SUCCEEDED(hr)) {
@@ -163,5 +177,7 @@ HRESULT ExifBlock::WriteToFile()
         m_parsedOffset = static_cast<uint32_t>(start);
         m_parsedSize = static_cast<uint32_t>(segment.size);
     }
+    if (SUCCEEDED(hr) && distance < 0 && !SetFileLength(file.Get(), newSize))
+        hr = E_FAIL;
     return hr;
 }

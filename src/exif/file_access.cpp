@@ -5,6 +5,9 @@
 
 namespace {
 
+const FileCalls kSystemFileCalls = {ReadFile, WriteFile, SetEndOfFile};
+const FileCalls* g_fileCalls = &kSystemFileCalls;
+
 // The reads and writes go through the file pointer rather than an OVERLAPPED
 // position: on a synchronous handle both mean the same, but Wine signals the
 // file object after every positioned call, a round trip to its server that
@@ -18,13 +21,20 @@ bool SeekTo(HANDLE file, uint64_t offset)
 
 }  // namespace
 
+const FileCalls* UseFileCalls(const FileCalls* calls)
+{
+    const FileCalls* previous = g_fileCalls;
+    g_fileCalls = calls != nullptr ? calls : &kSystemFileCalls;
+    return previous;
+}
+
 bool ReadAt(HANDLE file, uint8_t* buffer, uint64_t offset, uint32_t count, uint32_t* got)
 {
     *got = 0;
     if (count == 0)
         return true;
     DWORD read = 0;
-    if (!SeekTo(file, offset) || !ReadFile(file, buffer, count, &read, nullptr) || read == 0)
+    if (!SeekTo(file, offset) || !g_fileCalls->readFile(file, buffer, count, &read, nullptr) || read == 0)
         return false;
     *got = read;
     return true;
@@ -35,12 +45,12 @@ bool WriteAt(HANDLE file, const uint8_t* buffer, uint64_t offset, uint32_t count
     if (count == 0)
         return true;
     DWORD written = 0;
-    return SeekTo(file, offset) && WriteFile(file, buffer, count, &written, nullptr) && written == count;
+    return SeekTo(file, offset) && g_fileCalls->writeFile(file, buffer, count, &written, nullptr) && written == count;
 }
 
 bool SetFileLength(HANDLE file, uint64_t length)
 {
-    return SeekTo(file, length) && SetEndOfFile(file);
+    return SeekTo(file, length) && g_fileCalls->setEndOfFile(file);
 }
 
 bool FileByteSource::ReadAt(uint32_t offset, uint8_t* buffer, uint32_t count, uint32_t* got)

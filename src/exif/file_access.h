@@ -28,6 +28,18 @@ private:
     HANDLE m_handle;
 };
 
+// The system's file calls behind ReadAt, WriteAt and SetFileLength. Tests put
+// in their own to make one of them fail at a chosen moment, which a real disk
+// does rarely and never on demand; the product keeps the system's.
+struct FileCalls {
+    BOOL(WINAPI* readFile)(HANDLE, LPVOID, DWORD, LPDWORD, LPOVERLAPPED);
+    BOOL(WINAPI* writeFile)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
+    BOOL(WINAPI* setEndOfFile)(HANDLE);
+};
+// Makes calls the ones used from now on (null: the system's again) and
+// gives the ones used until now.
+const FileCalls* UseFileCalls(const FileCalls* calls);
+
 // Reads count bytes at offset; *got receives the number read (fewer at the
 // end of the file). True on success; a count of 0 gives true without a call;
 // a read at or beyond the end fails.

@@ -41,7 +41,7 @@ const MakerHeader kHeaders[] = {
     {"AOC\0", 4, 6, 0x0004, 0x0003, 4},  // Pentax, older kind
     {"OLYMP\0", 6, 8, 0x0088, 0x0089, 0},  // Olympus, older kind
     {"MINOL\0", 6, 8, 0x0088, 0x0089, 0},  // Minolta, older kind
-    {"QVC\0\0\0", 6, 6, 0, 0, 0},   // Casio, second kind
+    {"QVC\0\0\0", 6, 6, 0x0004, 0x0003, 0},   // Casio, second kind
     {"Nikon\0\1", 7, 8, 0, 0, 0},   // Nikon, second kind
     {"Nikon\0\2", 7, 0, 0, 0, 0},   // Nikon, third kind: own TIFF header
     {"FUJIFILM", 8, 0, 0, 0, 0},

@@ -11,6 +11,7 @@
 #include "coords/coord_dialog_fixture.h"
 #include "coords/coord_dialog_resources.h"
 #include "coords/settings.h"
+#include "exif/exif_block.h"
 #include "support/message_box_watcher.h"
 #include "support/photos.h"
 
@@ -42,6 +43,26 @@ TEST_F(CoordDialogTest, TitleNamesTheOnePhotoOrCountsThePhotos)
     three.Append(L"c.jpg");
     PrepareCoordinatesDialog(&state, nullptr, &three);
     EXPECT_STREQ(state.title, L"Vantrelo Zerli: Coordinates for 3 files");
+}
+
+TEST_F(CoordDialogTest, APhotoWithLatitudeButNoLongitudeOpensClearedWithZeros)
+{
+    std::wstring path = LocatedPhoto(L"half.jpg", 48.5, 11.25, 0.0, 0.0);
+    {
+        ExifBlock block;
+        block.Open(path.c_str());
+        ASSERT_NE(block.Root(), nullptr);
+        ASSERT_EQ(block.Root()->RemoveEntry(GpsIfd, kTagGpsLongitude), S_OK);
+        ASSERT_EQ(block.Root()->RemoveEntry(GpsIfd, kTagGpsLongitudeRef), S_OK);
+        ASSERT_EQ(block.WriteToFile(), S_OK);
+    }
+    CoordinatesDialogState state;
+    PrepareCoordinatesDialog(&state, nullptr, &m_selection);
+    EXPECT_FALSE(state.position.known);
+    // Ticking "Position is known" and saving must not write this latitude
+    // with a longitude of 0.
+    EXPECT_EQ(state.position.latitude, 0.0);
+    EXPECT_EQ(state.position.longitude, 0.0);
 }
 
 TEST_F(CoordDialogTest, OnePhotoWithPositionOpensWithItShownInDecimalDegrees)
@@ -222,6 +243,25 @@ TEST_F(CoordDialogTest, NothingWritableShowsTheWriteAccessMessage)
     EXPECT_EQ(boxes[0].owner, nullptr);
     EXPECT_NEAR(ReadPhotoPosition(path).latitude, 48.5, 1e-6);
     vztest::SetReadOnly(path, false);
+}
+
+TEST_F(CoordDialogTest, AnOwnerWindowThatIsGoneWritesNothing)
+{
+    std::wstring plain = Photo(kPhotoWithoutPosition, L"plain.jpg");
+    std::wstring located = LocatedPhoto(L"located.jpg", 48.5, 11.25, 0.0, 0.0);
+    const std::string plainBytes = vztest::ReadFileBytes(plain);
+    const std::string locatedBytes = vztest::ReadFileBytes(located);
+    HWND gone = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(gone, nullptr);
+    ASSERT_TRUE(DestroyWindow(gone));
+    vztest::MessageBoxWatcher boxes;
+
+    // The dialog cannot be shown over a window that no longer exists
+    // (DialogBoxParamW gives 0 then, as "Save!" does).
+    EXPECT_TRUE(FAILED(RunCoordinatesDialog(gone, &m_selection)));
+    EXPECT_EQ(vztest::ReadFileBytes(plain), plainBytes);
+    EXPECT_EQ(vztest::ReadFileBytes(located), locatedBytes);
+    EXPECT_EQ(boxes.Count(), 0u);
 }
 
 TEST_F(CoordDialogTest, StoredNotationOutsideTheThreeOpensDecimalDegreesAndSavesOne)

@@ -8,8 +8,9 @@ position reads back; every tag outside the GPS group (and outside the maker
 notes) keeps its value; the thumbnail and every byte after the Exif segment
 are unchanged; a removed position is gone; writing twice gives the same file.
 The maker notes, too, read the same: every MakerNotes tag keeps its value
-(tags that are themselves offsets compare by the bytes they name), and no
-warning about maker notes offsets appears that the original did not have.
+(tags that are themselves offsets compare by the bytes they name, every copy
+of them), and no warning about maker notes offsets appears that the original
+did not have.
 
 usage: check_real_photos.py TOOL.exe WINE-BENCH PHOTOS WORK REPORT
 """
@@ -73,8 +74,11 @@ def exiftool_json(paths):
     return {os.path.basename(d["SourceFile"]): d for d in json.loads(out or b"[]")}
 
 
-def exiftool_binary(path, tag):
-    return subprocess.run(["exiftool", "-b", "-" + tag, path], capture_output=True).stdout
+def exiftool_binary(path, tag, every_copy=False):
+    """The bytes of a binary tag; with every_copy, of each tag of that name,
+    one after the other."""
+    every = ["-a"] if every_copy else []
+    return subprocess.run(["exiftool", "-b"] + every + ["-" + tag, path], capture_output=True).stdout
 
 
 def exif_segment(data):
@@ -142,7 +146,11 @@ def check_maker_notes(name, old_path, new_path, notes_old, notes_new):
         tag = key.split(":")[-1]
         if tag in MAKER_OFFSET_TAGS and key in notes_new:
             block = MAKER_OFFSET_TAGS[tag]
-            if exiftool_binary(old_path, "MakerNotes:" + block) == exiftool_binary(new_path, "MakerNotes:" + block):
+            # Every copy: a note may name the same picture twice (Casio's
+            # second kind: as the value of one tag and by the offset in
+            # another), and ExifTool alone gives the first it finds.
+            if (exiftool_binary(old_path, "MakerNotes:" + block, every_copy=True)
+                    == exiftool_binary(new_path, "MakerNotes:" + block, every_copy=True)):
                 same += 1
             elif key in BEYOND_NOTE.get(name, ()):
                 beyond_note.append(f"{name}: the {block} named by {key} changed")

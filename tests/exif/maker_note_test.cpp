@@ -234,6 +234,36 @@ TEST_P(MakerNoteMoveTest, PentaxPreviewInsideTheNoteMovesInTheNotesOwnByteOrder)
     }
 }
 
+// Casio's second kind: "QVC" and three zero bytes, then the directory in the
+// block's byte order. The preview picture is named twice: by a plain LONG
+// offset (tag 4, length in tag 3) and as the value of tag 0x2000.
+Bytes CasioNote(bool be, uint32_t previewStart, size_t* startField, size_t* valueField)
+{
+    TiffBytesBuilder b(be);
+    b.Text("QVC").Zeros(3);
+    b.U16(3).Entry(0x0003, 4, 1, 40);
+    *startField = b.Size() + 8;
+    b.Entry(0x0004, 4, 1, previewStart);
+    *valueField = b.Size() + 8;
+    b.Entry(0x2000, 7, 40, previewStart).U32(0);
+    b.Zeros(40);  // the preview picture
+    return b.Get();
+}
+
+TEST_P(MakerNoteMoveTest, CasioPreviewOffsetMovesWithThePicture)
+{
+    const bool be = GetParam();
+    size_t startField = 0, valueField = 0;
+    Bytes note = CasioNote(be, 0, &startField, &valueField);
+    const uint32_t pictureAt = static_cast<uint32_t>(kSource + note.size() - 40);
+    note = CasioNote(be, pictureAt, &startField, &valueField);
+    MakerNoteMove move = RelocateMakerNote(note.data(), note.size(), be, kSource, kTiffSize, 700);
+    EXPECT_TRUE(move.relocated);
+    EXPECT_EQ(2u, move.offsetsMoved);
+    EXPECT_EQ(pictureAt - kSource + 700, GetU32(note, valueField, be));
+    EXPECT_EQ(pictureAt - kSource + 700, GetU32(note, startField, be));
+}
+
 TEST_P(MakerNoteMoveTest, CanonFooterFollowsTheNote)
 {
     bool be = GetParam();

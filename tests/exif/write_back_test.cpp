@@ -5,6 +5,7 @@
 
 #include "exif/exif_block.h"
 #include "exif/exif_bytes.h"
+#include "exif/file_access.h"
 #include "exif/photo_writer.h"
 #include "support/shortcut_file.h"
 #include "support/temp_folder.h"
@@ -55,6 +56,57 @@ Bytes PhotoWithPosition(bool bigEndian, size_t size)
     OwnedBytes segment = block.BuildExifSegment();
     return PhotoOfSize({Bytes(segment.data.get(), segment.data.get() + segment.size)}, size);
 }
+
+// File calls of the engine that fail on demand while an object of this
+// class lives: every read once something has been written, or every
+// truncation.
+class FailingFileCalls {
+public:
+    enum Fault { ReadsAfterAWrite, Truncation };
+
+    explicit FailingFileCalls(Fault fault)
+    {
+        s_fault = fault;
+        s_written = false;
+        m_previous = UseFileCalls(&kCalls);
+    }
+    ~FailingFileCalls() { UseFileCalls(m_previous); }
+    FailingFileCalls(const FailingFileCalls&) = delete;
+    FailingFileCalls& operator=(const FailingFileCalls&) = delete;
+
+private:
+    static BOOL WINAPI Read(HANDLE file, LPVOID buffer, DWORD count, LPDWORD read, LPOVERLAPPED overlapped)
+    {
+        if (s_fault == ReadsAfterAWrite && s_written) {
+            SetLastError(ERROR_READ_FAULT);
+            return FALSE;
+        }
+        return ReadFile(file, buffer, count, read, overlapped);
+    }
+    static BOOL WINAPI Write(HANDLE file, LPCVOID buffer, DWORD count, LPDWORD written, LPOVERLAPPED overlapped)
+    {
+        s_written = true;
+        return WriteFile(file, buffer, count, written, overlapped);
+    }
+    static BOOL WINAPI Truncate(HANDLE file)
+    {
+        if (s_fault == Truncation) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return FALSE;
+        }
+        return SetEndOfFile(file);
+    }
+
+    static const FileCalls kCalls;
+    static Fault s_fault;
+    static bool s_written;
+    const FileCalls* m_previous = nullptr;
+};
+
+const FileCalls FailingFileCalls::kCalls = {FailingFileCalls::Read, FailingFileCalls::Write,
+                                            FailingFileCalls::Truncate};
+FailingFileCalls::Fault FailingFileCalls::s_fault = FailingFileCalls::ReadsAfterAWrite;
+bool FailingFileCalls::s_written = false;
 
 class WriteBack : public testing::Test {
 protected:
@@ -221,6 +273,46 @@ TEST_F(WriteBack, AFileChangedSinceOpenIsNotRewritten)
         EXPECT_EQ(block.WriteToFile(), E_FAIL);
         EXPECT_EQ(Get(path), c.atWrite);
     }
+}
+
+TEST_F(WriteBack, AGrowingRewriteWhoseFirstMoveFailsLeavesTheFileAsItWas)
+{
+    const Bytes exif = ExifSegment(SimpleTiff(false));
+    const Bytes before = PhotoOfSize({exif}, 2 + exif.size() + 100000);
+    const std::wstring path = Put(before);
+    ExifBlock block;
+    block.Open(path.c_str());
+    ASSERT_EQ(block.StorePosition(0.1, 0.2, 3, 4), S_OK);
+    ASSERT_GT(block.BuildExifSegment().size, exif.size());
+    {
+        // The file is grown to its new length; then the first read of the
+        // rest of the file fails, before any byte has moved.
+        FailingFileCalls failing(FailingFileCalls::ReadsAfterAWrite);
+        EXPECT_EQ(block.WriteToFile(), E_FAIL);
+    }
+    EXPECT_EQ(Get(path), before);
+}
+
+TEST_F(WriteBack, AShrinkingRewriteWhoseTruncationFailsStillWritesTheSegment)
+{
+    const Bytes before = PhotoWithPosition(false, 5000);
+    const std::wstring path = Put(before);
+    ExifBlock block;
+    block.Open(path.c_str());
+    block.RemovePosition();
+    const Bytes expected = ExpectedRewrite(block, before);
+    ASSERT_LT(expected.size(), before.size());
+    {
+        FailingFileCalls failing(FailingFileCalls::Truncation);
+        EXPECT_EQ(block.WriteToFile(), E_FAIL);
+    }
+    // The photo reads as rewritten; what is left behind its end is the old
+    // end of the file, stale bytes that no reader looks at.
+    const Bytes after = Get(path);
+    ASSERT_EQ(after.size(), before.size());
+    EXPECT_EQ(Bytes(after.begin(), after.begin() + expected.size()), expected);
+    EXPECT_EQ(Bytes(after.begin() + expected.size(), after.end()),
+              Bytes(before.begin() + expected.size(), before.end()));
 }
 
 TEST_F(WriteBack, SegmentsThatOpenCouldNotParseAreNeverReplaced)
