@@ -109,13 +109,19 @@ bool ClassRegistered(REFCLSID clsid, REGSAM view)
     wchar_t clsidText[39];
     if (!StringFromGUID2(clsid, clsidText, 39))
         return false;
+    // HKEY_CLASSES_ROOT joins the machine's and the user's classes; each is
+    // asked in the view given (Wine ignores the view flag when a 32-bit
+    // program opens keys below HKEY_CLASSES_ROOT itself).
     wchar_t classKey[kKeyNameCapacity];
-    FormatBoundedW(classKey, kKeyNameCapacity, L"CLSID\\%ls", clsidText);
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, classKey, 0, KEY_READ | view, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
+    FormatBoundedW(classKey, kKeyNameCapacity, L"Software\\Classes\\CLSID\\%ls", clsidText);
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(root, classKey, 0, KEY_READ | view, &key) == ERROR_SUCCESS) {
+            RegCloseKey(key);
+            return true;
+        }
+    }
+    return false;
 }
 
 HRESULT RegisterComServer(const wchar_t* moduleName, REFCLSID clsid, const wchar_t* indepDescription,
