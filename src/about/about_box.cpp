@@ -4,8 +4,8 @@
 #include <new>
 
 #include "about/about_resources.h"
-#include "earth/earth_client.h"
-#include "maker_site.h"
+#include "earth/client/earth_client.h"
+#include "product_identity.h"
 #include "resources/resource_ids.h"
 #include "support/dialog_items.h"
 #include "support/module.h"
@@ -200,7 +200,7 @@ void FormatAboutText(wchar_t* buffer, size_t capacity)
     if (capacity == 0) {
         return;
     }
-    FormatBoundedW(buffer, capacity, VZ_ABOUT_TEXT_HEAD, VZ_ABOUT_PRODUCT_NAME, VZ_ABOUT_VERSION,
+    FormatBoundedW(buffer, capacity, VZ_ABOUT_TEXT_HEAD, VZ_PRODUCT_NAME_A, VZ_FILE_VERSION_A,
                    VZ_ABOUT_COPYRIGHT);
     AppendBounded(buffer, capacity, VZ_ABOUT_TEXT_TERMS);
     AppendBounded(buffer, capacity, VZ_ABOUT_TEXT_VIEWER);

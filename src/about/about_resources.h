@@ -13,6 +13,8 @@
 
 #ifndef RC_INVOKED
 
+#include "product_identity.h"
+
 #define VZ_ABOUT_EARTH_AVAILABLE     L"Google Earth is available on your computer!"
 #define VZ_ABOUT_EARTH_NOT_AVAILABLE L"Google Earth is not available on your computer!"
 
@@ -25,9 +27,7 @@
 #define VZ_ABOUT_TEXT_VIEWER    L"\n\nThe 'Zerli' is just one of the Vantrelo 4.0 viewer's innovative features.\nCheck out "
 #define VZ_ABOUT_TEXT_TAIL      L" for more information\nabout geocoding, image viewers, browsers, galleries,\nand panoramic pictures."
 
-#define VZ_ABOUT_PRODUCT_NAME   "Vantrelo Zerli"
-#define VZ_ABOUT_VERSION        "1.2.1.20"
-#define VZ_ABOUT_COPYRIGHT      "Copyright (c) 2008-2026 Halcyra"
+#define VZ_ABOUT_COPYRIGHT      "Copyright (c) 2008-2026 " VZ_MAKER_NAME_A
 
 // Pages of the maker's web site, appended to its address.
 #define VZ_ABOUT_TOOL_PAGE_PATH L"/en/VantreloZerli.php"

@@ -2,8 +2,8 @@
 
 #include "coords/coord_dialog.h"
 #include "coords/coord_dialog_resources.h"
-#include "coords/coord_parse.h"
-#include "coords/coords_texts.h"
+#include "coords/notation/coord_parse.h"
+#include "coords/notation/coords_texts.h"
 #include "support/clipboard_text.h"
 
 void JoinClipboardChain(CoordinatesDialogState* state)

@@ -5,8 +5,8 @@
 #include <cmath>
 
 #include "coords/coord_dialog_resources.h"
-#include "coords/coord_notation.h"
-#include "coords/settings.h"
+#include "coords/notation/coord_notation.h"
+#include "coords/notation/settings.h"
 #include "support/dialog_items.h"
 #include "support/number_field.h"
 

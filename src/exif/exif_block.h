@@ -36,7 +36,8 @@ public:
     ExifBlock(const ExifBlock&) = delete;
     ExifBlock& operator=(const ExifBlock&) = delete;
 
-#ifdef _WIN32
+    // The file layer (exif_block_file.cpp, Windows only; the portable
+    // engine works on bytes through OpenFromBytes and WriteToBytes).
     // Opens the photo (a shortcut is followed to its target), scans it and
     // parses its Exif segment. No result: the block's state tells (see
     // IsJpeg, Root). A path that does not fit the path buffer is not opened.
@@ -52,7 +53,6 @@ public:
     // to its new length (the photo is then whole, with stale bytes after
     // its end).
     HRESULT WriteToFile();
-#endif
 
     // Open over a whole JPEG file held in memory (no path).
     void OpenFromBytes(const uint8_t* file, size_t size);
@@ -115,10 +115,8 @@ private:
     uint32_t m_parsedOffset = 2;
     uint32_t m_parsedSize = 0;
     bool m_unparsedSegment = false;
-#ifdef _WIN32
     // The large read of Open and of WriteToFile's rescan, then the buffer
     // that moves the rest of the file; kept for the next Open of this
     // block, so a scan over many photos allocates it once.
     std::unique_ptr<uint8_t[]> m_readBlock;
-#endif
 };

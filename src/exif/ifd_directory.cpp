@@ -1,4 +1,5 @@
 #include "exif/ifd_directory.h"
+#include "exif/sort_locale.h"
 
 #include <cstring>
 #include <new>
@@ -33,9 +34,7 @@ uint32_t FirstUnsigned(const IfdEntry* entry)
 
 IfdDirectory::IfdDirectory(IfdKind kind, bool bigEndian) : m_kind(kind), m_bigEndian(bigEndian)
 {
-#ifdef _WIN32
-    m_entries.Init(GetUserDefaultLCID());
-#endif
+    m_entries.Init(UserSortLocale());
 }
 
 IfdDirectory* IfdDirectory::Create(IfdKind kind, bool bigEndian)

@@ -5,10 +5,8 @@
 #include "exif/geo_position.h"
 #include "support/platform.h"
 
-#ifdef _WIN32
 // Opens the photo, stores the position (or removes the position tags when
 // it is not known) and rewrites the file. The photo counts as written when
 // the result is >= 0. A position that cannot be stored (E_INVALIDARG) is
 // returned without touching the file.
 HRESULT WritePositionToPhoto(const wchar_t* path, const GeoPosition& position);
-#endif

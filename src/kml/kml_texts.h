@@ -2,7 +2,7 @@
 #pragma once
 #include <windows.h>
 
-#include "maker_site.h"
+#include "product_identity.h"
 
 const wchar_t kKmlRootName[] = L"kml";
 const wchar_t kKmlNamespaceAttribute[] = L"xmlns";
@@ -29,7 +29,7 @@ const wchar_t kCoordinatesFormat[] = L"%f,%f,%.0f";
 // The placemark icon: the maker's site, then this path with the Base64 form
 // of kPlacemarkIconId.
 const wchar_t kPlacemarkIconFormat[] = L"%ls/Placemark_VZ.php?id=%hs";
-const char kPlacemarkIconId[] = "VZ_1.2.1.20";
+const char kPlacemarkIconId[] = "VZ_" VZ_FILE_VERSION_A;
 
 // Temporary KML files: the temporary folder (ending in a backslash), then
 // the tick count in eight lower-case hexadecimal digits.

@@ -2,11 +2,13 @@
 #pragma once
 #include <windows.h>
 
+#include "product_identity.h"
+
 // COM registration (UTF-16; converted to the ANSI code page when written).
 const wchar_t kModuleFileName[] = L"VantreloZerli.dll";
-const wchar_t kClassDescription[] = L"Vantrelo Zerli 1.2";
-const wchar_t kIndependentDescription[] = L"Vantrelo Zerli";
-const wchar_t kProgId[] = L"Vantrelo.Zerli.1.2";
+const wchar_t kClassDescription[] = VZ_PRODUCT_NAME_W L" " VZ_PRODUCT_VERSION_W;
+const wchar_t kIndependentDescription[] = VZ_PRODUCT_NAME_W;
+const wchar_t kProgId[] = L"Vantrelo.Zerli." VZ_PRODUCT_VERSION_W;
 const wchar_t kIndependentProgId[] = L"Vantrelo.Zerli";
 const wchar_t kThreadingModel[] = L"Apartment";
 const char kContextMenuHandlerKey[] = "*\\shellex\\ContextMenuHandlers\\VantreloZerli";
@@ -14,10 +16,10 @@ const char kContextMenuHandlerKey[] = "*\\shellex\\ContextMenuHandlers\\Vantrelo
 // Installation (ANSI).
 const char kModuleName[] = "VantreloZerli";
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VantreloZerli";
-const char kProductName[] = "Vantrelo Zerli";
-const char kShortVersion[] = "1.2";
-const char kFullVersion[] = "1.2.1.20";
-const char kPublisher[] = "Halcyra";
+const char kProductName[] = VZ_PRODUCT_NAME_A;
+const char kShortVersion[] = VZ_PRODUCT_VERSION_A;
+const char kFullVersion[] = VZ_FILE_VERSION_A;
+const char kPublisher[] = VZ_MAKER_NAME_A;
 const int kIconResource = 5000;
 const wchar_t kVerboseSwitch[] = L"verbose";
 

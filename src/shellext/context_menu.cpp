@@ -7,7 +7,7 @@
 #include "exif/exif_block.h"
 #include "shellext/com_server.h"
 #include "shellext/context_menu_texts.h"
-#include "shellext/file_access.h"
+#include "shellext/selection/file_access.h"
 #include "shellext/menu_bitmaps.h"
 #include "shellext/menu_commands.h"
 #include "shellext/shell_ext_init.h"

@@ -2,11 +2,11 @@
 
 #include "about/about_box.h"
 #include "coords/coord_dialog.h"
-#include "coords/settings.h"
-#include "earth/earth_client.h"
+#include "coords/notation/settings.h"
+#include "earth/client/earth_client.h"
 #include "earth/get_location.h"
 #include "earth/show_location.h"
-#include "shellext/image_selection.h"
+#include "shellext/selection/image_selection.h"
 
 namespace {
 

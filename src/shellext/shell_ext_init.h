@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include "shellext/image_selection.h"
+#include "shellext/selection/image_selection.h"
 
 class CContextMenu;
 

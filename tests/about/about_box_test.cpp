@@ -11,7 +11,7 @@
 
 #include "about/about_box.h"
 #include "about/about_resources.h"
-#include "maker_site.h"
+#include "product_identity.h"
 #include "resources/resource_ids.h"
 #include "support/dialog_driver.h"
 #include "support/earth_install.h"

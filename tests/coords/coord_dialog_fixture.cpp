@@ -4,7 +4,7 @@
 
 #include "coords/coord_dialog.h"
 #include "coords/coord_dialog_resources.h"
-#include "coords/settings.h"
+#include "coords/notation/settings.h"
 #include "exif/exif_block.h"
 #include "support/earth_install.h"
 #include "support/photos.h"

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "exif/geo_position.h"
-#include "shellext/image_selection.h"
+#include "shellext/selection/image_selection.h"
 #include "support/dialog_driver.h"
 #include "support/temp_folder.h"
 

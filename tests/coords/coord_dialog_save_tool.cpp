@@ -16,8 +16,8 @@
 
 #include "coords/coord_dialog.h"
 #include "coords/coord_dialog_resources.h"
-#include "coords/settings.h"
-#include "shellext/image_selection.h"
+#include "coords/notation/settings.h"
+#include "shellext/selection/image_selection.h"
 #include "support/dialog_driver.h"
 #include "support/message_box_watcher.h"
 #include "support/temp_folder.h"

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "coords/coord_notation.h"
+#include "coords/notation/coord_notation.h"
 #include "exif/geo_position.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "coords/coord_parse.h"
+#include "coords/notation/coord_parse.h"
 #include "exif/geo_position.h"
 
 namespace {

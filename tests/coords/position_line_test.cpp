@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "coords/position_line.h"
+#include "coords/notation/position_line.h"
 
 namespace {
 

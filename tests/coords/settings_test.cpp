@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "coords/coords_texts.h"
-#include "coords/coord_notation.h"
-#include "coords/settings.h"
+#include "coords/notation/coords_texts.h"
+#include "coords/notation/coord_notation.h"
+#include "coords/notation/settings.h"
 
 namespace {
 

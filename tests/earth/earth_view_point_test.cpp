@@ -6,7 +6,7 @@
 #include <windows.h>
 #include <string>
 
-#include "earth/earth_client.h"
+#include "earth/client/earth_client.h"
 #include "earth/earth_standin.h"
 #include "support/earth_install.h"
 #include "support/message_box_watcher.h"

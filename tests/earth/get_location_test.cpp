@@ -12,7 +12,7 @@
 #include "earth/earth_standin.h"
 #include "earth/get_location.h"
 #include "exif/exif_block.h"
-#include "shellext/image_selection.h"
+#include "shellext/selection/image_selection.h"
 #include "support/message_box_watcher.h"
 #include "support/photos.h"
 #include "support/temp_folder.h"

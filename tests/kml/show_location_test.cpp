@@ -10,7 +10,7 @@
 
 #include "earth/show_location.h"
 #include "kml/kml_photos.h"
-#include "shellext/image_selection.h"
+#include "shellext/selection/image_selection.h"
 #include "support/message_box_watcher.h"
 #include "support/photos.h"
 #include "support/temp_folder.h"

@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <string>
 
-#include "shellext/file_access.h"
+#include "shellext/selection/file_access.h"
 #include "support/shortcut_file.h"
 #include "support/temp_folder.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "shellext/image_selection_reader.h"
+#include "shellext/selection/image_selection_reader.h"
 #include "shellext/selection_test_util.h"
 #include "support/shell_data_object.h"
 #include "support/shortcut_file.h"

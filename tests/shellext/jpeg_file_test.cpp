@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <string>
 
-#include "shellext/jpeg_file.h"
+#include "shellext/selection/jpeg_file.h"
 #include "shellext/selection_test_util.h"
 #include "support/shortcut.h"
 #include "support/shortcut_file.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "shellext/image_selection_reader.h"
+#include "shellext/selection/image_selection_reader.h"
 #include "support/shell_data_object.h"
 #include "support/task_allocator_spy.h"
 

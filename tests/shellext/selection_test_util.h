@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "shellext/image_selection.h"
+#include "shellext/selection/image_selection.h"
 
 namespace seltest {
 

@@ -6,7 +6,7 @@ vz_add_suite(shellext_selection_tests
     shellext/jpeg_file_test.cpp
     shellext/file_access_test.cpp
     shellext/selection_memory_test.cpp
-  LIBS vz_shellext)
+  LIBS vz_selection)
 
 # The COM objects and the context menu, through the built DLL as a shell host
 # loads it (LoadLibrary, DllGetClassObject).

@@ -1,4 +1,4 @@
-#include "earth/automation_call.h"
+#include "earth/client/automation_call.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-// Texts of the Google Earth link that the user sees, and the registry path
+// Texts of the Google Earth client that the user sees, and the registry path
 // by which Google Earth is found.
 #pragma once
 
@@ -36,13 +36,3 @@ constexpr char kEarthCallFailedMessage[] =
 constexpr char kEarthTerrainMessage[] =
     "Google Earth terrain exaggeration is set to 0.\n"
     "Thus, the altitude value received is not valid!%ls";
-
-// "Get location from Google Earth". The confirmation takes the position line
-// already converted to the ANSI code page of the narrow message box.
-constexpr char kGetLocationFailedMessage[] = "Couldn't get the current position from the Google Earth client!";
-constexpr char kGetLocationConfirmOne[] =
-    "The Google Earth client's current position is\n%s.\n\n"
-    "Coordinates will be assigned to the image file.";
-constexpr char kGetLocationConfirmMany[] =
-    "The Google Earth client's current position is\n%s.\n\n"
-    "Coordinates will be assigned to %ld image files.";

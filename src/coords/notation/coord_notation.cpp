@@ -1,4 +1,4 @@
-#include "coords/coord_notation.h"
+#include "coords/notation/coord_notation.h"
 
 #include <cmath>
 

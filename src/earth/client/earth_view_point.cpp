@@ -1,8 +1,8 @@
 // The view point of a running Google Earth, with the messages that tell the
 // user why there is none.
-#include "earth/automation_call.h"
-#include "earth/earth_client.h"
-#include "earth/earth_texts.h"
+#include "earth/client/automation_call.h"
+#include "earth/client/earth_client.h"
+#include "earth/client/earth_texts.h"
 #include "exif/geo_position.h"
 #include "support/text_bounded.h"
 

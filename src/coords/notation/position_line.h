@@ -3,7 +3,7 @@
 #pragma once
 #include <cstddef>
 
-#include "coords/coord_notation.h"
+#include "coords/notation/coord_notation.h"
 #include "exif/geo_position.h"
 
 // Writes latitude and longitude in the given notation into buffer (capacity

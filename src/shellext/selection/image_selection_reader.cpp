@@ -1,7 +1,7 @@
-#include "shellext/image_selection_reader.h"
+#include "shellext/selection/image_selection_reader.h"
 
-#include "shellext/drop_files_reader.h"
-#include "shellext/jpeg_file.h"
+#include "shellext/selection/drop_files_reader.h"
+#include "shellext/selection/jpeg_file.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "coords/settings.h"
+#include "coords/notation/settings.h"
 
-#include "coords/coords_texts.h"
+#include "coords/notation/coords_texts.h"
 #include "support/registry_key.h"
 
 std::atomic<uint32_t> GpsFlags{1};

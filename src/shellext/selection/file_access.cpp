@@ -1,4 +1,4 @@
-#include "shellext/file_access.h"
+#include "shellext/selection/file_access.h"
 
 #include <windows.h>
 

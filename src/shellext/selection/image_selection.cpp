@@ -1,4 +1,4 @@
-#include "shellext/image_selection.h"
+#include "shellext/selection/image_selection.h"
 
 #include <oleauto.h>
 

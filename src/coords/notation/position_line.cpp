@@ -1,4 +1,4 @@
-#include "coords/position_line.h"
+#include "coords/notation/position_line.h"
 
 #include <cwchar>
 

@@ -1,0 +1,6 @@
+#include "exif/sort_locale.h"
+
+LCID UserSortLocale()
+{
+    return 0;
+}
