@@ -399,9 +399,9 @@ HRESULT FindElement(Span text, const char* name, Span* content)
         ++length;
     for (const wchar_t* p = FindLiteral(text.begin, text.end, "<"); p != nullptr;
          p = FindLiteral(p + 1, text.end, "<")) {
-        const wchar_t* afterName = p + 1 + length;
-        if (!LiteralAt(p + 1, text.end, name) || afterName >= text.end)
+        if (!LiteralAt(p + 1, text.end, name) || p + 1 + length >= text.end)
             continue;
+        const wchar_t* afterName = p + 1 + length;
         if (*afterName != L'>' && *afterName != L'/' && !IsBlank(*afterName))
             continue;  // a longer name: <PointStyle>, <coordinatesX>
         const wchar_t* close = FindLiteral(afterName, text.end, ">");
@@ -413,9 +413,9 @@ HRESULT FindElement(Span text, const char* name, Span* content)
         }
         for (const wchar_t* q = FindLiteral(close + 1, text.end, "</"); q != nullptr;
              q = FindLiteral(q + 2, text.end, "</")) {
-            const wchar_t* r = q + 2 + length;
             if (!LiteralAt(q + 2, text.end, name))
                 continue;
+            const wchar_t* r = q + 2 + length;
             while (r < text.end && IsBlank(*r))
                 ++r;
             if (r < text.end && *r == L'>') {
