@@ -7,7 +7,8 @@
 
 struct CoordinatesDialogState;
 
-// Capacity of the text read from the clipboard: 63 characters and the end.
+// A plain position is read from the clipboard text's first 63 characters
+// (this capacity, the end included); links and placemarks from up to 64 KiB.
 const int kClipboardTextCapacity = 64;
 
 // Joins the chain (the last step of the dialog's initialisation).
@@ -18,6 +19,7 @@ void LeaveClipboardChain(CoordinatesDialogState* state);
 void OnClipboardChanged(CoordinatesDialogState* state, WPARAM wParam, LPARAM lParam);
 void OnClipboardChainChanged(CoordinatesDialogState* state, WPARAM wParam, LPARAM lParam);
 
-// "From Clipboard!": reads a position from the clipboard's text into the
-// state and the fields, or tells the user that the text is not one.
+// "From Clipboard!": reads a position from the clipboard's text (a plain
+// position, a geo: URI, a map link or a KML placemark) into the state and the
+// fields, or tells the user that the text is not one.
 void TakeFromClipboard(CoordinatesDialogState* state);

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <chrono>
 #include <string>
 
 #include "coords/coord_dialog_fixture.h"
@@ -78,6 +79,119 @@ TEST_F(CoordDialogClipboardTest, FromClipboardFollowsTheClipboardAndReadsPositio
 
     EXPECT_EQ(Finish(IDOK), S_OK);
     EXPECT_NEAR(vztest::ReadPhotoPosition(m_folder / L"plain.jpg").longitude, 11.575382, 2e-6);
+}
+
+// Links, geo: URIs and placemarks: the fields filled, "Save!" enabled, no
+// message. The dialog after a map link is the README's picture.
+TEST_F(CoordDialogClipboardTest, FromClipboardTakesMapLinksGeoUrisAndPlacemarks)
+{
+    struct Case {
+        const wchar_t* text;
+        const wchar_t *latitude, *longitude, *altitude, *heading;
+    };
+    const Case cases[] = {
+        {L"https://www.google.com/maps/place/Eiffel+Tower/@48.8580000,2.2900000,15z/data=!3m1!4b1!4m6!3m5"
+         L"!1s0x47e66e2964e34e2d:0x8ddca9ee380ef7e0!8m2!3d48.8583701!4d2.2944813!16zL20vMDJqODE",
+         L"48.858370", L"2.294481", L"0", L"0"},
+        {L"geo:-33.8568,151.2153,12;u=10", L"-33.856800", L"151.215300", L"12", L"0"},
+        {L"https://www.openstreetmap.org/?mlat=48.13715&mlon=11.57538#map=15/48.1/11.5", L"48.137150",
+         L"11.575380", L"0", L"0"},
+        {L"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<kml xmlns=\"http://www.opengis.net/kml/2.2\">\r\n"
+         L"<Document><Placemark><name>Marienplatz</name><LookAt><longitude>11.5754</longitude>"
+         L"<latitude>48.1372</latitude><heading>45.6</heading></LookAt><Point><altitudeMode>absolute"
+         L"</altitudeMode><coordinates>11.575382,48.137154,519.7</coordinates></Point></Placemark></Document>"
+         L"</kml>\r\n",
+         L"48.137154", L"11.575382", L"519", L"45"},
+    };
+    vztest::MessageBoxWatcher boxes;
+    ASSERT_NE(OpenOnePhoto(), nullptr);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.text)));
+        PutTextOnClipboard(c.text);
+        ASSERT_TRUE(WaitFor([&] { return FromClipboardEnabled(); }));
+        Click(m_dialog, IDC_COORD_FROM_CLIPBOARD);
+        EXPECT_TRUE(IsItemChecked(m_dialog, IDC_COORD_KNOWN));
+        EXPECT_EQ(ItemText(m_dialog, IDC_COORD_LAT_DEGREES), c.latitude);
+        EXPECT_EQ(ItemText(m_dialog, IDC_COORD_LON_DEGREES), c.longitude);
+        EXPECT_EQ(ItemText(m_dialog, IDC_COORD_ALTITUDE), c.altitude);
+        EXPECT_EQ(ItemText(m_dialog, IDC_COORD_HEADING), c.heading);
+        EXPECT_TRUE(IsItemEnabled(m_dialog, IDOK));
+        if (&c == &cases[0]) {
+            EXPECT_FALSE(vztest::SaveWindowImage(m_dialog, L"coordinates-dialog-from-map-link.bmp").empty());
+        }
+    }
+    EXPECT_EQ(boxes.Count(), 0u);
+    EXPECT_EQ(Finish(IDOK), S_OK);
+    GeoPosition saved = vztest::ReadPhotoPosition(m_folder / L"plain.jpg");
+    EXPECT_NEAR(saved.latitude, 48.137154, 2e-6);
+    EXPECT_NEAR(saved.altitude, 519.0, 0.5);
+}
+
+// Texts that are no position, hostile ones among them: the message and
+// nothing else, the fields as they were.
+TEST_F(CoordDialogClipboardTest, FromClipboardRefusesWhatIsNoPosition)
+{
+    const std::wstring digits(3000, L'9');
+    std::wstring manyPlaces;
+    for (int i = 0; i < 10000; ++i)
+        manyPlaces += L"!3d";
+    const std::wstring texts[] = {
+        L"https://www.google.com/maps/place/Eiffel+Tower",
+        L"geo:37.786971,-122.399677;crs=Moon-2011;u=35",
+        L"https://www.google.com/maps/@91.5,2.29,17z",
+        L"<kml><Placemark><Point><coordinates>2.29,48.85</coordinates></Point>",
+        manyPlaces,
+        L"geo:" + digits + L"," + digits,
+        L"geo:NaN,2.29",
+        L"https://maps.google.com/maps?q=1e999,2.29",
+    };
+    vztest::MessageBoxWatcher boxes;
+    ASSERT_NE(OpenOnePhoto(), nullptr);
+    size_t shown = 0;
+    for (const std::wstring& text : texts) {
+        SCOPED_TRACE(testing::PrintToString(text.substr(0, 60)));
+        PutTextOnClipboard(text);
+        ASSERT_TRUE(WaitFor([&] { return FromClipboardEnabled(); }));
+        vztest::PostClick(m_dialog, IDC_COORD_FROM_CLIPBOARD);
+        ASSERT_TRUE(boxes.WaitForCount(++shown));
+        EXPECT_EQ(boxes[shown - 1].text, L"Invalid coordinate format!");
+        SendMessageW(m_dialog, WM_NULL, 0, 0);
+        EXPECT_FALSE(IsItemChecked(m_dialog, IDC_COORD_KNOWN));
+        EXPECT_EQ(ItemText(m_dialog, IDC_COORD_LAT_DEGREES), L"0.000000");
+    }
+    EXPECT_EQ(boxes.Count(), shown);
+    EXPECT_EQ(Finish(IDCANCEL), E_FAIL);
+}
+
+// Megabytes on the clipboard: only the first 64 KiB are looked at, so a link
+// at the start is read and one behind them is not, each in a moment.
+TEST_F(CoordDialogClipboardTest, AnOverLongClipboardTextIsReadFromItsFirst64KiB)
+{
+    const std::wstring link = L"https://www.google.com/maps/@48.8583701,2.2944813,17z ";
+    const std::wstring filler(4 * 1024 * 1024, L'x');
+    vztest::MessageBoxWatcher boxes;
+    ASSERT_NE(OpenOnePhoto(), nullptr);
+
+    PutTextOnClipboard(link + filler);
+    ASSERT_TRUE(WaitFor([&] { return FromClipboardEnabled(); }));
+    auto start = std::chrono::steady_clock::now();
+    Click(m_dialog, IDC_COORD_FROM_CLIPBOARD);
+    auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count(), 2000);
+    EXPECT_EQ(ItemText(m_dialog, IDC_COORD_LAT_DEGREES), L"48.858370");
+    EXPECT_EQ(boxes.Count(), 0u);
+
+    PutTextOnClipboard(std::wstring(70 * 1024, L' ') + L"geo:10,20 " + filler);
+    ASSERT_TRUE(WaitFor([&] { return boxes.Count() == 0 && FromClipboardEnabled(); }));
+    start = std::chrono::steady_clock::now();
+    vztest::PostClick(m_dialog, IDC_COORD_FROM_CLIPBOARD);
+    ASSERT_TRUE(boxes.WaitForCount(1));
+    elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count(), 2000);
+    EXPECT_EQ(boxes[0].text, L"Invalid coordinate format!");
+    SendMessageW(m_dialog, WM_NULL, 0, 0);
+    EXPECT_EQ(ItemText(m_dialog, IDC_COORD_LAT_DEGREES), L"48.858370");
+    EXPECT_EQ(Finish(IDCANCEL), E_FAIL);
 }
 
 // Chain: dialog -> earlier viewer; after the close: earlier viewer alone.

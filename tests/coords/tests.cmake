@@ -4,7 +4,9 @@ vz_add_suite(coords_tests
     coords/coord_notation_test.cpp
     coords/coord_parse_test.cpp
     coords/settings_test.cpp
-  LIBS vz_notation)
+    coords/position_links_test.cpp
+    kml/kml_photos.cpp
+  LIBS vz_notation vz_kml)
 
 # The coordinates dialog and its clipboard input, driven under Xvfb; it takes
 # its dialog and picture from the DLL.
