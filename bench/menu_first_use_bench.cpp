@@ -12,7 +12,7 @@
 #include <cstdlib>
 
 #include "bench/exif_bench_common.h"
-#include "support/shell_data_object.h"
+#include "testlib/shell_data_object.h"
 
 namespace {
 

@@ -17,7 +17,7 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 rounds=${VZ_BENCH_ROUNDS:-7}
 photos=${VZ_PHOTOS:-$top/../shared/photos}
-bench=$top/tests/bench/wine-bench.sh
+bench=$top/tests/wine/wine-bench.sh
 
 bash "$top/tools/install-deps.sh"
 

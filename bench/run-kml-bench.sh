@@ -11,7 +11,7 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 passes=${VZ_BENCH_PASSES:-7}
 photos=${VZ_PHOTOS:-$top/../shared/photos}
-bench=$top/tests/bench/wine-bench.sh
+bench=$top/tests/wine/wine-bench.sh
 
 bash "$top/tools/install-deps.sh"
 

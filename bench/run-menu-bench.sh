@@ -11,7 +11,7 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 runs=${VZ_BENCH_RUNS:-9}
 photos=${VZ_PHOTOS:-$top/../shared/photos}
-bench=$top/tests/bench/wine-bench.sh
+bench=$top/tests/wine/wine-bench.sh
 
 bash "$top/tools/install-deps.sh"
 . "$top/bench/bench-build.sh"

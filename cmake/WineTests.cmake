@@ -8,7 +8,7 @@
 # (VZ_TEST_PREFIX: "win32." or "win64."), and each build has a bench folder,
 # prefixes and a display of its own.
 
-set(VZ_BENCH ${CMAKE_SOURCE_DIR}/tests/bench/wine-bench.sh)
+set(VZ_BENCH ${CMAKE_SOURCE_DIR}/tests/wine/wine-bench.sh)
 string(SHA1 vz_build_hash "${CMAKE_BINARY_DIR}")
 string(SUBSTRING "${vz_build_hash}" 0 10 vz_build_hash)
 set(VZ_BENCH_ROOT "/tmp/vz-bench-${vz_build_hash}")

@@ -12,12 +12,17 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 build=${VZ_BUILD_ROOT:-$top/build}
 type=${VZ_BUILD_TYPE:-RelWithDebInfo}
 
+# VZ_SHARED_DIR: the folder of the sample photos, when not ../shared beside
+# the checkout (tools/build-root.sh gives a copy that Wine can read).
+shared=()
+if [ -n "${VZ_SHARED_DIR:-}" ]; then shared=(-DVZ_SHARED_DIR="$VZ_SHARED_DIR"); fi
+
 configure() {  # folder, extra cmake arguments...
   local dir=$1; shift
   if [ ! -f "$build/$dir/build.ninja" ]; then
-    cmake -S "$top" -B "$build/$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" "$@" >/dev/null
+    cmake -S "$top" -B "$build/$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" ${shared[@]+"${shared[@]}"} "$@" >/dev/null
   else
-    cmake "$build/$dir" >/dev/null
+    cmake ${shared[@]+"${shared[@]}"} "$build/$dir" >/dev/null
   fi
 }
 

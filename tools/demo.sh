@@ -8,8 +8,11 @@
 #   tools/demo.sh [BUILD_ROOT]     (default: build/; uses BUILD_ROOT/win32 or win64)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-${VZ_BUILD_ROOT:-$top/build}}
-bench=$top/tests/bench/wine-bench.sh
+if [ $# -gt 0 ]; then export VZ_BUILD_ROOT=$1; fi
+# A build root that Wine can reach (see tools/build-root.sh).
+. "$top/tools/build-root.sh"
+vz_choose_build_root
+bench=$top/tests/wine/wine-bench.sh
 photos_dir=${VZ_PHOTOS:-$top/../shared/photos}
 
 # The product is a 32-bit DLL. Some hosts cannot execute 32-bit programs (no
@@ -30,9 +33,6 @@ export VZ_BENCH_ROOT=$demo/bench VZ_WINE_ARCH=$arch
 prefix=$demo/prefix-$arch
 export WINEPREFIX=$prefix
 mkdir -p "$demo"
-if [ "$(id -u)" -eq 0 ]; then  # Wine runs as "nobody" then (see wine-bench.sh)
-  d=$build; while [ "$d" != / ]; do chmod o+x "$d"; d=$(dirname "$d"); done
-fi
 
 echo
 echo "== A fresh $arch Wine prefix: $prefix"
@@ -47,7 +47,7 @@ trap stop_wine EXIT
 "$bench" prefix-up "$prefix"
 # The fonts the dialogs are laid out for (as in the test prefixes), so that
 # the pictures show the whole text.
-"$top/tests/support/dialog-fonts.sh"
+"$top/tests/wine/dialog-fonts.sh"
 
 c=$prefix/drive_c
 program_dir="$c/Program Files/Vantrelo Zerli"

@@ -4,17 +4,12 @@
 # checks against ExifTool and a KML reader. Ends with CTest's summary.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-build=${VZ_BUILD_ROOT:-$top/build}
 
 bash "$top/tools/install-deps.sh"
 
-# As root, the bench runs Wine as "nobody" (see tests/bench/wine-bench.sh);
-# that user must be able to reach the built programs and the sample photos.
-if [ "$(id -u)" -eq 0 ]; then
-  d=$top
-  while [ "$d" != / ]; do chmod o+x "$d"; d=$(dirname "$d"); done
-  mkdir -p "$build" && chmod o+rx "$build"
-fi
+# A build root that Wine can reach (see tools/build-root.sh).
+. "$top/tools/build-root.sh"
+vz_choose_build_root
 
 "$top/tools/build.sh"
 cd "$build"

@@ -13,9 +13,9 @@
 #include "about/about_resources.h"
 #include "product_identity.h"
 #include "resources/resource_ids.h"
-#include "support/dialog_driver.h"
-#include "support/earth_install.h"
-#include "support/temp_folder.h"
+#include "testlib/dialog_driver.h"
+#include "testlib/earth_install.h"
+#include "testlib/temp_folder.h"
 
 namespace {
 

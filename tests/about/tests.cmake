@@ -11,5 +11,4 @@ target_compile_definitions(about_tests PRIVATE
   VZ_DLL_UNIX_PATH="$<TARGET_FILE:VantreloZerli>"
   VZ_URL_RECORDER_UNIX_PATH="$<TARGET_FILE:url_recorder>")
 add_dependencies(about_tests VantreloZerli url_recorder)
-include(${CMAKE_CURRENT_SOURCE_DIR}/support/dialog_fonts.cmake)
 vz_dialog_fonts(about_tests)

@@ -11,7 +11,7 @@ Environment: VZ_BENCH_ROOT, VZ_WINE_ARCH (the Wine test bench).
 import os
 import sys
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "testlib"))
 import exiftool_readback as rb  # noqa: E402
 
 # Both byte orders, with and without a position, with JFIF, IPTC and XMP

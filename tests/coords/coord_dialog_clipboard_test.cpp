@@ -12,8 +12,8 @@
 
 #include "coords/coord_dialog_fixture.h"
 #include "coords/coord_dialog_resources.h"
-#include "support/clipboard_viewer.h"
-#include "support/message_box_watcher.h"
+#include "testlib/clipboard_viewer.h"
+#include "testlib/message_box_watcher.h"
 
 namespace {
 

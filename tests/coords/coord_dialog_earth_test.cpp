@@ -13,7 +13,7 @@
 #include "coords/coord_dialog_fixture.h"
 #include "coords/coord_dialog_resources.h"
 #include "earth/earth_standin.h"
-#include "support/message_box_watcher.h"
+#include "testlib/message_box_watcher.h"
 
 namespace {
 

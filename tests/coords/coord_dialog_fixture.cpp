@@ -6,8 +6,8 @@
 #include "coords/coord_dialog_resources.h"
 #include "coords/notation/settings.h"
 #include "exif/exif_block.h"
-#include "support/earth_install.h"
-#include "support/photos.h"
+#include "testlib/earth_install.h"
+#include "testlib/photos.h"
 
 namespace vztest {
 

@@ -12,8 +12,8 @@
 
 #include "exif/geo_position.h"
 #include "shellext/selection/image_selection.h"
-#include "support/dialog_driver.h"
-#include "support/temp_folder.h"
+#include "testlib/dialog_driver.h"
+#include "testlib/temp_folder.h"
 
 namespace vztest {
 

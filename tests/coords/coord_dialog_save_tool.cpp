@@ -18,9 +18,9 @@
 #include "coords/coord_dialog_resources.h"
 #include "coords/notation/settings.h"
 #include "shellext/selection/image_selection.h"
-#include "support/dialog_driver.h"
-#include "support/message_box_watcher.h"
-#include "support/temp_folder.h"
+#include "testlib/dialog_driver.h"
+#include "testlib/message_box_watcher.h"
+#include "testlib/temp_folder.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include "coords/coord_dialog_resources.h"
 #include "coords/notation/settings.h"
 #include "exif/exif_block.h"
-#include "support/message_box_watcher.h"
-#include "support/photos.h"
+#include "testlib/message_box_watcher.h"
+#include "testlib/photos.h"
 
 namespace {
 

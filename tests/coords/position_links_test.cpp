@@ -14,7 +14,7 @@
 #include "kml/kml_document.h"
 #include "kml/kml_photos.h"
 #include "shellext/image_selection.h"
-#include "support/temp_folder.h"
+#include "testlib/temp_folder.h"
 
 namespace {
 

@@ -19,7 +19,6 @@ vz_add_suite(coord_dialog_tests
   LOCKS clipboard)
 target_compile_definitions(coord_dialog_tests PRIVATE VZ_DLL_UNIX_PATH="$<TARGET_FILE:VantreloZerli>")
 add_dependencies(coord_dialog_tests VantreloZerli)
-include(${CMAKE_CURRENT_SOURCE_DIR}/support/dialog_fonts.cmake)
 vz_dialog_fonts(coord_dialog_tests)
 
 # "From Google Earth!" against the Google Earth stand-in (tests/earth), in a

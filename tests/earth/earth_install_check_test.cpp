@@ -7,8 +7,8 @@
 
 #include "earth/client/earth_client.h"
 #include "earth/earth_standin.h"
-#include "support/earth_install.h"
-#include "support/temp_folder.h"
+#include "testlib/earth_install.h"
+#include "testlib/temp_folder.h"
 
 namespace {
 

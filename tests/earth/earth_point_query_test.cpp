@@ -8,7 +8,7 @@
 
 #include "earth/client/earth_client.h"
 #include "earth/earth_standin.h"
-#include "support/message_box_watcher.h"
+#include "testlib/message_box_watcher.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include "earth/standin/standin_registry.h"
 #include "earth/standin/standin_settings.h"
-#include "support/earth_install.h"
-#include "support/temp_folder.h"
+#include "testlib/earth_install.h"
+#include "testlib/temp_folder.h"
 
 namespace vztest {
 

@@ -8,8 +8,8 @@
 
 #include "earth/client/earth_client.h"
 #include "earth/earth_standin.h"
-#include "support/earth_install.h"
-#include "support/message_box_watcher.h"
+#include "testlib/earth_install.h"
+#include "testlib/message_box_watcher.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "earth/earth_standin.h"
 #include "earth/get_location.h"
 #include "shellext/selection/image_selection.h"
-#include "support/message_box_watcher.h"
+#include "testlib/message_box_watcher.h"
 
 namespace {
 

@@ -22,14 +22,16 @@
 #include <vector>
 
 #include "exif/exif_block.h"
+#include "fuzz/engine_checks.h"
 #include "fuzz/jpeg_mutator.h"
 #include "fuzz/seed_photos.h"
-#include "support/photos.h"
-#include "support/temp_folder.h"
+#include "testlib/photos.h"
+#include "testlib/temp_folder.h"
 
 namespace {
 
 using vzseed::Bytes;
+using vzseed::TestPosition;
 
 const uint64_t kRunSeed = 0x56A27E10D1CEull;
 // Variants per run: most in memory, fewer through real files (each costs
@@ -55,21 +57,6 @@ const wchar_t* const kRealSeeds[] = {
 // Whole photos (not cut after the scan header) for the file part, so that
 // the tail moved by a rewrite spans several 64 KiB blocks.
 const wchar_t* const kWholeSeeds[] = {L"canon_eos-rebel-t3i.jpg", L"sony_dsc-hx5v_gps.jpg"};
-
-struct Position {
-    double latitude, longitude, altitude, heading;
-};
-
-// Ordinary places, values beyond the ranges, and numbers that cannot be
-// stored (which must leave the tree alone).
-const Position kPositions[] = {
-    {0.8527, 0.0405, 35.2, 1.0},
-    {-0.5916, 2.6412, -12.345, 6.2779},
-    {1.6, -3.2, 0.0, 0.0},
-    {-1.5707963267948966, 3.141592653589793, 8848.86, 3.14159},
-    {NAN, 0.1, 0.0, 0.0},
-    {0.1, 0.1, 3e7, 0.0},
-};
 
 struct Seed {
     std::string name;
@@ -176,37 +163,12 @@ private:
     std::thread m_thread;
 };
 
-// What the marker scan reports for a file in memory.
-ExifSegmentScan Scan(const Bytes& file)
-{
-    MemoryByteSource source(file.data(), file.size());
-    ExifSegmentScan scan;
-    LocateExifSegment(source, &scan);
-    return scan;
-}
-
-// Checks a segment built from a tree: the APP1 Exif header, a length field
-// that matches, at most 64 KiB. Empty when fine, else what is wrong.
-std::string CheckSegment(const OwnedBytes& segment)
-{
-    if (!segment.data)
-        return segment.size == 0 ? "" : "no segment but a size";
-    const uint8_t* s = segment.data.get();
-    if (segment.size < 18 || segment.size > ExifBlock::kSegmentBufferSize)
-        return "segment size " + std::to_string(segment.size);
-    if (s[0] != 0xFF || s[1] != 0xE1 || std::string(reinterpret_cast<const char*>(s + 4), 6) != std::string("Exif\0\0", 6))
-        return "segment header";
-    if (static_cast<size_t>(s[2] * 256 + s[3]) != segment.size - 2)
-        return "segment length field";
-    return "";
-}
-
 // Checks a successful in-memory rewrite: everything before the old segment
 // and after it is kept, and the new segment stands in its place. Empty when
 // fine.
 std::string CheckRewrite(const Bytes& before, const OwnedBytes& after, const OwnedBytes& segment)
 {
-    const ExifSegmentScan old = Scan(before);
+    const ExifSegmentScan old = vzseed::ScanBytes(before.data(), before.size());
     const size_t start = old.recorded ? old.offset : 2;
     const size_t oldSize = old.recorded ? old.size : 0;
     if (after.size != before.size() - oldSize + segment.size)
@@ -230,7 +192,7 @@ struct Outcomes {
 
 // Every operation of the block on one variant in memory. Empty when all
 // promises were kept, else what broke.
-std::string RunInMemory(const Bytes& file, const Position& p, Outcomes* outcomes)
+std::string RunInMemory(const Bytes& file, const TestPosition& p, Outcomes* outcomes)
 {
     ExifBlock block;
     block.OpenFromBytes(file.data(), file.size());
@@ -243,12 +205,12 @@ std::string RunInMemory(const Bytes& file, const Position& p, Outcomes* outcomes
         return "a failed ReadPosition left the altitude or heading set";
     block.ReadPosition(nullptr, nullptr, nullptr, nullptr);
 
-    std::string problem = CheckSegment(block.BuildExifSegment());
+    std::string problem = vzseed::SegmentProblem(block.BuildExifSegment());
     if (!problem.empty())
         return "before storing: " + problem;
 
     const HRESULT stored = block.StorePosition(p.latitude, p.longitude, p.altitude, p.heading);
-    if (!std::isfinite(p.latitude) || std::fabs(p.altitude) > 2e7) {
+    if (!vzseed::CanBeStored(p)) {
         if (block.IsJpeg() && stored != E_INVALIDARG)
             return "a number that cannot be stored gave " + std::to_string(stored);
     }
@@ -256,7 +218,7 @@ std::string RunInMemory(const Bytes& file, const Position& p, Outcomes* outcomes
         if (pass == 1)
             block.RemovePosition();
         OwnedBytes segment = block.BuildExifSegment();
-        problem = CheckSegment(segment);
+        problem = vzseed::SegmentProblem(segment);
         if (!problem.empty())
             return problem;
         OwnedBytes rewritten;
@@ -280,7 +242,7 @@ std::string RunInMemory(const Bytes& file, const Position& p, Outcomes* outcomes
 
 // The same operation through a real file. Empty when the file is exactly
 // what the in-memory rewrite gives (or unchanged when the write failed).
-std::string RunOnFile(const std::wstring& path, const Bytes& file, const Position& p, bool remove, Outcomes* outcomes)
+std::string RunOnFile(const std::wstring& path, const Bytes& file, const TestPosition& p, bool remove, Outcomes* outcomes)
 {
     if (!vztest::WriteFileBytes(path, ToString(file)))
         return "cannot write the variant";
@@ -326,7 +288,7 @@ TEST(HostilePhotos, VariantsInMemoryNeitherCrashNorDamage)
         std::string what;
         const Bytes variant = MakeVariant(seeds, n, &what);
         watch.Start(what);
-        const std::string problem = RunInMemory(variant, kPositions[n % 6], &outcomes);
+        const std::string problem = RunInMemory(variant, vzseed::kTestPositions[n % vzseed::kCommonPositions], &outcomes);
         watch.Stop();
         if (!problem.empty()) {
             ++failures;
@@ -355,7 +317,7 @@ TEST(HostilePhotos, WriteToFileRewritesExactlyOrLeavesTheFileAlone)
         // Numbers beyond the memory part's: other variants.
         const Bytes variant = MakeVariant(seeds, kMemoryVariants + n, &what);
         watch.Start(what);
-        const std::string problem = RunOnFile(path, variant, kPositions[n % 6], n % 3 == 2, &outcomes);
+        const std::string problem = RunOnFile(path, variant, vzseed::kTestPositions[n % vzseed::kCommonPositions], n % 3 == 2, &outcomes);
         watch.Stop();
         if (!problem.empty()) {
             ++failures;

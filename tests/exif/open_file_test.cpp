@@ -7,7 +7,7 @@
 
 #include "exif/exif_block.h"
 #include "exif/exif_bytes.h"
-#include "support/temp_folder.h"
+#include "testlib/temp_folder.h"
 
 using namespace vztest;
 

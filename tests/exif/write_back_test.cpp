@@ -7,8 +7,8 @@
 #include "exif/exif_bytes.h"
 #include "exif/file_access.h"
 #include "exif/photo_writer.h"
-#include "support/shortcut_file.h"
-#include "support/temp_folder.h"
+#include "testlib/shortcut_file.h"
+#include "testlib/temp_folder.h"
 
 using namespace vztest;
 

@@ -14,36 +14,20 @@
 #include <string>
 
 #include "exif/exif_block.h"
+#include "fuzz/engine_checks.h"
 #include "fuzz/jpeg_mutator.h"
 
 extern "C" size_t LLVMFuzzerMutate(uint8_t* data, size_t size, size_t maxSize);
 
 namespace {
 
+using vzseed::TestPosition;
+
 void Broken(const char* promise)
 {
     std::fprintf(stderr, "photo engine broke a promise: %s\n", promise);
     std::abort();
 }
-
-struct StoredPosition {
-    double latitude, longitude, altitude, heading;
-};
-
-// Positions to store (radians, radians, metres, radians), chosen by a byte
-// of the input: ordinary places, the poles and the date line, values beyond
-// the ranges, and numbers that cannot be stored.
-const StoredPosition kPositions[] = {
-    {0.8527, 0.0405, 35.2, 1.0},
-    {-0.5916, 2.6412, -12.345, 6.2779},
-    {1.6, -3.2, 0.0, 0.0},
-    {-1.5707963267948966, 3.141592653589793, 8848.86, 3.14159},
-    {0.19198621771937624, -0.04004, 1e6, -0.5},
-    {NAN, 0.1, 0.0, 0.0},
-    {0.1, INFINITY, 0.0, 0.0},
-    {0.1, 0.1, 3e7, 0.0},
-    {0.1, 0.1, 0.0, 1e12},
-};
 
 // One second of arc / 100 is 4.8e-8 radians; half of it is the rounding.
 bool NearAngle(double a, double b) { return std::fabs(a - b) < 3e-8; }
@@ -52,19 +36,6 @@ bool NearAngle(double a, double b) { return std::fabs(a - b) < 3e-8; }
 bool Same(double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); }
 
 double Clamp(double v, double limit) { return v > limit ? limit : (v < -limit ? -limit : v); }
-
-void CheckSegment(const OwnedBytes& segment)
-{
-    if (segment.size > ExifBlock::kSegmentBufferSize || segment.size < 18)
-        Broken("segment size out of range");
-    const uint8_t* s = segment.data.get();
-    static const uint8_t head[] = {0xFF, 0xE1};
-    static const uint8_t exif[] = {'E', 'x', 'i', 'f', 0, 0};
-    if (std::memcmp(s, head, 2) != 0 || std::memcmp(s + 4, exif, 6) != 0)
-        Broken("segment header");
-    if (static_cast<size_t>(s[2] * 256 + s[3]) != segment.size - 2)
-        Broken("segment length field");
-}
 
 // SOI, the segment, a frame header and EOI.
 std::string FileAround(const OwnedBytes& segment)
@@ -76,14 +47,6 @@ std::string FileAround(const OwnedBytes& segment)
 }
 
 const uint8_t* U8(const std::string& s) { return reinterpret_cast<const uint8_t*>(s.data()); }
-
-bool ScanSucceeds(const OwnedBytes& file)
-{
-    MemoryByteSource source(file.data.get(), file.size);
-    ExifSegmentScan scan;
-    LocateExifSegment(source, &scan);
-    return scan.success;
-}
 
 void CheckRewriteIsStable(const OwnedBytes& rewritten)
 {
@@ -110,7 +73,9 @@ void ParseAndSerialise(const uint8_t* data, size_t size)
     const OwnedBytes segment = block.BuildExifSegment();
     if (!segment.data)
         return;
-    CheckSegment(segment);
+    const std::string problem = vzseed::SegmentProblem(segment);
+    if (!problem.empty())
+        Broken(problem.c_str());
     const std::string file = FileAround(segment);
     ExifBlock copy;
     copy.OpenFromBytes(U8(file), file.size());
@@ -120,14 +85,12 @@ void ParseAndSerialise(const uint8_t* data, size_t size)
         Broken("the position changes when the tree is written");
 }
 
-void StoreAndReadBack(const uint8_t* data, size_t size, const StoredPosition& p)
+void StoreAndReadBack(const uint8_t* data, size_t size, const TestPosition& p)
 {
     ExifBlock block;
     block.OpenFromBytes(data, size);
     const HRESULT stored = block.StorePosition(p.latitude, p.longitude, p.altitude, p.heading);
-    const bool storable = std::isfinite(p.latitude) && std::isfinite(p.longitude) &&
-                          std::fabs(p.altitude * 100) < 2147483647.0 &&
-                          std::fabs(p.heading * 57.29577951308232) < 2147483647.0;
+    const bool storable = vzseed::CanBeStored(p);
     if (!storable && (block.IsJpeg() ? stored != E_INVALIDARG : SUCCEEDED(stored)))
         Broken("a number that cannot be stored was accepted");
     if (stored != S_OK)
@@ -138,7 +101,7 @@ void StoreAndReadBack(const uint8_t* data, size_t size, const StoredPosition& p)
     // A file whose marker scan fails (a damaged Exif segment further on, a
     // frame header without height) keeps failing after the new segment is
     // inserted after SOI: the engine reads no position from it, by design.
-    if (!ScanSucceeds(rewritten))
+    if (!vzseed::ScanBytes(rewritten.data.get(), rewritten.size).success)
         return;
     ExifBlock written;
     written.OpenFromBytes(rewritten.data.get(), rewritten.size);
@@ -174,7 +137,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     ParseAndSerialise(data, size);
     const size_t choice = size ? data[size / 2] : 0;
-    StoreAndReadBack(data, size, kPositions[choice % (sizeof(kPositions) / sizeof(kPositions[0]))]);
+    StoreAndReadBack(data, size, vzseed::kTestPositions[choice % vzseed::kTestPositionCount]);
     RemoveAndRewrite(data, size);
     return 0;
 }

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "kml/for_each_file.h"
-#include "support/temp_folder.h"
+#include "testlib/temp_folder.h"
 
 namespace {
 

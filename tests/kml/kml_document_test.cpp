@@ -10,9 +10,9 @@
 #include "kml/xml_serializer.h"
 #include "product_identity.h"
 #include "shellext/selection/image_selection.h"
-#include "support/photos.h"
-#include "support/shortcut_file.h"
-#include "support/temp_folder.h"
+#include "testlib/photos.h"
+#include "testlib/shortcut_file.h"
+#include "testlib/temp_folder.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "kml/kml_files.h"
-#include "support/temp_folder.h"
+#include "testlib/temp_folder.h"
 
 namespace {
 

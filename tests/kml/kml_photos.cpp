@@ -5,8 +5,8 @@
 
 #include "exif/exif_block.h"
 #include "kml/xml_serializer.h"
-#include "support/photos.h"
-#include "support/temp_folder.h"
+#include "testlib/photos.h"
+#include "testlib/temp_folder.h"
 
 namespace kmltest {
 

@@ -11,9 +11,9 @@
 #include "earth/show_location.h"
 #include "kml/kml_photos.h"
 #include "shellext/selection/image_selection.h"
-#include "support/message_box_watcher.h"
-#include "support/photos.h"
-#include "support/temp_folder.h"
+#include "testlib/message_box_watcher.h"
+#include "testlib/photos.h"
+#include "testlib/temp_folder.h"
 
 namespace {
 

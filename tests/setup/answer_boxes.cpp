@@ -13,33 +13,24 @@
 #include <cstdio>
 #include <cwchar>
 #include <string>
-#include <vector>
+
+#include "shell_driver/dialog_answering.h"
 
 namespace {
 
-struct Search {
-    const wchar_t* title;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectBox(HWND hwnd, LPARAM lParam)
+const char* AnswerWord(int button)
 {
-    Search* search = reinterpret_cast<Search*>(lParam);
-    wchar_t className[16] = L"";
-    wchar_t caption[256] = L"";
-    if (IsWindowVisible(hwnd) && GetClassNameW(hwnd, className, 16) && wcscmp(className, L"#32770") == 0 &&
-        GetWindowTextW(hwnd, caption, 256) && wcscmp(caption, search->title) == 0)
-        search->found.push_back(hwnd);
-    return TRUE;
+    return button == IDYES ? "yes" : button == IDNO ? "no" : button == IDCANCEL ? "cancel" : "ok";
 }
 
-int ButtonFor(HWND box, const std::wstring& answer)
+std::string Utf8(const std::wstring& text)
 {
-    int wanted = answer == L"yes" ? IDYES : answer == L"no" ? IDNO : IDOK;
-    if (GetDlgItem(box, wanted))
-        return wanted;
-    DWORD defId = static_cast<DWORD>(SendMessageW(box, DM_GETDEFID, 0, 0));
-    return HIWORD(defId) == DC_HASDEFID ? LOWORD(defId) : IDOK;
+    int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string utf8(n > 0 ? static_cast<size_t>(n) : 1, '\0');
+    if (n > 0)
+        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &utf8[0], n, nullptr, nullptr);
+    utf8.resize(utf8.size() - 1);
+    return utf8;
 }
 
 }  // namespace
@@ -50,7 +41,7 @@ int wmain(int argc, wchar_t** argv)
         fwprintf(stderr, L"usage: answer_boxes TITLE ok|yes|no COUNT SECONDS LOGFILE\n");
         return 2;
     }
-    const wchar_t* title = argv[1];
+    const std::wstring title = argv[1];
     std::wstring answer = argv[2];
     int count = _wtoi(argv[3]);
     DWORD deadline = GetTickCount() + static_cast<DWORD>(_wtoi(argv[4])) * 1000;
@@ -59,32 +50,20 @@ int wmain(int argc, wchar_t** argv)
         return 2;
 
     std::wstring stopFile = std::wstring(argv[5]) + L".stop";
-    std::vector<HWND> answered;
+    const int wanted = answer == L"yes" ? IDYES : answer == L"no" ? IDNO : IDOK;
+    shell_driver::DialogScan scan(shell_driver::DialogOwner::AnyProcess, title);
     int seen = 0;
     bool stop = false;
     while (seen < count && !stop && static_cast<LONG>(deadline - GetTickCount()) > 0) {
         // One more scan after the stop file appears: a box already up is answered.
         stop = GetFileAttributesW(stopFile.c_str()) != INVALID_FILE_ATTRIBUTES;
-        Search search = {title, {}};
-        EnumWindows(CollectBox, reinterpret_cast<LPARAM>(&search));
-        for (HWND box : search.found) {
-            bool known = false;
-            for (HWND old : answered)
-                known = known || old == box;
-            if (known)
-                continue;
-            answered.push_back(box);
+        for (HWND box : scan.Unanswered()) {
+            scan.MarkAnswered(box);
             Sleep(100);  // a user reads before pressing
-            wchar_t text[2048] = L"";
-            GetDlgItemTextW(box, 0xFFFF, text, 2048);
-            int button = ButtonFor(box, answer);
-            char utf8[8192];
-            WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof(utf8), nullptr, nullptr);
-            fprintf(log, "%s\n-- %s\n", utf8,
-                    button == IDYES ? "yes" : button == IDNO ? "no" : button == IDCANCEL ? "cancel" : "ok");
+            int button = shell_driver::ChooseButton(box, wanted);
+            fprintf(log, "%s\n-- %s\n", Utf8(shell_driver::MessageBoxText(box)).c_str(), AnswerWord(button));
             fflush(log);
-            PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-                         reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
+            shell_driver::PressButton(box, button);
             ++seen;
         }
         Sleep(20);

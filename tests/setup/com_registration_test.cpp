@@ -9,7 +9,7 @@
 #include <string>
 
 #include "setup/com_registration.h"
-#include "support/temp_folder.h"
+#include "testlib/temp_folder.h"
 
 namespace {
 

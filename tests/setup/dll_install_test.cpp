@@ -8,8 +8,8 @@
 
 #include <string>
 
-#include "support/message_box_watcher.h"
-#include "support/temp_folder.h"
+#include "testlib/message_box_watcher.h"
+#include "testlib/temp_folder.h"
 
 namespace {
 

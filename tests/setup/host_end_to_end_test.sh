@@ -8,7 +8,7 @@
 #   host_end_to_end_test.sh DLL HOST_EXE KML_RECEIVER_EXE
 # Environment (from the test bench): WINEPREFIX, VZ_BENCH_ROOT, VZ_WINE_ARCH, VZ_PHOTOS.
 set -euo pipefail
-bench=$(cd "$(dirname "$0")/../bench" && pwd)/wine-bench.sh
+bench=$(cd "$(dirname "$0")/../wine" && pwd)/wine-bench.sh
 work=$WINEPREFIX/drive_c/vzhost
 win='C:\vzhost'
 rm -rf "$work"

@@ -9,7 +9,7 @@
 set -euo pipefail
 dll=$1
 answerer=$2
-bench=$(cd "$(dirname "$0")/../bench" && pwd)/wine-bench.sh
+bench=$(cd "$(dirname "$0")/../wine" && pwd)/wine-bench.sh
 
 work=$WINEPREFIX/drive_c/vzsetup
 win='C:\vzsetup'

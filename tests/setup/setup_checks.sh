@@ -2,7 +2,7 @@
 # uninstall command in the test prefix, answering the product's message
 # boxes, and comparing what was found with what was expected.
 #
-# The sourcing script sets: bench (tests/bench/wine-bench.sh), work (a folder
+# The sourcing script sets: bench (tests/wine/wine-bench.sh), work (a folder
 # in the prefix's drive C, holding answer_boxes.exe) and win (the same folder
 # as Windows sees it).
 

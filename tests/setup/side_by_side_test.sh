@@ -13,7 +13,7 @@
 # with the registry's 32-bit view instead.
 # Environment (from the test bench): WINEPREFIX, VZ_BENCH_ROOT, VZ_PHOTOS.
 set -euo pipefail
-bench=$(cd "$(dirname "$0")/../bench" && pwd)/wine-bench.sh
+bench=$(cd "$(dirname "$0")/../wine" && pwd)/wine-bench.sh
 work=$WINEPREFIX/drive_c/vzboth
 win='C:\vzboth'
 rm -rf "$work"

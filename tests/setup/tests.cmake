@@ -3,7 +3,7 @@
 # answer_boxes.exe answers the message boxes of DllInstall while regsvr32 runs.
 add_executable(answer_boxes setup/answer_boxes.cpp)
 target_link_options(answer_boxes PRIVATE -municode)
-target_link_libraries(answer_boxes PRIVATE user32)
+target_link_libraries(answer_boxes PRIVATE vz_shell_driver)
 
 # regsvr32 /i, /i:verbose and the stored uninstall command in a fresh prefix,
 # checked with reg export.

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "shellext/loaded_server.h"
-#include "support/shell_data_object.h"
-#include "support/photos.h"
-#include "support/temp_folder.h"
+#include "testlib/shell_data_object.h"
+#include "testlib/photos.h"
+#include "testlib/temp_folder.h"
 
 namespace {
 

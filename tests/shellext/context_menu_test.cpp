@@ -12,12 +12,12 @@
 #include <vector>
 
 #include "shellext/loaded_server.h"
-#include "support/dialog_driver.h"
-#include "support/earth_install.h"
-#include "support/message_box_watcher.h"
-#include "support/photos.h"
-#include "support/shell_data_object.h"
-#include "support/temp_folder.h"
+#include "testlib/dialog_driver.h"
+#include "testlib/earth_install.h"
+#include "testlib/message_box_watcher.h"
+#include "testlib/photos.h"
+#include "testlib/shell_data_object.h"
+#include "testlib/temp_folder.h"
 
 namespace {
 

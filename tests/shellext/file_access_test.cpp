@@ -4,8 +4,8 @@
 #include <string>
 
 #include "shellext/selection/file_access.h"
-#include "support/shortcut_file.h"
-#include "support/temp_folder.h"
+#include "testlib/shortcut_file.h"
+#include "testlib/temp_folder.h"
 
 namespace {
 

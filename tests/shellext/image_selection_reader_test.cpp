@@ -7,9 +7,9 @@
 
 #include "shellext/selection/image_selection_reader.h"
 #include "shellext/selection_test_util.h"
-#include "support/shell_data_object.h"
-#include "support/shortcut_file.h"
-#include "support/temp_folder.h"
+#include "testlib/shell_data_object.h"
+#include "testlib/shortcut_file.h"
+#include "testlib/temp_folder.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include "shellext/selection/jpeg_file.h"
 #include "shellext/selection_test_util.h"
 #include "support/shortcut.h"
-#include "support/shortcut_file.h"
-#include "support/temp_folder.h"
+#include "testlib/shortcut_file.h"
+#include "testlib/temp_folder.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "shellext/loaded_server.h"
 
-#include "support/temp_folder.h"
+#include "testlib/temp_folder.h"
 
 namespace shelltest {
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "shellext/selection/image_selection_reader.h"
-#include "support/shell_data_object.h"
-#include "support/task_allocator_spy.h"
+#include "testlib/shell_data_object.h"
+#include "testlib/task_allocator_spy.h"
 
 namespace {
 

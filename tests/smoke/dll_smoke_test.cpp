@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "support/temp_folder.h"
+#include "testlib/temp_folder.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "support/clipboard_text.h"
-#include "support/test_window.h"
+#include "testlib/test_window.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "support/dialog_items.h"
-#include "support/test_window.h"
+#include "testlib/test_window.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "support/number_field.h"
-#include "support/test_window.h"
+#include "testlib/test_window.h"
 
 namespace {
 

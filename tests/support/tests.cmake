@@ -1,5 +1,5 @@
 vz_add_suite(support_tests
-  SOURCES support/ordered_list_test.cpp support/message_box_watcher_test.cpp
+  SOURCES support/ordered_list_test.cpp
   LIBS vz_support)
 
 # Dialog, window, text and registry helpers on real windows and the real

@@ -6,12 +6,12 @@
 #
 #   two-monitors.sh TEST_PROGRAM
 #
-# Environment as for tests/bench/wine-bench.sh (VZ_BENCH_ROOT, VZ_WINE_ARCH).
+# Environment as for tests/wine/wine-bench.sh (VZ_BENCH_ROOT, VZ_WINE_ARCH).
 set -euo pipefail
 
 : "${VZ_BENCH_ROOT:?}"
 program=$1
-bench=$(cd "$(dirname "$0")/../bench" && pwd)/wine-bench.sh
+bench=$(cd "$(dirname "$0")/../wine" && pwd)/wine-bench.sh
 
 root=$(mktemp -d "${TMPDIR:-/tmp}/vz-two-monitors.XXXXXX")
 chmod 755 "$root"

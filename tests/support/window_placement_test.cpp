@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "support/test_window.h"
+#include "testlib/test_window.h"
 #include "support/window_placement.h"
 
 namespace {

@@ -5,12 +5,14 @@
 #include <windows.h>
 #include <string>
 
+#include "shell_driver/dialog_answering.h"
+#include "shell_driver/polling_thread.h"
+
 class DialogWatcher {
 public:
     // answer: "ok", "cancel", "yes", "no" or "default" (the box's default
     // button) for message boxes; other dialogs are always cancelled.
     DialogWatcher(const std::wstring& answer, const std::wstring& screenshotFolder, DWORD delayMs);
-    ~DialogWatcher();
     DialogWatcher(const DialogWatcher&) = delete;
     DialogWatcher& operator=(const DialogWatcher&) = delete;
 
@@ -18,8 +20,7 @@ public:
     void Stop();
 
 private:
-    static DWORD WINAPI ThreadProc(void* self);
-    void Run();
+    void Poll();
     void Handle(HWND dialog);
     void SavePicture(HWND dialog, const std::wstring& title);
     void Answer(HWND dialog, bool isMessageBox);
@@ -28,7 +29,6 @@ private:
     std::wstring m_folder;
     DWORD m_delayMs;
     int m_count = 0;
-    HANDLE m_thread = nullptr;
-    HANDLE m_stop = nullptr;
-    HWND m_handled[64] = {};
+    shell_driver::DialogScan m_scan;  // used by the polling thread only
+    shell_driver::PollingThread m_thread;
 };

@@ -5,7 +5,7 @@ GPS position as ExifTool reads it, and the list of failed checks.
 
 A check script imports it after putting this folder on sys.path:
 
-    sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+    sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "testlib"))
     import exiftool_readback as rb
 """
 import hashlib

@@ -1,4 +1,4 @@
-#include "support/shortcut_file.h"
+#include "testlib/shortcut_file.h"
 
 #include <shlobj.h>
 

@@ -1,4 +1,4 @@
-#include "support/task_allocator_spy.h"
+#include "testlib/task_allocator_spy.h"
 
 #include <oleauto.h>
 

@@ -1,4 +1,4 @@
-#include "support/temp_folder.h"
+#include "testlib/temp_folder.h"
 
 #include <windows.h>
 #include <stdexcept>

@@ -1,5 +1,5 @@
-#include "support/photos.h"
-#include "support/temp_folder.h"
+#include "testlib/photos.h"
+#include "testlib/temp_folder.h"
 
 #include <windows.h>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "support/test_window.h"
+#include "testlib/test_window.h"
 
 namespace vztest {
 

@@ -1,7 +1,8 @@
-#include "support/message_box_watcher.h"
+#include "testlib/message_box_watcher.h"
 
 #include <tlhelp32.h>
 #include <algorithm>
+#include <atomic>
 #include <stdexcept>
 
 namespace vztest {
@@ -135,20 +136,6 @@ int WINAPI HookMessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type)
     return result;
 }
 
-std::wstring WindowTextOf(HWND window)
-{
-    wchar_t text[4096];
-    int n = GetWindowTextW(window, text, 4096);
-    return std::wstring(text, n > 0 ? static_cast<size_t>(n) : 0);
-}
-
-std::wstring ClassOf(HWND window)
-{
-    wchar_t name[64];
-    int n = GetClassNameW(window, name, 64);
-    return std::wstring(name, n > 0 ? static_cast<size_t>(n) : 0);
-}
-
 // A message box is a dialog of this process holding the text static and
 // the icon static, and otherwise only statics and buttons.
 struct ChildSurvey {
@@ -160,7 +147,7 @@ struct ChildSurvey {
 BOOL CALLBACK SurveyChild(HWND child, LPARAM param)
 {
     ChildSurvey* survey = reinterpret_cast<ChildSurvey*>(param);
-    std::wstring className = ClassOf(child);
+    std::wstring className = shell_driver::ClassName(child);
     int id = GetDlgCtrlID(child);
     bool isStatic = _wcsicmp(className.c_str(), L"Static") == 0;
     bool isButton = _wcsicmp(className.c_str(), L"Button") == 0;
@@ -180,36 +167,20 @@ bool LooksLikeMessageBox(HWND window)
     return survey.hasText && survey.hasIcon && survey.onlyStaticsAndButtons;
 }
 
-BOOL CALLBACK CollectDialogs(HWND window, LPARAM param)
-{
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    if (processId == GetCurrentProcessId() && IsWindowVisible(window) && ClassOf(window) == L"#32770")
-        reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
-    return TRUE;
-}
-
-bool HasButton(HWND box, int id)
-{
-    HWND button = GetDlgItem(box, id);
-    return button != nullptr && _wcsicmp(ClassOf(button).c_str(), L"Button") == 0;
-}
-
 }  // namespace
 
-MessageBoxWatcher::MessageBoxWatcher(int answer) : m_answer(answer)
+MessageBoxWatcher::MessageBoxWatcher(int answer) : m_answer(answer), m_thread(kPollMs, [this] { Poll(); })
 {
     MessageBoxWatcher* expected = nullptr;
     if (!g_watcher.compare_exchange_strong(expected, this))
         throw std::logic_error("only one MessageBoxWatcher may live at a time");
     PatchLoadedModules();
-    m_thread = std::thread([this] { Poll(); });
+    m_thread.Start();
 }
 
 MessageBoxWatcher::~MessageBoxWatcher()
 {
-    m_stop = true;
-    m_thread.join();
+    m_thread.Stop();
     RestoreModules();
     g_watcher = nullptr;
 }
@@ -308,8 +279,8 @@ void MessageBoxWatcher::Answer(HWND box)
     // Read the box before taking the lock: reading another thread's window
     // sends it messages.
     DWORD threadId = GetWindowThreadProcessId(box, nullptr);
-    std::wstring shownTitle = WindowTextOf(box);
-    std::wstring shownText = WindowTextOf(GetDlgItem(box, kTextId));
+    std::wstring shownTitle = shell_driver::WindowText(box);
+    std::wstring shownText = shell_driver::MessageBoxText(box);
 
     int pressed = 0;
     {
@@ -330,12 +301,12 @@ void MessageBoxWatcher::Answer(HWND box)
             m_done.push_back(false);
         }
         pressed = NextAnswer();
-        if (!HasButton(box, pressed)) {
+        if (!shell_driver::HasButton(box, pressed)) {
             // The box has no such button: leave it as Escape would, or by
             // its only button.
             const int fallbacks[] = {IDCANCEL, IDOK, IDNO, IDABORT, IDIGNORE, IDYES, IDRETRY};
             for (int fallback : fallbacks) {
-                if (HasButton(box, fallback)) {
+                if (shell_driver::HasButton(box, fallback)) {
                     pressed = fallback;
                     break;
                 }
@@ -348,30 +319,16 @@ void MessageBoxWatcher::Answer(HWND box)
         record.pressed = pressed;
         if (!record.intercepted)
             m_done[index] = true;
-        m_answered.push_back(box);
     }
-    PostMessageW(box, WM_COMMAND, MAKEWPARAM(pressed, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(box, pressed)));
+    m_scan.MarkAnswered(box);
+    shell_driver::PressButton(box, pressed);
 }
 
 void MessageBoxWatcher::Poll()
 {
-    while (!m_stop) {
-        std::vector<HWND> dialogs;
-        EnumWindows(CollectDialogs, reinterpret_cast<LPARAM>(&dialogs));
-        for (HWND box : dialogs) {
-            bool seen = false;
-            {
-                std::lock_guard<std::mutex> lock(m_mutex);
-                m_answered.erase(std::remove_if(m_answered.begin(), m_answered.end(),
-                                                [](HWND w) { return !IsWindow(w); }),
-                                 m_answered.end());
-                seen = std::find(m_answered.begin(), m_answered.end(), box) != m_answered.end();
-            }
-            if (!seen && LooksLikeMessageBox(box))
-                Answer(box);
-        }
-        Sleep(kPollMs);
+    for (HWND box : m_scan.Unanswered()) {
+        if (LooksLikeMessageBox(box))
+            Answer(box);
     }
 }
 

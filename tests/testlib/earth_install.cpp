@@ -1,4 +1,4 @@
-#include "support/earth_install.h"
+#include "testlib/earth_install.h"
 
 #include <windows.h>
 

@@ -1,10 +1,11 @@
-#include "support/dialog_driver.h"
+#include "testlib/dialog_driver.h"
 
 #include <cstdlib>
 #include <ole2.h>
 #include <vector>
 
-#include "support/temp_folder.h"
+#include "shell_driver/window_picture.h"
+#include "testlib/temp_folder.h"
 
 namespace vztest {
 
@@ -99,22 +100,9 @@ bool WaitUntilClosed(HWND window, DWORD timeoutMs)
     return true;
 }
 
-std::wstring WindowText(HWND window)
-{
-    int length = GetWindowTextLengthW(window);
-    std::vector<wchar_t> text(static_cast<size_t>(length) + 2, L'\0');
-    GetWindowTextW(window, text.data(), length + 1);
-    return text.data();
-}
-
 std::wstring ItemText(HWND dialog, int id)
 {
     return WindowText(GetDlgItem(dialog, id));
-}
-
-std::wstring MessageBoxText(HWND box)
-{
-    return ItemText(box, 0xFFFF);
 }
 
 void Click(HWND dialog, int id)
@@ -162,50 +150,8 @@ std::wstring SaveWindowImage(HWND window, const std::wstring& fileName)
 {
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     Sleep(100);
-    RECT rect = {};
-    GetWindowRect(window, &rect);
-    int width = rect.right - rect.left;
-    int height = rect.bottom - rect.top;
-    if (width <= 0 || height <= 0)
-        return std::wstring();
-
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;  // bottom-up, as a BMP file stores it
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    std::wstring path;
-    if (memory != nullptr && bitmap != nullptr) {
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-        SelectObject(memory, old);
-        GdiFlush();
-        DWORD rowBytes = ((static_cast<DWORD>(width) * 3 + 3) / 4) * 4;
-        DWORD imageBytes = rowBytes * static_cast<DWORD>(height);
-        BITMAPFILEHEADER file = {};
-        file.bfType = 0x4D42;
-        file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-        file.bfSize = file.bfOffBits + imageBytes;
-        info.bmiHeader.biSizeImage = imageBytes;
-        std::string bytes(reinterpret_cast<const char*>(&file), sizeof(file));
-        bytes.append(reinterpret_cast<const char*>(&info.bmiHeader), sizeof(BITMAPINFOHEADER));
-        bytes.append(static_cast<const char*>(bits), imageBytes);
-        std::wstring target = OutputFolder() + L"\\" + fileName;
-        if (WriteFileBytes(target, bytes))
-            path = target;
-    }
-    if (bitmap != nullptr)
-        DeleteObject(bitmap);
-    if (memory != nullptr)
-        DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return path;
+    std::wstring path = OutputFolder() + L"\\" + fileName;
+    return shell_driver::SaveWindowPicture(window, path) ? path : std::wstring();
 }
 
 }  // namespace vztest

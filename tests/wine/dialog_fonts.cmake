@@ -6,7 +6,7 @@ function(vz_dialog_fonts suite)
     return()
   endif()
   set(t ${VZ_TEST_PREFIX}${suite})
-  add_test(NAME ${t}.fonts COMMAND ${CMAKE_SOURCE_DIR}/tests/support/dialog-fonts.sh)
+  add_test(NAME ${t}.fonts COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/dialog-fonts.sh)
   set_tests_properties(${t}.fonts PROPERTIES
     ENVIRONMENT "${VZ_BENCH_ENV};WINEPREFIX=${VZ_BENCH_ROOT}/prefix-${suite}"
     FIXTURES_REQUIRED ${t}_prefix FIXTURES_SETUP ${t}_fonts)

@@ -9,6 +9,8 @@
 #include <functional>
 #include <string>
 
+#include "shell_driver/dialog_answering.h"
+
 namespace vztest {
 
 class ModalThread {
@@ -41,10 +43,10 @@ HWND WaitForDialog(DWORD threadId, const std::wstring& caption, DWORD timeoutMs 
 // Waits until the window is gone; true when it is.
 bool WaitUntilClosed(HWND window, DWORD timeoutMs = 10000);
 
-std::wstring WindowText(HWND window);
+using shell_driver::WindowText;
 std::wstring ItemText(HWND dialog, int id);
 // The text of a message box (its static control 0xFFFF).
-std::wstring MessageBoxText(HWND box);
+using shell_driver::MessageBoxText;
 
 // Clicks a button and returns when the dialog has handled the click. Use
 // PostClick when the click opens a message box or another modal window.

@@ -1,4 +1,4 @@
-#include "support/clipboard_viewer.h"
+#include "testlib/clipboard_viewer.h"
 
 namespace vztest {
 

@@ -20,12 +20,13 @@
 #pragma once
 #include <windows.h>
 
-#include <atomic>
 #include <deque>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "shell_driver/dialog_answering.h"
+#include "shell_driver/polling_thread.h"
 
 namespace vztest {
 
@@ -84,9 +85,8 @@ private:
     std::vector<bool> m_done;            // per record: shown and answered, or returned
     std::deque<int> m_queued;
     int m_answer;
-    std::vector<HWND> m_answered;        // boxes already pressed, until they close
-    std::atomic<bool> m_stop{false};
-    std::thread m_thread;
+    shell_driver::DialogScan m_scan;     // used by the polling thread only
+    shell_driver::PollingThread m_thread;
 };
 
 }  // namespace vztest

@@ -1,45 +1,17 @@
-#include "support/shell_data_object.h"
+#include "testlib/shell_data_object.h"
 
 #include <shlobj.h>
 #include <shlwapi.h>
 #include <new>
 
+#include "shell_driver/shell_selection.h"
+
 namespace vztest {
 
 IDataObject* CreateShellDataObject(const std::vector<std::wstring>& paths)
 {
-    if (paths.empty())
-        return nullptr;
-    std::vector<PIDLIST_ABSOLUTE> absolute;
-    std::vector<PCUITEMID_CHILD> children;
-    IShellFolder* parent = nullptr;
     IDataObject* data = nullptr;
-    HRESULT hr = S_OK;
-    for (const std::wstring& path : paths) {
-        PIDLIST_ABSOLUTE pidl = nullptr;
-        hr = SHParseDisplayName(path.c_str(), nullptr, &pidl, 0, nullptr);
-        if (FAILED(hr))
-            break;
-        absolute.push_back(pidl);
-        IShellFolder* folder = nullptr;
-        PCUITEMID_CHILD child = nullptr;
-        hr = SHBindToParent(pidl, IID_IShellFolder, reinterpret_cast<void**>(&folder), &child);
-        if (FAILED(hr))
-            break;
-        children.push_back(child);
-        if (!parent)
-            parent = folder;
-        else
-            folder->Release();
-    }
-    if (SUCCEEDED(hr) && parent)
-        hr = parent->GetUIObjectOf(nullptr, static_cast<UINT>(children.size()), children.data(),
-                                   IID_IDataObject, nullptr, reinterpret_cast<void**>(&data));
-    if (parent)
-        parent->Release();
-    for (PIDLIST_ABSOLUTE pidl : absolute)
-        CoTaskMemFree(pidl);
-    return SUCCEEDED(hr) ? data : nullptr;
+    return SUCCEEDED(shell_driver::CreateShellSelection(paths, &data)) ? data : nullptr;
 }
 
 namespace {

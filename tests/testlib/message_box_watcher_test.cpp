@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "support/message_box_watcher.h"
+#include "testlib/message_box_watcher.h"
 
 namespace {
 

@@ -1,0 +1,54 @@
+# Sourced by tools/test.sh and tools/demo.sh, with top set to the checkout:
+# sets build to the build root, a folder that Wine can reach.
+#
+# As root, the bench runs Wine as "nobody" (see tests/wine/wine-bench.sh),
+# and that user must reach the built programs and the sample photos. Only
+# folders inside the checkout and the build root have their permissions
+# changed here; when nobody cannot get into the checkout (a clone in a folder
+# only root may enter), the build goes to /var/tmp/vz-build-<hash of the
+# checkout path> instead, with a copy of the sample photos, and build/ in the
+# checkout links to it.
+
+# True when the user nobody may enter the folder.
+vz_nobody_enters() {
+  setpriv --reuid=nobody --regid=nogroup --clear-groups test -x "$1" 2>/dev/null
+}
+
+# True when the user nobody may read the files of the folder.
+vz_nobody_reads() {
+  setpriv --reuid=nobody --regid=nogroup --clear-groups test -r "$1" -a -x "$1" 2>/dev/null
+}
+
+vz_choose_build_root() {
+  build=${VZ_BUILD_ROOT:-$top/build}
+  [ "$(id -u)" -eq 0 ] || return 0
+  if [ -z "${VZ_BUILD_ROOT:-}" ] && ! vz_nobody_enters "$top"; then
+    local hash
+    hash=$(printf '%s' "$top" | sha1sum | cut -c1-10)
+    build=/var/tmp/vz-build-$hash
+    mkdir -p "$build"
+    chmod 755 "$build"
+    if [ -L "$top/build" ] || [ ! -e "$top/build" ]; then
+      ln -sfn "$build" "$top/build"
+    else
+      echo "NOTE: $top/build is a folder of its own; this build is in $build" >&2
+    fi
+  fi
+  mkdir -p "$build"
+  build=$(cd "$build" && pwd -P)
+  chmod o+rx "$build"
+  if ! vz_nobody_enters "$build"; then
+    echo "the user nobody, who runs Wine as root, cannot reach $build: choose another VZ_BUILD_ROOT" >&2
+    return 1
+  fi
+  # The sample photos that the suites open under Wine.
+  local shared=${VZ_SHARED_DIR:-$top/../shared}
+  if [ -d "$shared/photos" ] && ! vz_nobody_reads "$shared/photos"; then
+    mkdir -p "$build/shared"
+    rm -rf "$build/shared/photos"
+    cp -R "$shared/photos" "$build/shared/photos"
+    chmod -R o+rX "$build/shared"
+    export VZ_SHARED_DIR=$build/shared
+  fi
+  export VZ_BUILD_ROOT=$build
+}
