@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "support/owners.h"
 #include "support/text_bounded.h"
 
 namespace {
@@ -67,17 +68,13 @@ BOOL ReadClipboardText(HWND owner, wchar_t* buffer, int capacity)
         return FALSE;
     }
     buffer[0] = L'\0';
-    if (!OpenClipboard(owner)) {
+    ClipboardOpen clipboard(owner);
+    if (!clipboard.IsOpen()) {
         return FALSE;
     }
-    HANDLE data = GetClipboardData(CF_TEXT);
-    if (data != nullptr) {
-        const char* text = static_cast<const char*>(GlobalLock(data));
-        if (text != nullptr) {
-            ConvertClipboardBlock(text, GlobalSize(data), buffer, capacity);
-            GlobalUnlock(data);
-        }
+    GlobalMemoryLock block(GetClipboardData(CF_TEXT));
+    if (block.Data() != nullptr) {
+        ConvertClipboardBlock(static_cast<const char*>(block.Data()), block.Size(), buffer, capacity);
     }
-    CloseClipboard();
     return TRUE;
 }
