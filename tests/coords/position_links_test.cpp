@@ -13,7 +13,7 @@
 #include "exif/exif_block.h"
 #include "kml/kml_document.h"
 #include "kml/kml_photos.h"
-#include "shellext/image_selection.h"
+#include "shellext/selection/image_selection.h"
 #include "testlib/temp_folder.h"
 
 namespace {
