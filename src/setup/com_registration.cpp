@@ -4,6 +4,7 @@
 
 #include <initializer_list>
 
+#include "support/code_page_text.h"
 #include "support/owners.h"
 #include "support/text_bounded.h"
 
@@ -18,7 +19,7 @@ const DWORD kSubkeyNameCapacity = 64;
 // Converts text to the ANSI code page; false when it does not fit whole.
 bool ToAnsi(const wchar_t* text, char* out, int capacity)
 {
-    return WideCharToMultiByte(CP_ACP, 0, text, -1, out, capacity, nullptr, nullptr) > 0;
+    return WideToAnsi(text, -1, out, static_cast<size_t>(capacity)).complete;
 }
 
 // String data is written with the wide function: a module path may hold

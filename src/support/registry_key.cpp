@@ -4,6 +4,8 @@
 #include <memory>
 #include <new>
 
+#include "support/code_page_text.h"
+
 namespace {
 
 // Registry key and value names of the product fit in 255 ANSI characters.
@@ -17,7 +19,7 @@ BOOL ToAnsiName(const wchar_t* wide, char (&name)[kAnsiNameCapacity], const char
     if (wide == nullptr) {
         return TRUE;
     }
-    if (WideCharToMultiByte(CP_ACP, 0, wide, -1, name, kAnsiNameCapacity, nullptr, nullptr) == 0) {
+    if (!WideToAnsi(wide, -1, name, kAnsiNameCapacity).complete) {
         return FALSE;
     }
     *result = name;
