@@ -9,6 +9,7 @@
 #include "resources/resource_ids.h"
 #include "support/dialog_items.h"
 #include "support/module.h"
+#include "support/owners.h"
 #include "support/text_bounded.h"
 #include "support/window_placement.h"
 
@@ -32,8 +33,9 @@ const COLORREF kNotAvailableColour = RGB(218, 0, 0);
 
 // What one open About box keeps until its window is destroyed.
 struct AboutBoxState {
+    explicit AboutBoxState(BOOL installed) : earthInstalled(installed) {}
     BOOL earthInstalled;
-    HFONT font;
+    GdiObject<HFONT> font;
 };
 
 AboutBoxState* StateOf(HWND dialog)
@@ -114,7 +116,7 @@ HFONT CreateTextFont()
 
 INT_PTR OnInitDialog(HWND dialog)
 {
-    AboutBoxState* state = new (std::nothrow) AboutBoxState{IsEarthInstalled(), nullptr};
+    AboutBoxState* state = new (std::nothrow) AboutBoxState(IsEarthInstalled());
     SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
     BOOL installed = state != nullptr ? state->earthInstalled : IsEarthInstalled();
 
@@ -124,17 +126,15 @@ INT_PTR OnInitDialog(HWND dialog)
     ShowEarthAvailability(dialog, installed);
     LayOut(dialog);
 
-    HFONT font = CreateTextFont();
-    if (state != nullptr) {
-        state->font = font;
-    }
-    if (font != nullptr) {
-        SetDlgItemFont(dialog, IDC_ABOUT_SLOGAN, font);
-        SetDlgItemFont(dialog, IDC_ABOUT_MAIN_TEXT, font);
-        SetDlgItemFont(dialog, IDC_ABOUT_EARTH_TEXT, font);
-        if (state == nullptr) {
-            // Nobody would delete it; the controls keep the dialog font.
-            DeleteObject(font);
+    // Without a state nobody would delete the font later: it goes at the end
+    // of this function, and the controls keep the dialog font.
+    GdiObject<HFONT> font(CreateTextFont());
+    if (font.Get() != nullptr) {
+        SetDlgItemFont(dialog, IDC_ABOUT_SLOGAN, font.Get());
+        SetDlgItemFont(dialog, IDC_ABOUT_MAIN_TEXT, font.Get());
+        SetDlgItemFont(dialog, IDC_ABOUT_EARTH_TEXT, font.Get());
+        if (state != nullptr) {
+            state->font.Reset(font.Detach());
         }
     }
     return FALSE;
@@ -185,12 +185,8 @@ void OnNcDestroy(HWND dialog)
 {
     AboutBoxState* state = StateOf(dialog);
     SetWindowLongPtrW(dialog, DWLP_USER, 0);
-    if (state != nullptr) {
-        if (state->font != nullptr) {
-            DeleteObject(state->font);
-        }
-        delete state;
-    }
+    // The state deletes its font.
+    delete state;
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "exif/geo_position.h"
 #include "exif/photo_writer.h"
 #include "shellext/selection/image_selection.h"
+#include "support/code_page_text.h"
 #include "support/text_bounded.h"
 
 namespace {
@@ -19,8 +20,8 @@ const size_t kConfirmationCapacity = 256;
 // The position line in the ANSI code page of the narrow message box.
 void ToMessageText(const wchar_t* text, char* buffer, int capacity)
 {
-    int length = WideCharToMultiByte(CP_ACP, 0, text, -1, buffer, capacity, nullptr, nullptr);
-    if (length <= 0)
+    // A line that does not fit whole is left out.
+    if (!WideToAnsi(text, -1, buffer, static_cast<size_t>(capacity)).complete)
         buffer[0] = '\0';
 }
 

@@ -8,6 +8,7 @@
 #include "kml/kml_document.h"
 #include "kml/kml_files.h"
 #include "kml/xml_serializer.h"
+#include "support/owners.h"
 #include "support/text_bounded.h"
 
 namespace {
@@ -61,7 +62,7 @@ HRESULT WriteKmlFile(const wchar_t* path, const XmlDocument* document)
         return E_FAIL;
     HRESULT hr = S_OK;
     {
-        FileHandle file(created);
+        KernelHandle file(created);
         hr = WriteDocument(file.Get(), document);
     }
     if (FAILED(hr))

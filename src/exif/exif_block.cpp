@@ -19,17 +19,13 @@ ExifBlock::ExifBlock()
     m_path[0] = 0;
 }
 
-ExifBlock::~ExifBlock()
-{
-    delete m_root;
-}
+ExifBlock::~ExifBlock() = default;
 
 void ExifBlock::Reset()
 {
     m_path[0] = 0;
     m_isJpeg = false;
-    delete m_root;
-    m_root = nullptr;
+    m_root.reset();
     m_frameWidth = 0;
     m_frameHeight = 0;
     m_parsedOffset = 2;
@@ -54,7 +50,7 @@ void ExifBlock::TakeScan(const ExifSegmentScan& scan, const uint8_t* segment)
     if (ifd0 < 8 || static_cast<uint64_t>(ifd0) + 24 > scan.size)
         return;
     TiffBytes tiff = {segment + kTiffStart, scan.size - kTiffStart, scan.bigEndian};
-    m_root = IfdDirectory::Parse(Ifd0, tiff, ifd0);
+    m_root.reset(IfdDirectory::Parse(Ifd0, tiff, ifd0));
     if (m_root) {
         m_unparsedSegment = false;
         m_parsedOffset = scan.offset;

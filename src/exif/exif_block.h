@@ -91,7 +91,7 @@ public:
     OwnedBytes BuildExifSegment();
 
     bool IsJpeg() const { return m_isJpeg; }
-    IfdDirectory* Root() const { return m_root; }
+    IfdDirectory* Root() const { return m_root.get(); }
     uint32_t FrameWidth() const { return m_frameWidth; }
     uint32_t FrameHeight() const { return m_frameHeight; }
     // The photo's path after shortcut resolution (empty before Open).
@@ -107,7 +107,7 @@ private:
 
     wchar_t m_path[kPathCapacity];
     bool m_isJpeg = false;
-    IfdDirectory* m_root = nullptr;  // owned
+    std::unique_ptr<IfdDirectory> m_root;
     uint32_t m_frameWidth = 0;
     uint32_t m_frameHeight = 0;
     // The segment Open parsed into the tree (size 0: none), and whether the

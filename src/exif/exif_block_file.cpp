@@ -72,7 +72,7 @@ void ExifBlock::Open(const wchar_t* path)
         m_path[0] = 0;
         return;
     }
-    FileHandle file(CreateFileW(m_path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    KernelHandle file(CreateFileW(m_path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     uint32_t size = 0;
     if (!file.IsValid() || !GetFileSize32(file.Get(), &size))
@@ -101,7 +101,7 @@ HRESULT ExifBlock::WriteToFile()
     if (!m_isJpeg || !m_path[0])
         return E_FAIL;
     // Nobody else may open the photo while it is rewritten.
-    FileHandle file(CreateFileW(m_path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+    KernelHandle file(CreateFileW(m_path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     uint32_t fileSize = 0;
     HRESULT hr = file.IsValid() && GetFileSize32(file.Get(), &fileSize) ? S_OK : E_FAIL;

@@ -1,6 +1,5 @@
-// Positioned file access for the photo engine (Windows): a small owner of a
-// file handle, reads and writes at absolute offsets on a synchronous handle,
-// and a JpegByteSource that serves the marker scan from one large read.
+// Positioned file access for the photo engine (Windows): reads and writes
+// at absolute offsets on a synchronous handle, and a JpegByteSource that serves the marker scan from one large read.
 #pragma once
 #include <windows.h>
 
@@ -8,25 +7,7 @@
 #include <memory>
 
 #include "exif/jpeg_scan.h"
-
-// Closes its handle when it goes.
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : m_handle(handle) {}
-    ~FileHandle()
-    {
-        if (IsValid())
-            CloseHandle(m_handle);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-
-    bool IsValid() const { return m_handle != INVALID_HANDLE_VALUE && m_handle != nullptr; }
-    HANDLE Get() const { return m_handle; }
-
-private:
-    HANDLE m_handle;
-};
+#include "support/owners.h"
 
 // The system's file calls behind ReadAt, WriteAt and SetFileLength. Tests put
 // in their own to make one of them fail at a chosen moment, which a real disk

@@ -213,7 +213,7 @@ IfdEntry* ExifBlock::GetOrCreateEntry(IfdKind kind, uint16_t tag)
         return nullptr;
     if (!m_root) {
         // A photo without Exif gets a new little-endian tree.
-        m_root = IfdDirectory::Create(Ifd0, false);
+        m_root.reset(IfdDirectory::Create(Ifd0, false));
         if (!m_root)
             return nullptr;
     }

@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <new>
+#include <utility>
 
 namespace {
 
@@ -52,10 +53,8 @@ void IfdDirectory::ClearAll()
     for (int i = 0; i < m_entries.Count(); ++i)
         delete EntryAt(i);
     m_entries.Free();
-    delete m_next;
-    m_next = nullptr;
-    delete[] m_thumbnail;
-    m_thumbnail = nullptr;
+    m_next.reset();
+    m_thumbnail.reset();
     m_thumbnailLength = 0;
     m_thumbnailIsJpeg = false;
 }
@@ -84,7 +83,7 @@ IfdDirectory* IfdDirectory::Parse(IfdKind kind, const TiffBytes& tiff, size_t di
 
 IfdDirectory* IfdDirectory::Parse(IfdKind kind, const TiffBytes& tiff, size_t dirOffset, ParseBudget* budget)
 {
-    IfdDirectory* directory = Create(kind, tiff.bigEndian);
+    std::unique_ptr<IfdDirectory> directory(Create(kind, tiff.bigEndian));
     if (!directory) {
         budget->exhausted = true;
         return nullptr;
@@ -93,7 +92,7 @@ IfdDirectory* IfdDirectory::Parse(IfdKind kind, const TiffBytes& tiff, size_t di
     size_t tableSize = 0;
     if (!ReadU16(tiff.data, tiff.size, dirOffset, tiff.bigEndian, &n) || !TableSize(n, &tableSize) ||
         !RangeFits(dirOffset, tableSize, tiff.size))
-        return directory;
+        return directory.release();
 
     for (size_t i = 0; i < n; ++i) {
         size_t entryOffset = dirOffset + 2 + 12 * i;
@@ -105,21 +104,19 @@ IfdDirectory* IfdDirectory::Parse(IfdKind kind, const TiffBytes& tiff, size_t di
         if (IsPointerTag(tag) &&
             (!directory->AcceptsPointerTag(tag) || directory->FindEntry(kind, tag, false)))
             continue;
-        IfdEntry* entry = IfdEntry::Create(tiff.bigEndian, tag);
+        std::unique_ptr<IfdEntry> entry(IfdEntry::Create(tiff.bigEndian, tag));
         if (!entry) {
             budget->exhausted = true;
             break;
         }
         entry->Parse(tiff, entryOffset, budget);
-        if (entry->Count() == 0) {
-            delete entry;
+        if (entry->Count() == 0)
             continue;
-        }
-        if (FAILED(directory->m_entries.Insert(entry, -1, nullptr, 0))) {
-            delete entry;
+        if (FAILED(directory->m_entries.Insert(entry.get(), -1, nullptr, 0))) {
             budget->exhausted = true;
             break;
         }
+        entry.release();  // the directory's entry list holds it now
     }
 
     if (kind == Ifd1)
@@ -128,13 +125,11 @@ IfdDirectory* IfdDirectory::Parse(IfdKind kind, const TiffBytes& tiff, size_t di
     uint32_t link = 0;
     if (kind == Ifd0 && ReadU32(tiff.data, tiff.size, dirOffset + 2 + 12 * static_cast<size_t>(n), tiff.bigEndian, &link) &&
         link != 0 && RangeFits(link, 18, tiff.size)) {
-        IfdDirectory* next = Parse(Ifd1, tiff, link, budget);
+        std::unique_ptr<IfdDirectory> next(Parse(Ifd1, tiff, link, budget));
         if (next && next->EntryCount() > 0)
-            directory->m_next = next;
-        else
-            delete next;
+            directory->m_next = std::move(next);
     }
-    return directory;
+    return directory.release();
 }
 
 void IfdDirectory::TakeThumbnail(const TiffBytes& tiff, ParseBudget* budget)
@@ -169,13 +164,13 @@ void IfdDirectory::TakeThumbnail(const TiffBytes& tiff, ParseBudget* budget)
         budget->exhausted = true;
         return;
     }
-    m_thumbnail = new (std::nothrow) uint8_t[length];
+    m_thumbnail.reset(new (std::nothrow) uint8_t[length]);
     if (!m_thumbnail) {
         budget->exhausted = true;
         return;
     }
     budget->bytesLeft -= spend;
-    std::memcpy(m_thumbnail, tiff.data + start, length);
+    std::memcpy(m_thumbnail.get(), tiff.data + start, length);
     m_thumbnailLength = length;
     m_thumbnailIsJpeg = isJpeg;
 }
@@ -236,7 +231,7 @@ HRESULT IfdDirectory::Serialize(ByteWriter& writer, size_t base, size_t* cursor)
             int32_t offset = static_cast<int32_t>(dataCursor - base);
             if (FAILED(offsetEntry->SetIntegers(TiffLong, 1, &offset)))
                 writer.Fail();
-            writer.PutBytes(dataCursor, m_thumbnail, m_thumbnailLength);
+            writer.PutBytes(dataCursor, m_thumbnail.get(), m_thumbnailLength);
             dataCursor += m_thumbnailLength;
         }
     }
@@ -350,17 +345,15 @@ IfdEntry* IfdDirectory::GetOrCreateEntry(IfdKind kind, uint16_t tag)
     }
 
     if (m_kind == kind) {
-        IfdEntry* entry = IfdEntry::Create(m_bigEndian, tag);
-        if (entry && FAILED(InsertSorted(entry))) {
-            delete entry;
-            entry = nullptr;
-        }
-        return entry;
+        std::unique_ptr<IfdEntry> entry(IfdEntry::Create(m_bigEndian, tag));
+        if (!entry || FAILED(InsertSorted(entry.get())))
+            return nullptr;
+        return entry.release();  // held by the entry list
     }
 
     if (m_kind == Ifd0 && kind == Ifd1) {
         if (!m_next)
-            m_next = Create(Ifd1, m_bigEndian);
+            m_next.reset(Create(Ifd1, m_bigEndian));
         return m_next ? m_next->GetOrCreateEntry(kind, tag) : nullptr;
     }
 
@@ -374,17 +367,14 @@ IfdEntry* IfdDirectory::GetOrCreateEntry(IfdKind kind, uint16_t tag)
     else
         return nullptr;
 
-    IfdDirectory* sub = Create(kind, m_bigEndian);
-    IfdEntry* pointer = IfdEntry::Create(m_bigEndian, pointerTag);
-    if (!sub || !pointer) {
-        delete sub;
-        delete pointer;
+    std::unique_ptr<IfdDirectory> sub(Create(kind, m_bigEndian));
+    std::unique_ptr<IfdEntry> pointer(IfdEntry::Create(m_bigEndian, pointerTag));
+    if (!sub || !pointer)
         return nullptr;
-    }
-    pointer->AdoptSubDirectory(sub);
-    if (FAILED(InsertSorted(pointer))) {
-        delete pointer;  // with sub
-        return nullptr;
-    }
-    return sub->GetOrCreateEntry(kind, tag);
+    IfdDirectory* directory = sub.get();
+    pointer->AdoptSubDirectory(sub.release());
+    if (FAILED(InsertSorted(pointer.get())))
+        return nullptr;  // the pointer entry goes with its directory
+    pointer.release();  // held by the entry list
+    return directory->GetOrCreateEntry(kind, tag);
 }

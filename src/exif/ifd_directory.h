@@ -2,6 +2,8 @@
 // entries, and for IFD0 the following directory (IFD1), for IFD1 the
 // thumbnail it describes. IFD0 owns the whole tree.
 #pragma once
+#include <memory>
+
 #include "exif/ifd_entry.h"
 #include "support/ordered_list.h"
 
@@ -63,8 +65,8 @@ public:
     bool BigEndian() const { return m_bigEndian; }
     int EntryCount() const { return m_entries.Count(); }
     IfdEntry* EntryAt(int index) const { return static_cast<IfdEntry*>(m_entries.ItemAt(index)); }
-    IfdDirectory* Next() const { return m_next; }
-    const uint8_t* Thumbnail() const { return m_thumbnail; }
+    IfdDirectory* Next() const { return m_next.get(); }
+    const uint8_t* Thumbnail() const { return m_thumbnail.get(); }
     uint32_t ThumbnailLength() const { return m_thumbnailLength; }
     bool ThumbnailIsJpeg() const { return m_thumbnailIsJpeg; }
     // False when the parser left entries out for want of budget: such a
@@ -84,8 +86,8 @@ private:
     IfdKind m_kind;
     bool m_bigEndian;
     OrderedList m_entries;            // owned IfdEntry items, no keys
-    IfdDirectory* m_next = nullptr;   // owned; IFD0 only
-    uint8_t* m_thumbnail = nullptr;   // owned; IFD1 only
+    std::unique_ptr<IfdDirectory> m_next;     // IFD0 only
+    std::unique_ptr<uint8_t[]> m_thumbnail;   // IFD1 only
     uint32_t m_thumbnailLength = 0;
     bool m_thumbnailIsJpeg = false;
     bool m_complete = true;

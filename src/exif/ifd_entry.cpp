@@ -4,6 +4,7 @@
 #include <cstring>
 #include <cwchar>
 #include <new>
+#include <utility>
 
 #include "exif/ansi_text.h"
 #include "exif/ifd_directory.h"
@@ -52,10 +53,8 @@ IfdEntry::~IfdEntry()
 
 void IfdEntry::ReleaseValue()
 {
-    delete m_subDirectory;
-    m_subDirectory = nullptr;
-    delete[] m_buffer;
-    m_buffer = nullptr;
+    m_subDirectory.reset();
+    m_buffer.reset();
     m_sourceOffset = 0;
     m_sourceTiffSize = 0;
     m_type = TiffUndefined;
@@ -68,7 +67,7 @@ void IfdEntry::AdoptSubDirectory(IfdDirectory* directory)
     ReleaseValue();
     m_type = TiffLong;
     m_count = 1;
-    m_subDirectory = directory;
+    m_subDirectory.reset(directory);
 }
 
 void IfdEntry::Parse(const TiffBytes& tiff, size_t entryOffset, ParseBudget* budget)
@@ -89,12 +88,10 @@ void IfdEntry::Parse(const TiffBytes& tiff, size_t entryOffset, ParseBudget* bud
             // The value is a whole directory; an empty one is not kept.
             if (ReadU32(tiff.data, tiff.size, entryOffset + 8, tiff.bigEndian, &offset) &&
                 RangeFits(offset, 18, tiff.size)) {
-                IfdDirectory* sub = IfdDirectory::Parse(KindOfPointer(m_tag), tiff, offset, budget);
+                std::unique_ptr<IfdDirectory> sub(IfdDirectory::Parse(KindOfPointer(m_tag), tiff, offset, budget));
                 if (sub && sub->EntryCount() > 0) {
-                    m_subDirectory = sub;
+                    m_subDirectory = std::move(sub);
                     placed = true;
-                } else {
-                    delete sub;
                 }
             }
         } else if (sized && size <= 4) {
@@ -105,9 +102,9 @@ void IfdEntry::Parse(const TiffBytes& tiff, size_t entryOffset, ParseBudget* bud
         } else if (sized &&
                    ReadU32(tiff.data, tiff.size, entryOffset + 8, tiff.bigEndian, &offset) &&
                    RangeFits(offset, size, tiff.size) && Spend(budget, size)) {
-            m_buffer = new (std::nothrow) uint8_t[size];
+            m_buffer.reset(new (std::nothrow) uint8_t[size]);
             if (m_buffer) {
-                std::memcpy(m_buffer, tiff.data + offset, size);
+                std::memcpy(m_buffer.get(), tiff.data + offset, size);
                 m_sourceOffset = offset;
                 m_sourceTiffSize = tiff.size;
                 placed = true;
@@ -141,7 +138,7 @@ HRESULT IfdEntry::Serialize(ByteWriter& writer, size_t base, size_t entryCursor,
         if (m_tag == kTagMakerNote && m_sourceTiffSize != 0)
             PutMakerNote(writer, *dataCursor, dataOffset);
         else
-            writer.PutBytes(*dataCursor, m_buffer, size);
+            writer.PutBytes(*dataCursor, m_buffer.get(), size);
         *dataCursor += size;
     }
     return writer.Failed() ? E_FAIL : S_OK;
@@ -152,15 +149,14 @@ void IfdEntry::PutMakerNote(ByteWriter& writer, size_t at, uint32_t dataOffset)
     // The note's offsets are rewritten in a copy: the tree keeps the bytes
     // as parsed, so every write starts from the same note.
     size_t size = ValueSize();
-    uint8_t* copy = new (std::nothrow) uint8_t[size];
+    std::unique_ptr<uint8_t[]> copy(new (std::nothrow) uint8_t[size]);
     if (!copy) {
         writer.Fail();
         return;
     }
-    std::memcpy(copy, m_buffer, size);
-    m_makerNoteMove = RelocateMakerNote(copy, size, m_bigEndian, m_sourceOffset, m_sourceTiffSize, dataOffset);
-    writer.PutBytes(at, copy, size);
-    delete[] copy;
+    std::memcpy(copy.get(), m_buffer.get(), size);
+    m_makerNoteMove = RelocateMakerNote(copy.get(), size, m_bigEndian, m_sourceOffset, m_sourceTiffSize, dataOffset);
+    writer.PutBytes(at, copy.get(), size);
 }
 
 size_t IfdEntry::ValueSize() const
@@ -178,7 +174,7 @@ const uint8_t* IfdEntry::ValueBytes(uint32_t i) const
     if (m_subDirectory || i >= m_count || elementSize == 0)
         return nullptr;
     size_t offset = static_cast<size_t>(i) * elementSize;
-    const uint8_t* storage = m_buffer ? m_buffer : m_inline;
+    const uint8_t* storage = m_buffer ? m_buffer.get() : m_inline;
     size_t storageSize = m_buffer ? ValueSize() : sizeof(m_inline);
     return RangeFits(offset, elementSize, storageSize) ? storage + offset : nullptr;
 }
@@ -197,12 +193,12 @@ HRESULT IfdEntry::SetText(const wchar_t* text)
     uint32_t count = static_cast<uint32_t>(length + 1);
     uint8_t* target = m_inline;
     if (count > 4) {
-        m_buffer = new (std::nothrow) uint8_t[count]();
+        m_buffer.reset(new (std::nothrow) uint8_t[count]());
         if (!m_buffer) {
             m_type = TiffUndefined;
             return E_OUTOFMEMORY;
         }
-        target = m_buffer;
+        target = m_buffer.get();
     }
     WideToAnsiBytes(text, length, target, count);
     m_count = count;
@@ -215,9 +211,9 @@ uint8_t* IfdEntry::AllocateValue(size_t size, size_t* room)
         *room = sizeof(m_inline);
         return m_inline;
     }
-    m_buffer = new (std::nothrow) uint8_t[size]();
+    m_buffer.reset(new (std::nothrow) uint8_t[size]());
     *room = m_buffer ? size : 0;
-    return m_buffer;
+    return m_buffer.get();
 }
 
 HRESULT IfdEntry::SetIntegers(uint16_t type, uint32_t count, const int32_t* values)

@@ -3,6 +3,8 @@
 // entry holds its value as the four inline bytes of the TIFF value field or,
 // when larger, as an owned buffer, in the block's byte order.
 #pragma once
+#include <memory>
+
 #include "exif/byte_access.h"
 #include "exif/maker_note.h"
 #include "exif/tiff_types.h"
@@ -70,7 +72,7 @@ public:
     uint16_t Type() const { return m_type; }
     uint32_t Count() const { return m_count; }
     // The owned sub-directory of a pointer entry, or null.
-    IfdDirectory* SubDirectory() const { return m_subDirectory; }
+    IfdDirectory* SubDirectory() const { return m_subDirectory.get(); }
 
     // For a MakerNote: what the last Serialize did to its offsets.
     const MakerNoteMove& LastMakerNoteMove() const { return m_makerNoteMove; }
@@ -92,8 +94,8 @@ private:
     uint16_t m_type = TiffUndefined;
     uint32_t m_count = 0;
     uint8_t m_inline[4] = {0, 0, 0, 0};
-    uint8_t* m_buffer = nullptr;            // owned, count x size bytes
-    IfdDirectory* m_subDirectory = nullptr; // owned, pointer tags only
+    std::unique_ptr<uint8_t[]> m_buffer;          // count x size bytes
+    std::unique_ptr<IfdDirectory> m_subDirectory; // pointer tags only
     // Where a parsed out-of-line value stood, and the size of the TIFF data
     // it came from (0 for values set here): a MakerNote's offsets are
     // checked against them when it moves.

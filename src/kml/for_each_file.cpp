@@ -3,6 +3,8 @@
 #include <cwchar>
 #include <cstring>
 
+#include "support/owners.h"
+
 namespace {
 
 // Length of the drive and folder part of pattern: everything up to and
@@ -22,23 +24,6 @@ ULONGLONG Combine(DWORD high, DWORD low)
     return (static_cast<ULONGLONG>(high) << 32) | low;
 }
 
-// Closes a search handle when the search ends.
-class FindHandle {
-public:
-    explicit FindHandle(HANDLE handle) : m_handle(handle) {}
-    ~FindHandle()
-    {
-        if (m_handle != INVALID_HANDLE_VALUE)
-            FindClose(m_handle);
-    }
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    HANDLE Get() const { return m_handle; }
-
-private:
-    HANDLE m_handle;
-};
-
 }  // namespace
 
 bool ForEachFile(const wchar_t* pattern, FileVisitor visit, void* context)
@@ -51,7 +36,7 @@ bool ForEachFile(const wchar_t* pattern, FileVisitor visit, void* context)
 
     WIN32_FIND_DATAW found;
     FindHandle search(FindFirstFileW(pattern, &found));
-    if (search.Get() == INVALID_HANDLE_VALUE)
+    if (!search.IsValid())
         return true;
 
     wchar_t path[MAX_PATH];

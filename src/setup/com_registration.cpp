@@ -4,6 +4,8 @@
 
 #include <initializer_list>
 
+#include "support/code_page_text.h"
+#include "support/owners.h"
 #include "support/text_bounded.h"
 
 namespace {
@@ -17,7 +19,7 @@ const DWORD kSubkeyNameCapacity = 64;
 // Converts text to the ANSI code page; false when it does not fit whole.
 bool ToAnsi(const wchar_t* text, char* out, int capacity)
 {
-    return WideCharToMultiByte(CP_ACP, 0, text, -1, out, capacity, nullptr, nullptr) > 0;
+    return WideToAnsi(text, -1, out, static_cast<size_t>(capacity)).complete;
 }
 
 // String data is written with the wide function: a module path may hold
@@ -52,13 +54,11 @@ bool SetClassesKeyValue(const wchar_t* keyPath, const wchar_t* data, const wchar
     if (!ToAnsi(path, ansiPath, sizeof(ansiPath)))
         return false;
 
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, ansiPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+    RegKeyHandle key;
+    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, ansiPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Put(), nullptr) !=
         ERROR_SUCCESS)
         return false;
-    bool ok = !data || SetStringValue(key, nullptr, data);
-    RegCloseKey(key);
-    return ok;
+    return !data || SetStringValue(key.Get(), nullptr, data);
 }
 
 bool SetClassesNamedValue(const wchar_t* data, const wchar_t* valueName, const wchar_t* keyPath)
@@ -66,30 +66,28 @@ bool SetClassesNamedValue(const wchar_t* data, const wchar_t* valueName, const w
     char ansiPath[kKeyPathCapacity];
     if (!ToAnsi(keyPath, ansiPath, sizeof(ansiPath)))
         return false;
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, ansiPath, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+    RegKeyHandle key;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, ansiPath, 0, KEY_SET_VALUE, key.Put()) != ERROR_SUCCESS)
         return false;
-    bool ok = !data || SetStringValue(key, valueName, data);
-    RegCloseKey(key);
-    return ok;
+    return !data || SetStringValue(key.Get(), valueName, data);
 }
 
 bool DeleteClassesTree(HKEY parent, const char* keyName)
 {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(parent, keyName, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
-        return false;
-    for (;;) {
-        char subkey[kSubkeyNameCapacity];
-        DWORD length = kSubkeyNameCapacity;
-        if (RegEnumKeyExA(key, 0, subkey, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
-        if (!DeleteClassesTree(key, subkey)) {
-            RegCloseKey(key);
+    {
+        RegKeyHandle key;
+        if (RegOpenKeyExA(parent, keyName, 0, KEY_ALL_ACCESS, key.Put()) != ERROR_SUCCESS)
             return false;
+        for (;;) {
+            char subkey[kSubkeyNameCapacity];
+            DWORD length = kSubkeyNameCapacity;
+            if (RegEnumKeyExA(key.Get(), 0, subkey, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+                break;
+            if (!DeleteClassesTree(key.Get(), subkey))
+                return false;
         }
     }
-    RegCloseKey(key);
+    // The key is closed before it is deleted.
     LSTATUS status = RegDeleteKeyA(parent, keyName);
     return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
 }
@@ -115,11 +113,9 @@ bool ClassRegistered(REFCLSID clsid, REGSAM view)
     wchar_t classKey[kKeyNameCapacity];
     FormatBoundedW(classKey, kKeyNameCapacity, L"Software\\Classes\\CLSID\\%ls", clsidText);
     for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
-        HKEY key = nullptr;
-        if (RegOpenKeyExW(root, classKey, 0, KEY_READ | view, &key) == ERROR_SUCCESS) {
-            RegCloseKey(key);
+        RegKeyHandle key;
+        if (RegOpenKeyExW(root, classKey, 0, KEY_READ | view, key.Put()) == ERROR_SUCCESS)
             return true;
-        }
     }
     return false;
 }

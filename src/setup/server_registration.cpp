@@ -6,6 +6,7 @@
 #include "setup/com_registration.h"
 #include "setup/setup_texts.h"
 #include "shellext/com_server.h"
+#include "support/code_page_text.h"
 #include "support/registry_key.h"
 
 STDAPI DllRegisterServer()
@@ -18,7 +19,8 @@ STDAPI DllRegisterServer()
     wchar_t clsidText[39];
     RegistryKey::GuidToString(CLSID_VantreloZerli, clsidText);
     char ansiClsid[39];
-    if (WideCharToMultiByte(CP_ACP, 0, clsidText, -1, ansiClsid, sizeof(ansiClsid), nullptr, nullptr) != 39)
+    CodePageResult ansi = WideToAnsi(clsidText, -1, ansiClsid, sizeof(ansiClsid));
+    if (!ansi.complete || ansi.length != 38)
         return SELFREG_E_CLASS;
 
     RegistryKey handler;

@@ -11,6 +11,7 @@
 #include "shellext/menu_bitmaps.h"
 #include "shellext/menu_commands.h"
 #include "shellext/shell_ext_init.h"
+#include "support/code_page_text.h"
 #include "support/text_bounded.h"
 
 namespace {
@@ -41,27 +42,6 @@ void AddMenuItem(HMENU hmenu, UINT position, UINT fMask, UINT fType, UINT wID, H
     info.hbmpUnchecked = bitmap;
     info.dwTypeData = const_cast<wchar_t*>(text ? text : L"");
     InsertMenuItemW(hmenu, position, TRUE, &info);
-}
-
-// Copies text converted with CP_ACP into a buffer of capacity bytes, cut to
-// fit and always terminated there; nothing is written when capacity is 0.
-void CopyTextA(const wchar_t* text, char* out, UINT capacity)
-{
-    if (capacity == 0)
-        return;
-    out[0] = '\0';
-    int needed = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (needed <= 0)
-        return;
-    char* converted = new (std::nothrow) char[needed];
-    if (!converted)
-        return;
-    WideCharToMultiByte(CP_ACP, 0, text, -1, converted, needed, nullptr, nullptr);
-    UINT i = 0;
-    for (; i + 1 < capacity && converted[i]; ++i)
-        out[i] = converted[i];
-    out[i] = '\0';
-    delete[] converted;
 }
 
 // Whether some photo of the selection carries a readable GPS position; the
@@ -213,10 +193,10 @@ IFACEMETHODIMP CContextMenu::GetCommandString(UINT_PTR idCmd, UINT uType, UINT* 
 
     switch (uType) {
     case GCS_VERBA:
-        CopyTextA(command.verb, pszName, cchMax);
+        WideToAnsi(command.verb, -1, pszName, cchMax);
         return S_OK;
     case GCS_HELPTEXTA:
-        CopyTextA(command.help, pszName, cchMax);
+        WideToAnsi(command.help, -1, pszName, cchMax);
         return S_OK;
     case GCS_VERBW:
         CopyTextBounded(reinterpret_cast<wchar_t*>(pszName), command.verb, cchMax);
@@ -259,13 +239,8 @@ HRESULT CContextMenu::CommandOffset(const CMINVOKECOMMANDINFO* pici, UINT* offse
         if (IS_INTRESOURCE(verb))
             return E_INVALIDARG;
     } else {
-        int needed = MultiByteToWideChar(CP_ACP, 0, pici->lpVerb, -1, nullptr, 0);
-        wchar_t* whole = needed > 0 ? new (std::nothrow) wchar_t[needed] : nullptr;
-        if (!whole)
-            return E_INVALIDARG;
-        MultiByteToWideChar(CP_ACP, 0, pici->lpVerb, -1, whole, needed);
-        CopyTextBounded(converted, whole, kVerbCapacity);
-        delete[] whole;
+        // A verb that cannot be converted stays empty and names no command.
+        AnsiToWide(pici->lpVerb, -1, converted, kVerbCapacity);
     }
     // Verbs are names, not words of the user's language: compared ordinally
     // without regard to case, so that under Turkish rules "ABOUTZERLI" still

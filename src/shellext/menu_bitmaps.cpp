@@ -2,6 +2,7 @@
 
 #include "shellext/context_menu_texts.h"
 #include "support/module.h"
+#include "support/owners.h"
 
 namespace {
 
@@ -28,22 +29,18 @@ HBITMAP MenuBitmap(UINT offset)
     HBITMAP bitmap = static_cast<HBITMAP>(g_menuBitmaps[offset]);
     if (bitmap)
         return bitmap;
-    bitmap = LoadMenuBitmap(offset);
-    if (!bitmap)
+    GdiObject<HBITMAP> loaded(LoadMenuBitmap(offset));
+    if (!loaded.Get())
         return nullptr;
-    void* earlier = InterlockedCompareExchangePointer(&g_menuBitmaps[offset], bitmap, nullptr);
-    if (earlier) {
-        DeleteObject(bitmap);
+    void* earlier = InterlockedCompareExchangePointer(&g_menuBitmaps[offset], loaded.Get(), nullptr);
+    if (earlier)
         return static_cast<HBITMAP>(earlier);
-    }
-    return bitmap;
+    return loaded.Detach();
 }
 
 void ReleaseMenuBitmaps()
 {
     for (UINT offset = 0; offset < kMenuCommandCount; ++offset) {
-        HBITMAP bitmap = static_cast<HBITMAP>(InterlockedExchangePointer(&g_menuBitmaps[offset], nullptr));
-        if (bitmap)
-            DeleteObject(bitmap);
+        GdiObject<HBITMAP> bitmap(static_cast<HBITMAP>(InterlockedExchangePointer(&g_menuBitmaps[offset], nullptr)));
     }
 }

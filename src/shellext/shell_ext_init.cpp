@@ -14,7 +14,6 @@ CShellExtInit::CShellExtInit()
 
 CShellExtInit::~CShellExtInit()
 {
-    delete m_pSelection;
     ObjectDestroyed();
 }
 
@@ -61,11 +60,11 @@ IFACEMETHODIMP CShellExtInit::Initialize(PCIDLIST_ABSOLUTE /*pidlFolder*/, IData
     if (!pdtobj)
         return E_INVALIDARG;
     if (!m_pSelection) {
-        m_pSelection = new (std::nothrow) ImageSelection();
+        m_pSelection.reset(new (std::nothrow) ImageSelection());
         if (!m_pSelection)
             return E_OUTOFMEMORY;
     }
-    return ReadImageSelection(pdtobj, m_pSelection);
+    return ReadImageSelection(pdtobj, m_pSelection.get());
 }
 
 void CShellExtInit::DetachContextMenu(CContextMenu* menu)

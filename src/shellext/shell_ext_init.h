@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <memory>
+
 #include "shellext/selection/image_selection.h"
 
 class CContextMenu;
@@ -22,7 +24,7 @@ public:
     IFACEMETHODIMP Initialize(PCIDLIST_ABSOLUTE pidlFolder, IDataObject* pdtobj, HKEY hkeyProgID) override;
 
     // The selection of the last successful Initialize, or null before one.
-    const ImageSelection* Selection() const { return m_pSelection; }
+    const ImageSelection* Selection() const { return m_pSelection.get(); }
 
     // Pairing with the menu object, which holds a reference on this object
     // while this object only points back (no reference).
@@ -34,7 +36,7 @@ public:
 private:
     ~CShellExtInit();
 
-    ImageSelection* m_pSelection = nullptr;  // owned
+    std::unique_ptr<ImageSelection> m_pSelection;
     LONG m_cRef = 1;
     CContextMenu* m_pContextMenu = nullptr;  // no reference held
 };

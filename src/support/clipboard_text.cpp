@@ -1,8 +1,7 @@
 #include "support/clipboard_text.h"
 
-#include <new>
-
-#include "support/text_bounded.h"
+#include "support/code_page_text.h"
+#include "support/owners.h"
 
 namespace {
 
@@ -35,28 +34,8 @@ void ConvertClipboardBlock(const char* text, SIZE_T blockSize, wchar_t* buffer, 
     while (length < limit && text[length] != '\0') {
         ++length;
     }
-    if (length == 0) {
-        return;
-    }
-    int byteCount = static_cast<int>(length);
-    int needed = MultiByteToWideChar(CP_ACP, 0, text, byteCount, nullptr, 0);
-    if (needed <= 0) {
-        return;
-    }
-    if (needed < capacity) {
-        int converted = MultiByteToWideChar(CP_ACP, 0, text, byteCount, buffer, capacity - 1);
-        buffer[converted > 0 ? converted : 0] = L'\0';
-        return;
-    }
-    // Too long for the buffer: convert the prefix, then keep what fits.
-    wchar_t* prefix = new (std::nothrow) wchar_t[static_cast<size_t>(needed) + 1];
-    if (prefix == nullptr) {
-        return;
-    }
-    int converted = MultiByteToWideChar(CP_ACP, 0, text, byteCount, prefix, needed);
-    prefix[converted > 0 ? converted : 0] = L'\0';
-    CopyTextBounded(buffer, prefix, static_cast<size_t>(capacity));
-    delete[] prefix;
+    // Text longer than the buffer holds is cut to what fits.
+    AnsiToWide(text, static_cast<int>(length), buffer, static_cast<size_t>(capacity));
 }
 
 }  // namespace
@@ -67,17 +46,13 @@ BOOL ReadClipboardText(HWND owner, wchar_t* buffer, int capacity)
         return FALSE;
     }
     buffer[0] = L'\0';
-    if (!OpenClipboard(owner)) {
+    ClipboardOpen clipboard(owner);
+    if (!clipboard.IsOpen()) {
         return FALSE;
     }
-    HANDLE data = GetClipboardData(CF_TEXT);
-    if (data != nullptr) {
-        const char* text = static_cast<const char*>(GlobalLock(data));
-        if (text != nullptr) {
-            ConvertClipboardBlock(text, GlobalSize(data), buffer, capacity);
-            GlobalUnlock(data);
-        }
+    GlobalMemoryLock block(GetClipboardData(CF_TEXT));
+    if (block.Data() != nullptr) {
+        ConvertClipboardBlock(static_cast<const char*>(block.Data()), block.Size(), buffer, capacity);
     }
-    CloseClipboard();
     return TRUE;
 }

@@ -1,7 +1,10 @@
 #include "support/registry_key.h"
 
 #include <cstring>
+#include <memory>
 #include <new>
+
+#include "support/code_page_text.h"
 
 namespace {
 
@@ -16,7 +19,7 @@ BOOL ToAnsiName(const wchar_t* wide, char (&name)[kAnsiNameCapacity], const char
     if (wide == nullptr) {
         return TRUE;
     }
-    if (WideCharToMultiByte(CP_ACP, 0, wide, -1, name, kAnsiNameCapacity, nullptr, nullptr) == 0) {
+    if (!WideToAnsi(wide, -1, name, kAnsiNameCapacity).complete) {
         return FALSE;
     }
     *result = name;
@@ -36,12 +39,12 @@ HRESULT DeleteKeyTree(HKEY key)
         if (error != ERROR_SUCCESS) {
             return E_FAIL;
         }
-        HKEY subkey = nullptr;
-        if (RegOpenKeyExA(key, subkeyName, 0, KEY_ALL_ACCESS, &subkey) != ERROR_SUCCESS) {
+        RegKeyHandle subkey;
+        if (RegOpenKeyExA(key, subkeyName, 0, KEY_ALL_ACCESS, subkey.Put()) != ERROR_SUCCESS) {
             return E_FAIL;
         }
-        hr = DeleteKeyTree(subkey);
-        RegCloseKey(subkey);
+        hr = DeleteKeyTree(subkey.Get());
+        subkey.Reset();
         if (FAILED(hr)) {
             return hr;
         }
@@ -67,7 +70,7 @@ void RegistryKey::Open(BOOL create, HKEY root, const char* path)
         error = RegOpenKeyExA(root, path, 0, KEY_READ, &key);
     }
     if (error == ERROR_SUCCESS) {
-        m_key = key;
+        m_key.Reset(key);
     }
 }
 
@@ -83,18 +86,15 @@ void RegistryKey::Open(BOOL create, HKEY root, const wchar_t* path)
 
 void RegistryKey::Close()
 {
-    if (m_key != nullptr) {
-        RegCloseKey(m_key);
-        m_key = nullptr;
-    }
+    m_key.Reset();
 }
 
 HRESULT RegistryKey::SetValue(const char* name, DWORD type, const void* data, DWORD size)
 {
-    if (m_key == nullptr) {
+    if (!IsOpen()) {
         return E_FAIL;
     }
-    LONG error = RegSetValueExA(m_key, name, 0, type, static_cast<const BYTE*>(data), size);
+    LONG error = RegSetValueExA(m_key.Get(), name, 0, type, static_cast<const BYTE*>(data), size);
     return error == ERROR_SUCCESS ? S_OK : E_FAIL;
 }
 
@@ -110,21 +110,21 @@ HRESULT RegistryKey::SetValue(const wchar_t* name, DWORD type, const void* data,
 
 HRESULT RegistryKey::SetString(const wchar_t* name, const wchar_t* text)
 {
-    if (m_key == nullptr || text == nullptr) {
+    if (!IsOpen() || text == nullptr) {
         return E_FAIL;
     }
     DWORD size = static_cast<DWORD>((lstrlenW(text) + 1) * sizeof(wchar_t));
-    LONG error = RegSetValueExW(m_key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), size);
+    LONG error = RegSetValueExW(m_key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), size);
     return error == ERROR_SUCCESS ? S_OK : E_FAIL;
 }
 
 HRESULT RegistryKey::QueryValue(const char* name, DWORD* type, void* buffer, DWORD size)
 {
-    if (m_key == nullptr || buffer == nullptr) {
+    if (!IsOpen() || buffer == nullptr) {
         return E_FAIL;
     }
     DWORD length = size;
-    LONG error = RegQueryValueExA(m_key, name, nullptr, type, static_cast<BYTE*>(buffer), &length);
+    LONG error = RegQueryValueExA(m_key.Get(), name, nullptr, type, static_cast<BYTE*>(buffer), &length);
     if (error == ERROR_SUCCESS) {
         return length == size ? S_OK : S_FALSE;
     }
@@ -134,13 +134,12 @@ HRESULT RegistryKey::QueryValue(const char* name, DWORD* type, void* buffer, DWO
     // Longer than the buffer: read it whole, keep its first bytes.
     HRESULT hr = E_FAIL;
     DWORD wholeSize = length;
-    BYTE* whole = new (std::nothrow) BYTE[wholeSize];
+    std::unique_ptr<BYTE[]> whole(new (std::nothrow) BYTE[wholeSize]);
     if (whole != nullptr) {
-        if (RegQueryValueExA(m_key, name, nullptr, type, whole, &wholeSize) == ERROR_SUCCESS) {
-            memcpy(buffer, whole, wholeSize < size ? wholeSize : size);
+        if (RegQueryValueExA(m_key.Get(), name, nullptr, type, whole.get(), &wholeSize) == ERROR_SUCCESS) {
+            memcpy(buffer, whole.get(), wholeSize < size ? wholeSize : size);
             hr = S_FALSE;
         }
-        delete[] whole;
     }
     return hr;
 }
@@ -157,10 +156,10 @@ HRESULT RegistryKey::QueryValue(const wchar_t* name, DWORD* type, void* buffer, 
 
 HRESULT RegistryKey::DeleteTree()
 {
-    if (m_key == nullptr) {
+    if (!IsOpen()) {
         return E_FAIL;
     }
-    HRESULT hr = DeleteKeyTree(m_key);
+    HRESULT hr = DeleteKeyTree(m_key.Get());
     if (SUCCEEDED(hr)) {
         // The key is gone: the handle only needs closing.
         Close();

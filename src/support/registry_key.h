@@ -6,6 +6,8 @@
 #pragma once
 #include <windows.h>
 
+#include "support/owners.h"
+
 class RegistryKey {
 public:
     RegistryKey() = default;
@@ -20,8 +22,8 @@ public:
     void Open(BOOL create, HKEY root, const char* path);
     void Open(BOOL create, HKEY root, const wchar_t* path);
     void Close();
-    BOOL IsOpen() const { return m_key != nullptr; }
-    HKEY Handle() const { return m_key; }
+    BOOL IsOpen() const { return m_key.Get() != nullptr; }
+    HKEY Handle() const { return m_key.Get(); }
 
     // S_OK, or E_FAIL for any failure. A null name sets the unnamed value.
     HRESULT SetValue(const char* name, DWORD type, const void* data, DWORD size);
@@ -45,5 +47,5 @@ public:
     static void GuidToString(REFGUID guid, wchar_t (&buffer)[39]);
 
 private:
-    HKEY m_key = nullptr;
+    RegKeyHandle m_key;
 };

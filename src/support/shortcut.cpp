@@ -3,6 +3,7 @@
 #include <shlobj.h>
 #include <cwchar>
 #include "support/file_extension.h"
+#include "support/owners.h"
 
 namespace {
 
@@ -47,12 +48,11 @@ HRESULT ResolveShortcut(const wchar_t* path, wchar_t* out, int cchOut, HWND hwnd
         return S_FALSE;
     }
 
-    IShellLinkW* link = nullptr;
-    IPersistFile* file = nullptr;
-    HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                  reinterpret_cast<void**>(&link));
+    ComRef<IShellLinkW> link;
+    ComRef<IPersistFile> file;
+    HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.PutVoid());
     if (SUCCEEDED(hr))
-        hr = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+        hr = link->QueryInterface(IID_IPersistFile, file.PutVoid());
     if (SUCCEEDED(hr))
         hr = file->Load(path, STGM_READ);
     if (SUCCEEDED(hr)) {
@@ -60,7 +60,7 @@ HRESULT ResolveShortcut(const wchar_t* path, wchar_t* out, int cchOut, HWND hwnd
         hr = link->Resolve(hwnd, flags);
     }
     if (SUCCEEDED(hr))
-        hr = CopyTarget(link, out, cchOut);
+        hr = CopyTarget(link.Get(), out, cchOut);
     // When the link search gives up (and always under Wine) Resolve succeeds
     // and GetPath returns the old target: a target that is not there counts
     // as unresolved.
@@ -68,9 +68,5 @@ HRESULT ResolveShortcut(const wchar_t* path, wchar_t* out, int cchOut, HWND hwnd
         hr = HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
     if (FAILED(hr))
         out[0] = L'\0';
-    if (file)
-        file->Release();
-    if (link)
-        link->Release();
     return hr;
 }

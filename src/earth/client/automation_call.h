@@ -1,41 +1,14 @@
 // Calls into an automation server by member name, through IDispatch
-// (GetIDsOfNames, then Invoke), and tiny owners for the COM pointers and
-// variants that such calls hand out. The Google Earth client uses nothing
-// else: it does not own Google Earth's interface definitions, so it never
-// calls through a vtable of Google Earth's interfaces.
+// (GetIDsOfNames, then Invoke), and a tiny owner for the variants that such
+// calls hand out; the COM pointers are held by ComRef (support/owners.h).
+// The Google Earth client uses nothing else: it does not own Google Earth's
+// interface definitions, so it never calls through a vtable of Google
+// Earth's interfaces.
 #pragma once
 #include <windows.h>
 #include <oleauto.h>
 
-// Holds one interface pointer and releases it when it goes.
-template <class Interface>
-class ComRef {
-public:
-    ComRef() = default;
-    ~ComRef() { Reset(); }
-    ComRef(const ComRef&) = delete;
-    ComRef& operator=(const ComRef&) = delete;
-
-    Interface* Get() const { return m_pointer; }
-    Interface* operator->() const { return m_pointer; }
-    // Releases what is held and gives the place for a new pointer.
-    Interface** Put()
-    {
-        Reset();
-        return &m_pointer;
-    }
-    void** PutVoid() { return reinterpret_cast<void**>(Put()); }
-    void Reset()
-    {
-        if (m_pointer) {
-            m_pointer->Release();
-            m_pointer = nullptr;
-        }
-    }
-
-private:
-    Interface* m_pointer = nullptr;
-};
+#include "support/owners.h"
 
 // Holds one VARIANT and clears it (freeing strings, arrays, objects) when it goes.
 class VariantValue {

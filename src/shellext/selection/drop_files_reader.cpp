@@ -3,6 +3,8 @@
 #include <shlobj.h>
 #include <cstring>
 
+#include "support/code_page_text.h"
+
 DropFilesReader::DropFilesReader(const void* block, SIZE_T size)
     : m_block(static_cast<const BYTE*>(block)), m_size(size), m_offset(size), m_wide(false)
 {
@@ -58,10 +60,10 @@ bool DropFilesReader::NextAnsi(wchar_t* name, int cchName)
     if (length == 0)
         return false;
     m_offset += length + 1;
-    // Fails (0) when the converted name does not fit with its terminator.
-    int converted = length <= 0x7FFFFFFF
-                        ? MultiByteToWideChar(CP_ACP, 0, start, static_cast<int>(length), name, cchName - 1)
-                        : 0;
-    name[converted] = L'\0';
+    // A name that does not fit whole with its terminator is left empty.
+    bool whole = length <= 0x7FFFFFFF &&
+                 AnsiToWide(start, static_cast<int>(length), name, static_cast<size_t>(cchName)).complete;
+    if (!whole)
+        name[0] = L'\0';
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include "shellext/selection/drop_files_reader.h"
 #include "shellext/selection/jpeg_file.h"
+#include "support/owners.h"
 
 namespace {
 
@@ -33,12 +34,10 @@ HRESULT ReadImageSelection(IDataObject* dataObject, ImageSelection* selection)
     // The new list replaces the old one even when it cannot be read: the old
     // names are not what the user selected now.
     selection->Clear();
-    const void* block = nullptr;
-    if (medium.tymed == TYMED_HGLOBAL && medium.hGlobal)
-        block = GlobalLock(medium.hGlobal);
-    hr = block ? AppendJpegNames(block, GlobalSize(medium.hGlobal), selection) : E_FAIL;
-    if (block)
-        GlobalUnlock(medium.hGlobal);
+    {
+        GlobalMemoryLock block(medium.tymed == TYMED_HGLOBAL ? medium.hGlobal : nullptr);
+        hr = block.Data() ? AppendJpegNames(block.Data(), block.Size(), selection) : E_FAIL;
+    }
     ReleaseStgMedium(&medium);
 
     if (FAILED(hr))
