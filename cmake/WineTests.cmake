@@ -71,11 +71,14 @@ function(vz_add_skipped_test name)
 endfunction()
 
 # vz_add_wine_test(NAME <suite> COMMAND <target> [args...]
-#                  [LOCKS <resource>...] [TIMEOUT <seconds>])
+#                  [LOCKS <resource>...] [TIMEOUT <seconds>] [SCRIPT [NO_DISPLAY]])
 # Runs one test program as one CTest test, named ${VZ_TEST_PREFIX}<suite>, in
-# a prefix of its own.
+# a prefix of its own. With SCRIPT, the command is a check run on the Linux
+# side (Python or shell) that starts Windows programs of this build through
+# the bench itself, in prefixes it makes from the template: it gets the
+# bench's environment and, unless NO_DISPLAY, its display, but no prefix.
 function(vz_add_wine_test)
-  cmake_parse_arguments(arg "" "NAME;TIMEOUT" "COMMAND;LOCKS" ${ARGN})
+  cmake_parse_arguments(arg "SCRIPT;NO_DISPLAY" "NAME;TIMEOUT" "COMMAND;LOCKS" ${ARGN})
   if(NOT arg_TIMEOUT)
     set(arg_TIMEOUT 600)
   endif()
@@ -85,8 +88,21 @@ function(vz_add_wine_test)
     return()
   endif()
   vz_bench_fixtures()
-  set(prefix "${VZ_BENCH_ROOT}/prefix-${arg_NAME}")
   add_test(NAME ${name} COMMAND ${arg_COMMAND})
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${arg_TIMEOUT})
+  if(arg_LOCKS)
+    list(TRANSFORM arg_LOCKS PREPEND ${VZ_TEST_PREFIX})
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK "${arg_LOCKS}")
+  endif()
+  if(arg_SCRIPT)
+    set(fixtures ${VZ_TEMPLATE_FIXTURE})
+    if(NOT arg_NO_DISPLAY)
+      list(APPEND fixtures ${VZ_DISPLAY_FIXTURE})
+    endif()
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${VZ_BENCH_ENV}" FIXTURES_REQUIRED "${fixtures}")
+    return()
+  endif()
+  set(prefix "${VZ_BENCH_ROOT}/prefix-${arg_NAME}")
   add_test(NAME ${name}.prefix-up COMMAND ${VZ_BENCH} prefix-up ${prefix})
   add_test(NAME ${name}.prefix-down COMMAND ${VZ_BENCH} prefix-down ${prefix})
   set_tests_properties(${name}.prefix-up PROPERTIES
@@ -97,35 +113,5 @@ function(vz_add_wine_test)
     ENVIRONMENT "${VZ_BENCH_ENV}" FIXTURES_CLEANUP ${name}_prefix)
   set_tests_properties(${name} PROPERTIES
     ENVIRONMENT "${VZ_BENCH_ENV};WINEPREFIX=${prefix}"
-    FIXTURES_REQUIRED "${name}_prefix;${VZ_DISPLAY_FIXTURE}"
-    TIMEOUT ${arg_TIMEOUT})
-  if(arg_LOCKS)
-    list(TRANSFORM arg_LOCKS PREPEND ${VZ_TEST_PREFIX})
-    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK "${arg_LOCKS}")
-  endif()
-endfunction()
-
-# vz_add_wine_script_test(NAME <name> COMMAND <command> [args...]
-#                         [TIMEOUT <seconds>] [NO_DISPLAY])
-# A check run on the Linux side (Python or shell) that starts Windows programs
-# of this build through the bench itself, in prefixes it makes from the
-# template; it gets the bench's environment and, unless NO_DISPLAY, its display.
-function(vz_add_wine_script_test)
-  cmake_parse_arguments(arg "NO_DISPLAY" "NAME;TIMEOUT" "COMMAND" ${ARGN})
-  if(NOT arg_TIMEOUT)
-    set(arg_TIMEOUT 600)
-  endif()
-  set(name ${VZ_TEST_PREFIX}${arg_NAME})
-  if(NOT VZ_WINE_USABLE)
-    vz_add_skipped_test(${name})
-    return()
-  endif()
-  vz_bench_fixtures()
-  set(fixtures ${VZ_TEMPLATE_FIXTURE})
-  if(NOT arg_NO_DISPLAY)
-    list(APPEND fixtures ${VZ_DISPLAY_FIXTURE})
-  endif()
-  add_test(NAME ${name} COMMAND ${arg_COMMAND})
-  set_tests_properties(${name} PROPERTIES
-    ENVIRONMENT "${VZ_BENCH_ENV}" FIXTURES_REQUIRED "${fixtures}" TIMEOUT ${arg_TIMEOUT})
+    FIXTURES_REQUIRED "${name}_prefix;${VZ_DISPLAY_FIXTURE}")
 endfunction()

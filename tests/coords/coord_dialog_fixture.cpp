@@ -6,6 +6,7 @@
 #include "coords/coord_dialog_resources.h"
 #include "coords/notation/settings.h"
 #include "exif/exif_block.h"
+#include "testlib/clipboard_viewer.h"
 #include "testlib/earth_install.h"
 #include "testlib/photos.h"
 
@@ -71,7 +72,7 @@ void StoreSettingBytes(const std::string& bytes)
 
 void PutTextOnClipboard(const std::wstring& text)
 {
-    ASSERT_TRUE(OpenClipboard(nullptr));
+    ASSERT_TRUE(vztest::OpenClipboardPatiently(nullptr));
     EmptyClipboard();
     size_t bytes = (text.size() + 1) * sizeof(wchar_t);
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
@@ -83,7 +84,7 @@ void PutTextOnClipboard(const std::wstring& text)
 
 void PutPictureOnClipboard()
 {
-    ASSERT_TRUE(OpenClipboard(nullptr));
+    ASSERT_TRUE(vztest::OpenClipboardPatiently(nullptr));
     EmptyClipboard();
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(BITMAPINFOHEADER) + 4);
     BITMAPINFOHEADER* header = static_cast<BITMAPINFOHEADER*>(GlobalLock(memory));

@@ -30,6 +30,7 @@ vz_add_suite(coord_dialog_earth_tests
     earth/earth_standin.cpp
     earth/standin/standin_registry.cpp
   LIBS vz_coords
+  LOCKS clipboard
   TIMEOUT 600)
 target_compile_definitions(coord_dialog_earth_tests PRIVATE
   VZ_DLL_UNIX_PATH="$<TARGET_FILE:VantreloZerli>"
@@ -45,6 +46,6 @@ target_link_libraries(coord_dialog_save_tool PRIVATE vz_coords vz_test_support)
 target_link_options(coord_dialog_save_tool PRIVATE -municode)
 target_compile_definitions(coord_dialog_save_tool PRIVATE VZ_DLL_UNIX_PATH="$<TARGET_FILE:VantreloZerli>")
 add_dependencies(coord_dialog_save_tool VantreloZerli)
-vz_add_wine_script_test(NAME coord_dialog_exiftool_tests
+vz_add_wine_test(SCRIPT NAME coord_dialog_exiftool_tests
   COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/coords/check_coord_dialog_save.py
     $<TARGET_FILE:coord_dialog_save_tool> ${VZ_BENCH} ${VZ_SHARED_DIR}/photos)

@@ -28,6 +28,6 @@ target_compile_definitions(get_location_tool PRIVATE
   VZ_STANDIN_ARRAY_UNIX_PATH="$<TARGET_FILE:earth_standin_array>"
   VZ_STANDIN_OBJECT_UNIX_PATH="$<TARGET_FILE:earth_standin_object>")
 add_dependencies(get_location_tool earth_standin_array earth_standin_object)
-vz_add_wine_script_test(NAME get_location_exiftool_tests
+vz_add_wine_test(SCRIPT NAME get_location_exiftool_tests
   COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/earth/check_get_location.py
     $<TARGET_FILE:get_location_tool> ${VZ_BENCH} ${VZ_SHARED_DIR}/photos)

@@ -37,7 +37,7 @@ endif()
 add_executable(kml_export_tool kml/kml_export_tool.cpp)
 target_link_libraries(kml_export_tool PRIVATE vz_earth)
 target_link_options(kml_export_tool PRIVATE -municode)
-vz_add_wine_script_test(NAME kml_reader_tests
+vz_add_wine_test(SCRIPT NAME kml_reader_tests
   COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/kml/check_kml_with_readers.py
     $<TARGET_FILE:kml_export_tool> ${VZ_BENCH} ${VZ_SHARED_DIR}/photos
   TIMEOUT 300)

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "support/clipboard_text.h"
+#include "testlib/clipboard_viewer.h"
 #include "testlib/test_window.h"
 
 namespace {
@@ -32,7 +33,7 @@ namespace {
 // Puts a CF_TEXT block of exactly these bytes on the clipboard.
 void PutAnsiBlock(HWND owner, const std::string& bytes)
 {
-    ASSERT_TRUE(OpenClipboard(owner));
+    ASSERT_TRUE(vztest::OpenClipboardPatiently(owner));
     EmptyClipboard();
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
     ASSERT_NE(nullptr, block);
@@ -44,7 +45,7 @@ void PutAnsiBlock(HWND owner, const std::string& bytes)
 
 void PutNothing(HWND owner)
 {
-    ASSERT_TRUE(OpenClipboard(owner));
+    ASSERT_TRUE(vztest::OpenClipboardPatiently(owner));
     EmptyClipboard();
     CloseClipboard();
 }

@@ -20,6 +20,6 @@ vz_add_suite(support_clipboard_tests
 
 # The window placement tests again on a display of two monitors (an Xvfb of
 # its own with two Xinerama screens) in a prefix of its own.
-vz_add_wine_script_test(NAME support_two_monitors
+vz_add_wine_test(SCRIPT NAME support_two_monitors
   COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/support/two-monitors.sh $<TARGET_FILE:support_helpers_tests>
   TIMEOUT 300 NO_DISPLAY)

@@ -131,4 +131,15 @@ LRESULT ClipboardViewer::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     }
 }
 
+bool OpenClipboardPatiently(HWND owner, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    while (!OpenClipboard(owner)) {
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
+        Sleep(10);
+    }
+    return true;
+}
+
 }  // namespace vztest

@@ -56,4 +56,10 @@ private:
     std::atomic<HWND> m_lastSuccessor{nullptr};
 };
 
+// Opens the clipboard for owner (null: the calling thread), waiting up to
+// timeoutMs while another window has it open: Wine's display driver opens it
+// for a moment after each change to hand the data to the X server, as
+// clipboard managers do on Windows.
+bool OpenClipboardPatiently(HWND owner, DWORD timeoutMs = 2000);
+
 }  // namespace vztest
