@@ -33,6 +33,14 @@ int RoomBefore(size_t capacity)
 
 }  // namespace
 
+size_t AnsiBytesHolding(size_t chars)
+{
+    CPINFO info;
+    size_t charSize = GetCPInfo(CP_ACP, &info) && info.MaxCharSize > 0 ? info.MaxCharSize : 4;
+    const size_t limit = static_cast<size_t>(INT_MAX);
+    return chars <= limit / charSize ? chars * charSize : limit;
+}
+
 CodePageResult WideToAnsi(const wchar_t* text, int count, char* out, size_t capacity)
 {
     if (out == nullptr || capacity == 0)
@@ -78,9 +86,19 @@ CodePageResult AnsiToWide(const char* text, int count, wchar_t* out, size_t capa
     if (out == nullptr || capacity == 0)
         return kNothing;
     out[0] = L'\0';
-    size_t length = text == nullptr ? 0 : count < 0 ? std::strlen(text) : static_cast<size_t>(count);
-    if (text == nullptr || length > static_cast<size_t>(INT_MAX))
+    if (text == nullptr)
         return kNothing;
+    // Bytes beyond those that hold capacity characters are never needed; a
+    // text that has more is cut whatever they hold. A character that this
+    // bound splits lies after the first capacity characters.
+    size_t bound = AnsiBytesHolding(capacity);
+    size_t length = 0;
+    if (count < 0) {
+        while (length < bound && text[length] != '\0')
+            ++length;
+    } else {
+        length = static_cast<size_t>(count) < bound ? static_cast<size_t>(count) : bound;
+    }
     if (length == 0)
         return {0, true};
     int bytes = static_cast<int>(length);
@@ -97,8 +115,8 @@ CodePageResult AnsiToWide(const char* text, int count, wchar_t* out, size_t capa
         out[written] = L'\0';
         return {static_cast<size_t>(written), true};
     }
-    // Too long: converted whole, then cut to the units that fit, never
-    // between the two halves of a surrogate pair.
+    // Too long: the bounded prefix converted, then cut to the units that
+    // fit, never between the two halves of a surrogate pair.
     std::unique_ptr<wchar_t[]> whole(new (std::nothrow) wchar_t[static_cast<size_t>(needed)]);
     if (!whole)
         return kNothing;

@@ -20,4 +20,10 @@ struct CodePageResult {
 // terminator. capacity counts the terminator; a capacity of 0 writes nothing
 // and is never complete.
 CodePageResult WideToAnsi(const wchar_t* text, int count, char* out, size_t capacity);
+// Reads at most AnsiBytesHolding(capacity) bytes of text, however long it
+// is: what lies beyond is cut off in any case.
 CodePageResult AnsiToWide(const char* text, int count, wchar_t* out, size_t capacity);
+
+// How many bytes of ANSI text surely hold its first chars characters: a
+// character takes at most the code page's MaxCharSize bytes. At most INT_MAX.
+size_t AnsiBytesHolding(size_t chars);
