@@ -13,9 +13,11 @@ set(VZ_LAYERS
   earth/client          4     # the Google Earth automation client
   coords/notation       4     # coordinate notations and the stored setting
   kml                   4     # the XML writer and the KML documents
+  geotag/track          4     # GPS tracks: reading, times, matching
   about                 5     # the About box
   earth                 6     # the two Google Earth commands
   coords                6     # the coordinates dialog and clipboard input
+  geotag                6     # geotagging photos from a GPS track
   shellext              7     # the COM objects and the menu
   setup                 8)    # registration and installation
 
