@@ -100,7 +100,7 @@ TEST(TrackMatching, BeforeAndAfterTheTrackOnlyWithinThirtyMinutes)
     EXPECT_EQ(TrackMatch::TooFar, At(track, -1800.5).match);
     Found after = At(track, 60 + 1800);
     EXPECT_EQ(TrackMatch::Nearest, after.match);
-    EXPECT_EQ(0.0, after.altitude);  // the last point has no elevation
+    EXPECT_EQ(100.0, after.altitude);  // the last point has none: the one before
     EXPECT_EQ(TrackMatch::TooFar, At(track, 60 + 1801).match);
 
     GpsTrack single = MakeTrack({Point(0, -33.9, 151.2)});
@@ -133,6 +133,14 @@ TEST(TrackMatching, AltitudeComesFromTheNearestPointsWithAnElevation)
     Found between = At(distant, 2050);
     EXPECT_EQ(TrackMatch::Interpolated, between.match);
     EXPECT_EQ(0.0, between.altitude);
+
+    // The nearest point without an elevation: the nearest point with one
+    // within 30 minutes of it, into the track at its ends.
+    GpsTrack ends = MakeTrack({Point(0, 1, 1), Point(600, 1, 1, 50), Point(5000, 1, 1, 70), Point(5600, 1, 1),
+                               Point(9000, 1, 1, 10), Point(9100, 1, 1, 30), Point(9400, 1, 1)});
+    EXPECT_EQ(50.0, At(ends, -300).altitude);
+    EXPECT_EQ(70.0, At(ends, 5800).altitude);  // across the gap after 5600
+    EXPECT_EQ(30.0, At(ends, 9500).altitude);
 }
 
 TEST(TrackMatching, PointsOfOneTimeKeepTheLastOneRead)

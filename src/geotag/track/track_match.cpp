@@ -56,11 +56,23 @@ long FindElevation(const GpsTrack& track, long start, long step)
     return -1;
 }
 
-void SetFromPoint(const TrackPoint& point, GeoPosition* position)
+// The position of the point at index. Its altitude is its own elevation;
+// without one, that of the nearest point with one within
+// kMaxTrackGapSeconds, looked for into the track (step +1 or -1) or, with
+// step 0, on both sides (across a gap only one side can be that near);
+// 0 without any.
+void SetFromPoint(const GpsTrack& track, long index, long step, GeoPosition* position)
 {
+    const TrackPoint* points = track.Points();
+    const TrackPoint& point = points[index];
     position->latitude = point.latitude * kRadiansPerDegree;
     position->longitude = point.longitude * kRadiansPerDegree;
-    position->altitude = point.hasElevation ? point.elevation : 0.0;
+    long before = step <= 0 ? FindElevation(track, index, -1) : -1;
+    long after = step >= 0 ? FindElevation(track, index, +1) : -1;
+    long chosen = before;
+    if (after >= 0 && (before < 0 || points[after].time - point.time < point.time - points[before].time))
+        chosen = after;
+    position->altitude = chosen >= 0 ? points[chosen].elevation : 0.0;
 }
 
 }  // namespace
@@ -81,7 +93,7 @@ TrackMatch MatchTrack(const GpsTrack& track, double utcSeconds, GeoPosition* pos
         const TrackPoint& end = before ? first : last;
         if (std::fabs(utcSeconds - end.time) > kMaxTrackGapSeconds)
             return TrackMatch::TooFar;
-        SetFromPoint(end, position);
+        SetFromPoint(track, before ? 0 : count - 1, before ? +1 : -1, position);
         if (count > 1)
             position->heading = before ? Bearing(points[0], points[1]) : Bearing(points[count - 2], points[count - 1]);
         position->known = TRUE;
@@ -105,12 +117,12 @@ TrackMatch MatchTrack(const GpsTrack& track, double utcSeconds, GeoPosition* pos
 
     if (p1.time - p0.time > kMaxTrackGapSeconds) {
         // Too far apart to join: the nearer one (the later on a tie).
-        const TrackPoint& nearest = utcSeconds - p0.time < p1.time - utcSeconds ? p0 : p1;
-        if (std::fabs(utcSeconds - nearest.time) > kMaxTrackGapSeconds) {
+        long nearest = utcSeconds - p0.time < p1.time - utcSeconds ? i0 : i1;
+        if (std::fabs(utcSeconds - points[nearest].time) > kMaxTrackGapSeconds) {
             *position = GeoPosition();
             return TrackMatch::TooFar;
         }
-        SetFromPoint(nearest, position);
+        SetFromPoint(track, nearest, 0, position);
         return TrackMatch::Nearest;
     }
 

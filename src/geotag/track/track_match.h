@@ -21,8 +21,10 @@ enum class TrackMatch {
 // - latitude and longitude interpolated linearly between the two points
 //   (across the 180th meridian the short way);
 // - the altitude interpolated between the nearest points around with an
-//   elevation, each within kMaxTrackGapSeconds, or the nearest point's own;
-//   0 without one;
+//   elevation, each within kMaxTrackGapSeconds of its neighbour of the
+//   moment; for the nearest point its own elevation, else that of the
+//   nearest point with one within kMaxTrackGapSeconds of it (into the track
+//   before its start and after its end); 0 without one;
 // - the heading the direction of travel from the point before to the point
 //   after the moment (the first two or the last two points outside the
 //   track); 0 from a single point or two points at one place.
