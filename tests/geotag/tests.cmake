@@ -7,3 +7,19 @@ vz_add_suite(geotag_track_tests
     geotag/gpx_reader_test.cpp
     geotag/geotag_plan_test.cpp
   LIBS vz_geotag)
+
+# ExifTool as the judge of geotagging real photos from generated tracks, and
+# gpxpy as a second reader of those tracks: geotag_driver runs the track
+# reader and the plan under Wine, check_geotag_exiftool.py does the rest.
+add_executable(geotag_driver geotag/geotag_driver.cpp)
+target_link_libraries(geotag_driver PRIVATE vz_geotag)
+target_link_options(geotag_driver PRIVATE -municode)
+vz_add_wine_test(SCRIPT NO_DISPLAY NAME geotag_exiftool_tests
+  COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/geotag/check_geotag_exiftool.py
+    $<TARGET_FILE:geotag_driver> ${VZ_BENCH} ${VZ_SHARED_DIR}/photos
+  TIMEOUT 900)
+# The altitude of a photo placed at the nearest track point when that point
+# has no elevation, against ExifTool.
+vz_add_wine_test(SCRIPT NO_DISPLAY NAME geotag_nearest_altitude_tests
+  COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/geotag/check_nearest_altitude.py
+    $<TARGET_FILE:geotag_driver> ${VZ_BENCH} ${VZ_SHARED_DIR}/photos)

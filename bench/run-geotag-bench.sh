@@ -1,0 +1,128 @@
+#!/usr/bin/env bash
+# "Geotag from GPS track" (medians, not a test): 1,000 photos, each with its
+# own DateTimeOriginal, geotagged from a GPX track of 100,000 points, per
+# photo, in one process each:
+#   ours      read the track + GeotagPlan Load + Match + Write, timed inside
+#             the Windows program (the 32-bit or 64-bit build, under Wine);
+#   ExifTool  exiftool -geotag track.gpx '-Geotime<${DateTimeOriginal}+00:00'
+#             <folder>, timed from its start to its end;
+# both on fresh copies of the same photos in the same run. Target: ours at
+# least 10x faster.
+# Builds geotag_track_bench in ${VZ_BUILD_ROOT:-build}/win32 (or win64, see
+# bench/bench-build.sh), works in a temporary folder. Environment:
+# VZ_BENCH_ROUNDS (timed rounds of ours, default 5), VZ_EXIFTOOL_ROUNDS
+# (default 3), VZ_PHOTOS (the sample photos), VZ_GEOTAG_BENCH_WINE (folder
+# for the Wine prefix).
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+rounds=${VZ_BENCH_ROUNDS:-5}
+et_rounds=${VZ_EXIFTOOL_ROUNDS:-3}
+photos=${VZ_PHOTOS:-$top/../shared/photos}
+bench=$top/tests/wine/wine-bench.sh
+
+bash "$top/tools/install-deps.sh"
+
+. "$top/bench/bench-build.sh"
+bench_build geotag_track_bench
+
+work=$(mktemp -d /tmp/vz-geotag-bench.XXXXXX)
+chmod 755 "$work"
+export VZ_BENCH_ROOT=${VZ_GEOTAG_BENCH_WINE:-/tmp/vz-geotag-bench-wine}
+prefix=$VZ_BENCH_ROOT/prefix-geotag-bench
+cleanup() {
+  "$bench" prefix-down "$prefix" || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+winpath() { echo "Z:${1//\//\\}"; }
+
+# Camera photos without a position or an offset of their own; all their
+# dates become one marker first, which each copy then replaces by its time.
+sources=(canon_powershot-s40.jpg canon_digital-ixus.jpg fujifilm_finepix40i.jpg sony_slt-a58.jpg)
+marker="2020:02:02 02:02:02"
+mkdir -p "$work/sources" "$work/originals" "$work/ours" "$work/exiftool"
+for s in "${sources[@]}"; do cp "$photos/$s" "$work/sources/"; done
+chmod 644 "$work/sources"/*.jpg
+exiftool -q -overwrite_original "-AllDates=$marker" "$work/sources"
+echo "== 1,000 photos and a track of 100,000 points" >&2
+python3 - "$work" "$marker" "${sources[@]}" <<'PY'
+import datetime
+import math
+import os
+import sys
+
+work, marker, sources = sys.argv[1], sys.argv[2].encode(), sys.argv[3:]
+start = datetime.datetime(2021, 6, 1, 6, 0, 0)
+points, step = 100000, 3          # a point every 3 s: 83 hours
+with open(os.path.join(work, "track.gpx"), "w") as f:
+    f.write('<?xml version="1.0" encoding="UTF-8"?>\n'
+            '<gpx version="1.1" creator="geotag bench" xmlns="http://www.topografix.com/GPX/1/1">\n'
+            '<trk><name>bench</name><trkseg>\n')
+    for i in range(points):
+        t = start + datetime.timedelta(seconds=i * step)
+        lat = 46.5 + 0.3 * math.sin(i / 5000.0)
+        lon = 7.5 + 0.4 * math.cos(i / 7000.0)
+        f.write('<trkpt lat="%.7f" lon="%.7f"><ele>%.1f</ele><time>%sZ</time></trkpt>\n'
+                % (lat, lon, 800 + 500 * math.sin(i / 900.0), t.strftime("%Y-%m-%dT%H:%M:%S")))
+    f.write("</trkseg></trk>\n</gpx>\n")
+data = {s: open(os.path.join(work, "sources", s), "rb").read() for s in sources}
+span = (points - 1) * step
+for i in range(1000):
+    source = sources[i % len(sources)]
+    when = start + datetime.timedelta(seconds=10 + i * (span - 20) // 1000)
+    copy = data[source].replace(marker, when.strftime("%Y:%m:%d %H:%M:%S").encode())
+    with open(os.path.join(work, "originals", "photo%04d.jpg" % i), "wb") as f:
+        f.write(copy)
+PY
+chmod 644 "$work/originals"/*.jpg
+if [ "$(id -u)" -eq 0 ]; then chown -R nobody:nogroup "$work"; fi
+
+echo "== Wine prefix" >&2
+"$bench" template
+"$bench" prefix-up "$prefix"
+
+echo "== ours: one warm-up round and $rounds timed rounds" >&2
+ours=$(WINEPREFIX=$prefix "$bench" run "$build/bin/geotag_track_bench.exe" "$(winpath "$work/track.gpx")" \
+  "$(winpath "$work/originals")" "$(winpath "$work/ours")" "$rounds" | tr -d '\r')
+
+echo "== ExifTool: $et_rounds rounds" >&2
+: >"$work/exiftool-times.txt"
+cat "$work/track.gpx" "$work/originals"/*.jpg >/dev/null
+for _ in $(seq 1 "$et_rounds"); do
+  rm -f "$work/exiftool"/*.jpg
+  cp "$work/originals"/*.jpg "$work/exiftool/"
+  start=$(date +%s%N)
+  exiftool -overwrite_original -geotag "$work/track.gpx" '-Geotime<${DateTimeOriginal}+00:00' \
+    "$work/exiftool" >"$work/exiftool-out.txt" 2>&1 || true
+  end=$(date +%s%N)
+  updated=$(sed -n 's/^ *\([0-9]*\) image files updated.*/\1/p' "$work/exiftool-out.txt")
+  echo "$(((end - start) / 1000)) ${updated:-0}" >>"$work/exiftool-times.txt"
+done
+
+python3 - "$ours" "$work/exiftool-times.txt" "$bench_arch_name" <<'PY'
+import statistics
+import sys
+
+fields = sys.argv[1].split()
+arch = sys.argv[3]
+photos, points, written = int(fields[1]), int(fields[2]), int(fields[3])
+total, read, load, match, write = (float(x) for x in fields[4:9])
+runs = [line.split() for line in open(sys.argv[2])]
+et_total = statistics.median(float(r[0]) for r in runs)
+et_updated = min(int(r[1]) for r in runs)
+ours_ms = total / photos / 1000
+et_ms = et_total / photos / 1000
+ratio = et_ms / ours_ms
+print("geotagging %d photos from a track of %d points, one process each, median per photo" % (photos, points))
+print("%-52s %10.3f ms  (%d written)" % ("ours (Wine, %s build): whole command" % arch, ours_ms, written))
+print("%-52s %10.3f ms  (%.0f ms for the track)" % ("  read the track", read / photos / 1000, read / 1000))
+print("%-52s %10.3f ms" % ("  GeotagPlan Load", load / photos / 1000))
+print("%-52s %10.3f ms" % ("  GeotagPlan Match", match / photos / 1000))
+print("%-52s %10.3f ms" % ("  GeotagPlan Write", write / photos / 1000))
+print("%-52s %10.3f ms  (%d updated; %.1f s a run)" % ("ExifTool -geotag, one process", et_ms, et_updated,
+                                                          et_total / 1e6))
+print("ExifTool / ours: %.1fx   target >= 10x faster: %s" % (ratio, "met" if ratio >= 10 else "MISSED"))
+if written != photos or et_updated != photos:
+    print("NOT ALL PHOTOS WERE GEOTAGGED: the figures do not compare like with like")
+PY
+echo "(load average while running: $(cut -d' ' -f1-3 /proc/loadavg))"
