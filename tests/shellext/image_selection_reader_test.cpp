@@ -65,6 +65,7 @@ TEST(SelectionFromShell, KeepsTheJpegFilesInTheShellsOrder)
     EXPECT_EQ(Entries(selection), (Names{paths[0], paths[2], paths[3]}));
     EXPECT_EQ(selection.PathAt(-1), nullptr);
     EXPECT_EQ(selection.PathAt(3), nullptr);
+    EXPECT_EQ(selection.TrackPath(), nullptr);
 }
 
 TEST(SelectionFromShell, WithoutJpegFilesFailsAndStaysEmpty)
@@ -104,6 +105,75 @@ TEST(SelectionFromAnsiNames, WithoutJpegFilesFails)
     EXPECT_EQ(Read(vztest::CreateDropFilesDataObject({L"C:\\notes.txt", L"C:\\photo.png"}, false), &selection),
               E_FAIL);
     EXPECT_EQ(selection.Count(), 0);
+}
+
+TEST(SelectionWithTrack, OneGpxFileIsTheTrackBesideThePhotos)
+{
+    vztest::TempFolder folder;
+    Names paths = MakeFiles(folder, {L"A.jpg", L"Walk.GPX", L"notes.txt", L"Cat.jpeg"});
+    for (bool wide : {true, false}) {
+        SCOPED_TRACE(wide ? "UTF-16 names" : "ANSI names");
+        ImageSelection selection;
+        EXPECT_EQ(Read(vztest::CreateDropFilesDataObject(paths, wide), &selection), S_OK);
+        EXPECT_EQ(Entries(selection), (Names{paths[0], paths[3]}));
+        ASSERT_NE(selection.TrackPath(), nullptr);
+        EXPECT_EQ(std::wstring(selection.TrackPath()), paths[1]);
+    }
+    ImageSelection selection;
+    EXPECT_EQ(Read(vztest::CreateShellDataObject(paths), &selection), S_OK);
+    ASSERT_NE(selection.TrackPath(), nullptr);
+    EXPECT_EQ(std::wstring(selection.TrackPath()), paths[1]);
+}
+
+TEST(SelectionWithTrack, TwoOrMoreGpxFilesGiveNoTrack)
+{
+    vztest::TempFolder folder;
+    Names paths = MakeFiles(folder, {L"one.gpx", L"A.jpg", L"two.gpx", L"three.GPX"});
+    ImageSelection selection;
+    EXPECT_EQ(Read(vztest::CreateShellDataObject({paths[0], paths[1], paths[2]}), &selection), S_OK);
+    EXPECT_EQ(Entries(selection), (Names{paths[1]}));
+    EXPECT_EQ(selection.TrackPath(), nullptr);
+    EXPECT_EQ(Read(vztest::CreateShellDataObject(paths), &selection), S_OK);
+    EXPECT_EQ(selection.TrackPath(), nullptr);
+}
+
+TEST(SelectionWithTrack, ATrackWithoutPhotosIsNoSelection)
+{
+    vztest::TempFolder folder;
+    Names paths = MakeFiles(folder, {L"walk.gpx", L"notes.txt"});
+    ImageSelection selection;
+    EXPECT_EQ(Read(vztest::CreateShellDataObject(paths), &selection), E_FAIL);
+    EXPECT_EQ(selection.Count(), 0);
+    EXPECT_EQ(selection.TrackPath(), nullptr);
+}
+
+TEST(SelectionWithTrack, AShortcutToATrackIsNotATrack)
+{
+    vztest::TempFolder folder;
+    Names paths = MakeFiles(folder, {L"A.jpg", L"walk.gpx"});
+    std::wstring link = folder / L"walk.lnk";
+    ASSERT_EQ(vztest::CreateShortcut(link, paths[1]), S_OK);
+    ImageSelection selection;
+    EXPECT_EQ(Read(vztest::CreateShellDataObject({paths[0], link}), &selection), S_OK);
+    EXPECT_EQ(Entries(selection), (Names{paths[0]}));
+    EXPECT_EQ(selection.TrackPath(), nullptr);
+}
+
+TEST(SelectionWithTrack, ANewSelectionForgetsTheTrackOfTheLast)
+{
+    ImageSelection selection;
+    ASSERT_EQ(Read(vztest::CreateDropFilesDataObject({L"C:\\a.jpg", L"C:\\t.gpx"}, true), &selection), S_OK);
+    ASSERT_NE(selection.TrackPath(), nullptr);
+    EXPECT_EQ(Read(vztest::CreateDropFilesDataObject({L"C:\\b.jpg"}, true), &selection), S_OK);
+    EXPECT_EQ(selection.TrackPath(), nullptr);
+
+    ASSERT_EQ(Read(vztest::CreateDropFilesDataObject({L"C:\\a.jpg", L"C:\\t.gpx"}, true), &selection), S_OK);
+    EXPECT_EQ(Read(vztest::CreateDropFilesDataObject({L"C:\\u.gpx"}, true), &selection), E_FAIL);
+    EXPECT_EQ(selection.TrackPath(), nullptr);
+
+    ASSERT_EQ(Read(vztest::CreateDropFilesDataObject({L"C:\\a.jpg", L"C:\\t.gpx"}, true), &selection), S_OK);
+    selection.Clear();
+    EXPECT_EQ(selection.TrackPath(), nullptr);
 }
 
 class SelectionOfShortcuts : public testing::Test {
