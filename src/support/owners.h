@@ -174,3 +174,21 @@ public:
 private:
     Handle m_handle = nullptr;
 };
+
+// Frees a library loaded at run time when it goes.
+class LoadedLibrary {
+public:
+    explicit LoadedLibrary(HMODULE module = nullptr) : m_module(module) {}
+    ~LoadedLibrary()
+    {
+        if (m_module)
+            FreeLibrary(m_module);
+    }
+    LoadedLibrary(const LoadedLibrary&) = delete;
+    LoadedLibrary& operator=(const LoadedLibrary&) = delete;
+
+    HMODULE Get() const { return m_module; }
+
+private:
+    HMODULE m_module;
+};
