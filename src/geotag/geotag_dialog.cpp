@@ -125,6 +125,8 @@ INT_PTR OnInitDialog(HWND dialog, GeotagDialogState* state)
         return TRUE;
     }
     MatchAgain(state);
+    // The names and times stay as they are whatever the settings.
+    FitPhotoListColumns(list);
     KeepWindowOnScreen(dialog);
     state->busy = FALSE;
     return TRUE;

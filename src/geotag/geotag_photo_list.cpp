@@ -8,9 +8,34 @@
 
 namespace {
 
-// Shares of the list's width, in percent; the position takes the rest.
-const int kPhotoShare = 27;
-const int kTakenShare = 33;
+// Shares of the list's width, in percent, before the columns fit their
+// texts, and the most the name and the time may take then; the position
+// takes the rest.
+const int kPhotoShare = 24;
+const int kTakenShare = 29;
+const int kMaxFittedShare = 34;
+
+// The width the list's columns share: its client area less a vertical
+// scroll bar.
+int ColumnsWidth(HWND list)
+{
+    RECT client = {};
+    GetClientRect(list, &client);
+    return client.right - client.left - GetSystemMetrics(SM_CXVSCROLL);
+}
+
+// Fits a column to its texts and its title, within a share of width.
+int FitColumn(HWND list, int column, int width)
+{
+    SendMessageW(list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), LVSCW_AUTOSIZE_USEHEADER);
+    int fitted = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
+    int most = width * kMaxFittedShare / 100;
+    if (fitted > most) {
+        fitted = most;
+        SendMessageW(list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), fitted);
+    }
+    return fitted;
+}
 
 void AddColumn(HWND list, int index, const wchar_t* title, int width)
 {
@@ -42,9 +67,7 @@ void SetUpPhotoList(HWND list)
 {
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP,
                  LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
-    RECT client = {};
-    GetClientRect(list, &client);
-    int width = client.right - client.left - GetSystemMetrics(SM_CXVSCROLL);
+    int width = ColumnsWidth(list);
     int photo = width * kPhotoShare / 100;
     int taken = width * kTakenShare / 100;
     AddColumn(list, kColumnPhoto, VZ_GEOTAG_COLUMN_PHOTO, photo);
@@ -79,4 +102,12 @@ void UpdatePhotoList(HWND list, const GeotagPlan& plan, uint32_t notation)
         FormatPhotoPlace(photo, notation, text, kGeotagTextCapacity);
         SetCellText(list, row, kColumnPosition, text);
     }
+}
+
+void FitPhotoListColumns(HWND list)
+{
+    int width = ColumnsWidth(list);
+    int photo = FitColumn(list, kColumnPhoto, width);
+    int taken = FitColumn(list, kColumnTaken, width);
+    SendMessageW(list, LVM_SETCOLUMNWIDTH, kColumnPosition, width - photo - taken);
 }

@@ -20,6 +20,9 @@ void SetUpPhotoList(HWND list);
 HRESULT FillPhotoList(HWND list, const GeotagPlan& plan);
 // Shows each photo's time and place as the plan holds them now.
 void UpdatePhotoList(HWND list, const GeotagPlan& plan, uint32_t notation);
+// Fits the name and time columns to their texts (each within a third of
+// the list) and gives the rest to the position.
+void FitPhotoListColumns(HWND list);
 
 // The name part of a path: what follows its last backslash.
 const wchar_t* FileNamePart(const wchar_t* path);

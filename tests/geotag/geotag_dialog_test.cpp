@@ -203,6 +203,15 @@ TEST_F(GeotagDialogTest, ShowsTheTrackThePresetOffsetAndWhatEachPhotoGets)
     EXPECT_EQ(ItemText(m_dialog, IDC_GEOTAG_SUMMARY), L"1 of 4 photos will get a position.");
     EXPECT_TRUE(IsItemEnabled(m_dialog, IDOK));
     EXPECT_TRUE(IsItemEnabled(m_dialog, IDCANCEL));
+    // Names and times are shown whole.
+    for (int column : {0, 1}) {
+        LRESULT width = SendMessageW(List(), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0);
+        for (int row = 0; row < Rows(); ++row) {
+            std::wstring text = Cell(row, column);
+            EXPECT_LT(SendMessageW(List(), LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(text.c_str())), width)
+                << row << ", " << column;
+        }
+    }
 
     EXPECT_FALSE(vztest::SaveWindowImage(m_dialog, L"geotag-dialog.bmp").empty());
     vztest::Click(m_dialog, IDCANCEL);
