@@ -1,7 +1,5 @@
 #include "geotag/geotag_files.h"
 
-#include <windows.h>
-
 #include <cstdio>
 
 #include "exif/exif_block.h"
@@ -91,42 +89,6 @@ double WalkLongitudeAt(double minute)
 double WalkElevationAt(double minute)
 {
     return 500.0 + minute;
-}
-
-bool WriteMalformedTrack(const std::wstring& path)
-{
-    return WriteFileBytes(path,
-                          "<?xml version=\"1.0\"?>\n<gpx version=\"1.1\"><trk><trkseg>"
-                          "<trkpt lat=\"48.0\" lon=\"11.0\"><time>2024-05-01T10:00:00Z</time></trkseg></gpx>\n");
-}
-
-bool WriteEntityBombTrack(const std::wstring& path)
-{
-    // Each entity expands to the one before ten times.
-    std::string laughs = "<?xml version=\"1.0\"?>\n<!DOCTYPE gpx [\n <!ENTITY a0 \"laugh\">\n";
-    for (int i = 1; i <= 9; ++i) {
-        laughs += " <!ENTITY a" + std::to_string(i) + " \"";
-        for (int k = 0; k < 10; ++k)
-            laughs += "&a" + std::to_string(i - 1) + ";";
-        laughs += "\">\n";
-    }
-    laughs += "]>\n<gpx><trk><trkseg><trkpt lat=\"48.0\" lon=\"11.0\"><time>2024-05-01T10:00:00Z</time>"
-              "<name>&a9;</name></trkpt></trkseg></trk></gpx>\n";
-    return WriteFileBytes(path, laughs);
-}
-
-bool WriteHugeTrack(const std::wstring& path)
-{
-    if (!WriteFileBytes(path, WalkTrackGpx()))
-        return false;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    LARGE_INTEGER size;
-    size.QuadPart = 100ll * 1024 * 1024;
-    bool done = SetFilePointerEx(file, size, nullptr, FILE_BEGIN) && SetEndOfFile(file);
-    CloseHandle(file);
-    return done;
 }
 
 }  // namespace vztest

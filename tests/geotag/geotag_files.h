@@ -1,6 +1,5 @@
 // Files the geotagging tests make in their temporary folders: copies of a
-// real photo with chosen Exif times, small GPX tracks, and hostile files
-// that pose as tracks.
+// real photo with chosen Exif times, and a small GPX track.
 #pragma once
 #include <string>
 
@@ -20,12 +19,5 @@ std::string WalkTrackGpx();
 double WalkLatitudeAt(double minute);
 double WalkLongitudeAt(double minute);
 double WalkElevationAt(double minute);
-
-// Hostile tracks, each written to path: a document that is not well-formed
-// XML; one whose entities would expand to a billion "laugh"s; a 100 MB file
-// (sparse: its size is set by seeking) that begins as a track.
-bool WriteMalformedTrack(const std::wstring& path);
-bool WriteEntityBombTrack(const std::wstring& path);
-bool WriteHugeTrack(const std::wstring& path);
 
 }  // namespace vztest

@@ -107,56 +107,35 @@ TEST(SelectionFromAnsiNames, WithoutJpegFilesFails)
     EXPECT_EQ(selection.Count(), 0);
 }
 
-TEST(SelectionWithTrack, OneGpxFileIsTheTrackBesideThePhotos)
+TEST(SelectionWithTrack, OneGpxFileBesidePhotosIsTheTrackAndNothingElseIs)
 {
     vztest::TempFolder folder;
-    Names paths = MakeFiles(folder, {L"A.jpg", L"Walk.GPX", L"notes.txt", L"Cat.jpeg"});
-    for (bool wide : {true, false}) {
-        SCOPED_TRACE(wide ? "UTF-16 names" : "ANSI names");
-        ImageSelection selection;
-        EXPECT_EQ(Read(vztest::CreateDropFilesDataObject(paths, wide), &selection), S_OK);
-        EXPECT_EQ(Entries(selection), (Names{paths[0], paths[3]}));
-        ASSERT_NE(selection.TrackPath(), nullptr);
-        EXPECT_EQ(std::wstring(selection.TrackPath()), paths[1]);
-    }
-    ImageSelection selection;
-    EXPECT_EQ(Read(vztest::CreateShellDataObject(paths), &selection), S_OK);
-    ASSERT_NE(selection.TrackPath(), nullptr);
-    EXPECT_EQ(std::wstring(selection.TrackPath()), paths[1]);
-}
-
-TEST(SelectionWithTrack, TwoOrMoreGpxFilesGiveNoTrack)
-{
-    vztest::TempFolder folder;
-    Names paths = MakeFiles(folder, {L"one.gpx", L"A.jpg", L"two.gpx", L"three.GPX"});
-    ImageSelection selection;
-    EXPECT_EQ(Read(vztest::CreateShellDataObject({paths[0], paths[1], paths[2]}), &selection), S_OK);
-    EXPECT_EQ(Entries(selection), (Names{paths[1]}));
-    EXPECT_EQ(selection.TrackPath(), nullptr);
-    EXPECT_EQ(Read(vztest::CreateShellDataObject(paths), &selection), S_OK);
-    EXPECT_EQ(selection.TrackPath(), nullptr);
-}
-
-TEST(SelectionWithTrack, ATrackWithoutPhotosIsNoSelection)
-{
-    vztest::TempFolder folder;
-    Names paths = MakeFiles(folder, {L"walk.gpx", L"notes.txt"});
-    ImageSelection selection;
-    EXPECT_EQ(Read(vztest::CreateShellDataObject(paths), &selection), E_FAIL);
-    EXPECT_EQ(selection.Count(), 0);
-    EXPECT_EQ(selection.TrackPath(), nullptr);
-}
-
-TEST(SelectionWithTrack, AShortcutToATrackIsNotATrack)
-{
-    vztest::TempFolder folder;
-    Names paths = MakeFiles(folder, {L"A.jpg", L"walk.gpx"});
+    Names paths = MakeFiles(folder, {L"A.jpg", L"Walk.GPX", L"two.gpx", L"notes.txt"});
     std::wstring link = folder / L"walk.lnk";
     ASSERT_EQ(vztest::CreateShortcut(link, paths[1]), S_OK);
-    ImageSelection selection;
-    EXPECT_EQ(Read(vztest::CreateShellDataObject({paths[0], link}), &selection), S_OK);
-    EXPECT_EQ(Entries(selection), (Names{paths[0]}));
-    EXPECT_EQ(selection.TrackPath(), nullptr);
+    const struct {
+        Names selected;
+        HRESULT result;
+        const wchar_t* track;
+    } cases[] = {
+        {{paths[0], paths[1], paths[3]}, S_OK, paths[1].c_str()},
+        {{paths[1], paths[0], paths[2]}, S_OK, nullptr},  // two tracks
+        {{paths[1], paths[3]}, E_FAIL, nullptr},          // no photo
+        {{paths[0], link}, S_OK, nullptr},                // a shortcut to a track
+    };
+    for (const auto& entry : cases) {
+        SCOPED_TRACE(entry.selected.size());
+        ImageSelection selection;
+        EXPECT_EQ(Read(vztest::CreateShellDataObject(entry.selected), &selection), entry.result);
+        EXPECT_EQ(Entries(selection), entry.result == S_OK ? Names{paths[0]} : Names{});
+        EXPECT_EQ(selection.TrackPath() ? std::wstring(selection.TrackPath()) : L"<none>",
+                  entry.track ? std::wstring(entry.track) : L"<none>");
+    }
+    // Names in the ANSI code page give the same track.
+    ImageSelection ansi;
+    EXPECT_EQ(Read(vztest::CreateDropFilesDataObject({paths[1], paths[0]}, false), &ansi), S_OK);
+    ASSERT_NE(ansi.TrackPath(), nullptr);
+    EXPECT_EQ(std::wstring(ansi.TrackPath()), paths[1]);
 }
 
 TEST(SelectionWithTrack, ANewSelectionForgetsTheTrackOfTheLast)
