@@ -322,8 +322,10 @@ HRESULT ReadGpxFile(const wchar_t* path, GpsTrack* track)
     if (!path || !track)
         return E_INVALIDARG;
     track->Clear();
+    // Shared with every other use: a logger may still be writing the track,
+    // and the bounded stream holds whatever it grows to meanwhile.
     ComRef<IStream> stream;
-    HRESULT hr = SHCreateStreamOnFileEx(path, STGM_READ | STGM_SHARE_DENY_WRITE, FILE_ATTRIBUTE_NORMAL, FALSE,
+    HRESULT hr = SHCreateStreamOnFileEx(path, STGM_READ | STGM_SHARE_DENY_NONE, FILE_ATTRIBUTE_NORMAL, FALSE,
                                         nullptr, stream.Put());
     if (FAILED(hr))
         return hr;
