@@ -3,7 +3,8 @@
 # prefix with "regsvr32 /i" (as on Windows), shows the context menu Explorer
 # would show for sample photos (through ContextMenuHost, because Wine's own
 # shell loads no third-party menu handlers), runs "Show location in Google
-# Earth" and prints the KML file it wrote, and takes pictures of the dialogs.
+# Earth" and prints the KML file it wrote, shows the menu for a photo with a
+# GPS track, and takes pictures of the dialogs.
 #
 #   tools/demo.sh [BUILD_ROOT]     (default: build/; uses BUILD_ROOT/win32 or win64)
 set -euo pipefail
@@ -38,7 +39,10 @@ echo
 echo "== A fresh $arch Wine prefix: $prefix"
 "$bench" xvfb-up
 stop_wine() {
-  WINEPREFIX=$prefix /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
+  # The server runs as the user the bench runs Wine as (nobody, for root).
+  local as_user=()
+  if [ "$(id -u)" -eq 0 ]; then as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups); fi
+  WINEPREFIX=$prefix ${as_user[@]+"${as_user[@]}"} /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
   sleep 1
   "$bench" xvfb-down
 }
@@ -56,6 +60,21 @@ cp "$bin/VantreloZerli.dll" "$program_dir/"
 cp "$bin/ContextMenuHost.exe" "$bin/KmlReceiver.exe" "$c/Tools/"
 sample=(apple_iphone-4s_gps.jpg google_pixel_gps.jpg kodak_cx7530_gps-s.jpg canon_digital-ixus.jpg)
 for p in "${sample[@]}"; do cp "$photos_dir/$p" "$c/Photos/"; done
+# Copies of the read-only originals, to be written.
+chmod u+w "$c/Photos"/*.jpg
+# A GPS track for the photo without a position (taken 2001-06-09 15:17:32 by
+# its camera's clock): a walk through Munich with a point every ten minutes
+# for the whole day, so that the photo lies on it whatever the offset.
+awk 'BEGIN {
+  print "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
+  print "<gpx version=\"1.1\" creator=\"Vantrelo Zerli demo\" xmlns=\"http://www.topografix.com/GPX/1/1\">"
+  print " <trk><name>Munich</name><trkseg>"
+  for (i = 0; i < 144; i++)
+    printf "  <trkpt lat=\"%.6f\" lon=\"%.6f\"><ele>%d</ele><time>2001-06-09T%02d:%02d:00Z</time></trkpt>\n",
+           48.137 + 0.0004 * i, 11.575 + 0.0003 * i, 519 + i % 7, int(i / 6), (i % 6) * 10
+  print " </trkseg></trk>"
+  print "</gpx>"
+}' >"$c/Photos/munich-walk.gpx"
 if [ "$(id -u)" -eq 0 ]; then chown -R nobody:nogroup "$program_dir" "$c/Tools" "$c/Photos" "$c/Screenshots"; fi
 wine_() { "$bench" wine "$@"; }
 
@@ -113,6 +132,10 @@ wine_ "$host" --invoke AboutZerli --screenshots "$win_shots" --dialog-delay 1000
   tr -d '\r' | sed -n '/^InvokeCommand/,$p'
 wine_ "$host" --invoke DlgToJpeg --screenshots "$win_shots" --dialog-delay 1000 "${files[0]}" |
   tr -d '\r' | sed -n '/^InvokeCommand/,$p'
+echo
+echo "== A photo and a GPS track selected: the menu, and \"Geotag from GPS track\" (cancelled)"
+wine_ "$host" --invoke GpxToJpeg --screenshots "$win_shots" --dialog-delay 1000 \
+  'C:\Photos\canon_digital-ixus.jpg' 'C:\Photos\munich-walk.gpx' | tr -d '\r' | sed -n '/^Menu:/,$p'
 shots=$demo/screenshots
 rm -rf "$shots"; mkdir -p "$shots"
 for bmp in "$c/Screenshots"/*.bmp; do

@@ -11,7 +11,7 @@ One motif throughout: a blue globe with a white graticule and a red map pin,
 drawn oversampled and reduced, then stored as palette bitmaps of exactly the
 bit depths the DLL expects:
 
-  menu-*.bmp       13 x 13   submenu and its four commands (4 or 8 bits)
+  menu-*.bmp       13 x 13   submenu and its five commands (4 or 8 bits)
   about.bmp       464 x 344  background of the About box (8 bits)
   dialog.bmp       80 x 80   picture of the coordinates dialog (8 bits)
   earth-yes.bmp    16 x 16   Google Earth is available (8 bits)
@@ -46,6 +46,7 @@ PAPER = (250, 250, 246)
 SHADOW = (60, 60, 60)
 GREEN_OK = (28, 150, 52)
 RED_NO = (206, 30, 30)
+TRACK_BLUE = (30, 90, 200)
 
 MENU_BACK = (240, 240, 240)     # the menu's colour on current Windows
 FACE_BACK = (240, 240, 240)     # the dialog face colour
@@ -275,6 +276,16 @@ def menu_edit():
     tip = [(bx + nx, by + ny), (bx - nx, by - ny), (bx - 1.9, by + 1.9)]
     d.polygon([(S(x), S(y)) for x, y in tip], fill=(40, 40, 40, 255))
     cv.put(lay)
+    return cv.result()
+
+
+def menu_track():
+    # Geotag from a GPS track: the winding track of a walk, and the pin
+    # where a photo was taken on it.
+    cv = Canvas(13, 13)
+    track = [(1.0, 12.0), (4.6, 11.0), (2.4, 7.8), (5.0, 5.6), (8.6, 8.6)]
+    stroke(cv, track, TRACK_BLUE, 1.7)
+    draw_pin(cv, 9.0, 8.8, 8.4, shadow=False)
     return cv.result()
 
 
@@ -521,12 +532,13 @@ def main(argv):
         folder = args[0]
     os.makedirs(folder, exist_ok=True)
 
-    # Menu symbols: 3000..3002 with 16 colours, 3003 and 3004 with 256.
+    # Menu symbols: 3000..3002 with 16 colours, 3003..3005 with 256.
     menus = [("menu-product.bmp", menu_product(), 4, False),
              ("menu-show.bmp", menu_show(), 4, True),
              ("menu-get.bmp", menu_get(), 4, True),
              ("menu-edit.bmp", menu_edit(), 8, True),
-             ("menu-about.bmp", menu_about(), 8, True)]
+             ("menu-about.bmp", menu_about(), 8, True),
+             ("menu-track.bmp", menu_track(), 8, True)]
     for name, img, bits, transparent in menus:
         save_bitmap(folder, name, img, bits, MENU_BACK, transparent)
 

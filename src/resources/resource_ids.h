@@ -4,8 +4,9 @@
 
 #define IDD_ABOUT               100
 #define IDD_COORDINATES         110
+#define IDD_GEOTAG              120
 
-#define IDB_MENU_FIRST          3000    // 3000..3004: submenu and its four commands
+#define IDB_MENU_FIRST          3000    // 3000..3005: submenu and its five commands
 #define IDB_ABOUT_BACKGROUND    3010
 #define IDB_COORDINATES_PICTURE 3020
 #define IDB_EARTH_AVAILABLE     3030

@@ -10,6 +10,7 @@
 #include "shellext/selection/file_access.h"
 #include "shellext/menu_bitmaps.h"
 #include "shellext/menu_commands.h"
+#include "shellext/selection/image_selection.h"
 #include "shellext/shell_ext_init.h"
 #include "support/code_page_text.h"
 #include "support/text_bounded.h"
@@ -17,8 +18,10 @@
 namespace {
 
 // The submenu needs five identifiers: idCmdFirst .. idCmdFirst + 4. The host's
-// idCmdLast is inclusive, so a difference of 4 is enough.
-const UINT kMinIdentifierSpan = kMenuCommandCount - 1;
+// idCmdLast is inclusive, so a difference of 4 is enough; the track's command
+// needs a difference of 5.
+const UINT kMinIdentifierSpan = kAlwaysReservedCount - 1;
+const UINT kTrackIdentifierSpan = kOffsetGeotagTrack;
 
 // InvokeCommand tells the two structures apart by their size, which differs
 // between the 32-bit and the 64-bit build.
@@ -131,6 +134,12 @@ const ImageSelection* CContextMenu::Selection() const
     return m_pShellExtInit ? m_pShellExtInit->Selection() : nullptr;
 }
 
+bool CContextMenu::HasTrack() const
+{
+    const ImageSelection* selection = Selection();
+    return selection && selection->TrackPath();
+}
+
 bool CContextMenu::EnsureInitialized()
 {
     if (m_bInitialized)
@@ -156,9 +165,15 @@ IFACEMETHODIMP CContextMenu::QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT 
     if (!EnsureInitialized())
         return E_FAIL;
 
-    HBITMAP bitmaps[kMenuCommandCount];
-    for (UINT offset = 0; offset < kMenuCommandCount; ++offset)
+    // The track's command comes with a track, when the range has room for
+    // its identifier too; otherwise the menu is built without it.
+    bool withTrack = HasTrack() && idCmdLast - idCmdFirst >= kTrackIdentifierSpan;
+
+    HBITMAP bitmaps[kMenuCommandCount] = {};
+    for (UINT offset = 0; offset < kAlwaysReservedCount; ++offset)
         bitmaps[offset] = MenuBitmap(offset);
+    if (withTrack)
+        bitmaps[kOffsetGeotagTrack] = MenuBitmap(kOffsetGeotagTrack);
 
     HMENU popup = CreateMenu();
     const UINT itemMask = MIIM_ID | MIIM_CHECKMARKS | MIIM_TYPE;
@@ -168,8 +183,9 @@ IFACEMETHODIMP CContextMenu::QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT 
         m_bEarthInstalled != FALSE,
         true,
         true,
+        withTrack,
     };
-    for (UINT offset = kOffsetShowLocation; offset < kMenuCommandCount; ++offset) {
+    for (UINT offset : kSubmenuOrder) {
         if (offered[offset])
             AddMenuItem(popup, static_cast<UINT>(-1), itemMask, MFT_STRING, idCmdFirst + offset, nullptr,
                         kMenuCommands[offset].text, 0, bitmaps[offset]);
@@ -177,14 +193,17 @@ IFACEMETHODIMP CContextMenu::QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT 
     AddMenuItem(hmenu, indexMenu, itemMask | MIIM_SUBMENU, MFT_STRING, idCmdFirst + kOffsetSubmenu, popup,
                 kMenuCommands[kOffsetSubmenu].text, 0, bitmaps[kOffsetSubmenu]);
 
-    // All five identifiers are reserved, also those of commands left out.
-    return MAKE_HRESULT(SEVERITY_SUCCESS, FACILITY_NULL, kMenuCommandCount);
+    // The first five identifiers are reserved, also those of commands left
+    // out; the track's command adds the sixth.
+    UINT reserved = withTrack ? kOffsetGeotagTrack + 1 : kAlwaysReservedCount;
+    return MAKE_HRESULT(SEVERITY_SUCCESS, FACILITY_NULL, reserved);
 }
 
 IFACEMETHODIMP CContextMenu::GetCommandString(UINT_PTR idCmd, UINT uType, UINT* /*pReserved*/, CHAR* pszName,
                                               UINT cchMax)
 {
-    if (idCmd >= kMenuCommandCount)
+    // Without a track the track's command does not exist.
+    if (idCmd >= kMenuCommandCount || (idCmd == kOffsetGeotagTrack && !HasTrack()))
         return E_FAIL;
     const MenuCommand& command = kMenuCommands[idCmd];
     bool writes = uType == GCS_VERBA || uType == GCS_HELPTEXTA || uType == GCS_VERBW || uType == GCS_HELPTEXTW;
@@ -229,7 +248,7 @@ HRESULT CContextMenu::CommandOffset(const CMINVOKECOMMANDINFO* pici, UINT* offse
 
     if (IS_INTRESOURCE(pici->lpVerb)) {
         *offset = static_cast<UINT>(reinterpret_cast<UINT_PTR>(pici->lpVerb));
-        return S_OK;
+        return (*offset == kOffsetGeotagTrack && !HasTrack()) ? E_INVALIDARG : S_OK;
     }
 
     wchar_t converted[kVerbCapacity] = L"";
@@ -245,7 +264,10 @@ HRESULT CContextMenu::CommandOffset(const CMINVOKECOMMANDINFO* pici, UINT* offse
     // Verbs are names, not words of the user's language: compared ordinally
     // without regard to case, so that under Turkish rules "ABOUTZERLI" still
     // names AboutZerli (lstrcmpiW would not match I with i there).
+    // Without a track the track's verb names nothing, as an unknown verb.
     for (UINT candidate = kOffsetShowLocation; candidate < kMenuCommandCount; ++candidate) {
+        if (candidate == kOffsetGeotagTrack && !HasTrack())
+            continue;
         if (CompareStringOrdinal(verb, -1, kMenuCommands[candidate].verb, -1, TRUE) == CSTR_EQUAL) {
             *offset = candidate;
             return S_OK;
@@ -286,6 +308,9 @@ void CContextMenu::RunCommand(UINT offset, HWND hwnd)
         break;
     case kOffsetAbout:
         RunAbout(hwnd);
+        break;
+    case kOffsetGeotagTrack:
+        RunGeotagFromTrack(hwnd, selection);
         break;
     default:
         break;

@@ -34,6 +34,8 @@ private:
     // The one-time evaluation of the selection. False only without a partner.
     bool EnsureInitialized();
     const ImageSelection* Selection() const;
+    // Whether the selection holds a GPS track (the track's command exists).
+    bool HasTrack() const;
     // The command offset named by pici, or E_INVALIDARG.
     HRESULT CommandOffset(const CMINVOKECOMMANDINFO* pici, UINT* offset) const;
     void RunCommand(UINT offset, HWND hwnd);

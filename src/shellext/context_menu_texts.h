@@ -17,8 +17,19 @@ enum MenuOffset : UINT {
     kOffsetGetLocation = 2,
     kOffsetEditLocation = 3,
     kOffsetAbout = 4,
-    kMenuCommandCount = 5,
+    // Exists only when the selection holds a GPS track. Its offset follows
+    // the others so that theirs stay what they always were.
+    kOffsetGeotagTrack = 5,
+    kMenuCommandCount = 6,
 };
+
+// Every submenu reserves the identifiers of offsets 0 .. 4, also those of
+// commands it leaves out; the track's command adds offset 5.
+const UINT kAlwaysReservedCount = kOffsetAbout + 1;
+
+// The order of the submenu's items.
+const UINT kSubmenuOrder[] = {kOffsetShowLocation, kOffsetGetLocation, kOffsetEditLocation, kOffsetGeotagTrack,
+                              kOffsetAbout};
 
 const MenuCommand kMenuCommands[kMenuCommandCount] = {
     {L"", L"Vantrelo Zerli", L"Vantrelo Zerli options for linking photos to locations.", IDB_MENU_FIRST + 0},
@@ -31,6 +42,9 @@ const MenuCommand kMenuCommands[kMenuCommandCount] = {
      IDB_MENU_FIRST + 3},
     {L"AboutZerli", L"About Vantrelo Zerli", L"Provides information about the Vantrelo Zerli tool.",
      IDB_MENU_FIRST + 4},
+    {L"GpxToJpeg", L"Geotag from GPS track",
+     L"Matches the selected image files' times against the selected GPS track and inserts the positions into them.",
+     IDB_MENU_FIRST + 5},
 };
 
 const wchar_t kMenuMessageTitle[] = L"Vantrelo Zerli";

@@ -4,7 +4,7 @@
 #pragma once
 #include <windows.h>
 
-// The bitmap of the command at offset (0 to 4), loaded at its first use and
+// The bitmap of the command at offset (0 to 5), loaded at its first use and
 // kept; null when it cannot be loaded (the item is then shown without one).
 // The menu only borrows it: it must not be deleted.
 HBITMAP MenuBitmap(UINT offset);

@@ -6,6 +6,7 @@
 #include "earth/client/earth_client.h"
 #include "earth/get_location.h"
 #include "earth/show_location.h"
+#include "geotag/geotag_command.h"
 #include "shellext/selection/image_selection.h"
 
 namespace {
@@ -48,4 +49,9 @@ HRESULT RunAbout(HWND owner)
 {
     ShowAboutBox(owner);
     return S_OK;
+}
+
+HRESULT RunGeotagFromTrack(HWND owner, const ImageSelection* selection)
+{
+    return GeotagFromTrack(owner, OrEmpty(selection));
 }

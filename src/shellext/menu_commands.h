@@ -1,5 +1,5 @@
 // What the context menu asks of the other subsystems: the one-time checks of
-// its first use, and the four commands it dispatches to. Each command shows
+// its first use, and the five commands it dispatches to. Each command shows
 // its own messages; the menu ignores the results.
 #pragma once
 #include <windows.h>
@@ -18,3 +18,4 @@ HRESULT RunShowLocation(const ImageSelection* selection);
 HRESULT RunGetLocation(const ImageSelection* selection);
 HRESULT RunEditLocation(HWND owner, const ImageSelection* selection);
 HRESULT RunAbout(HWND owner);
+HRESULT RunGeotagFromTrack(HWND owner, const ImageSelection* selection);

@@ -23,3 +23,16 @@ vz_add_wine_test(SCRIPT NO_DISPLAY NAME geotag_exiftool_tests
 vz_add_wine_test(SCRIPT NO_DISPLAY NAME geotag_nearest_altitude_tests
   COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/geotag/check_nearest_altitude.py
     $<TARGET_FILE:geotag_driver> ${VZ_BENCH} ${VZ_SHARED_DIR}/photos)
+
+# "Geotag from GPS track" driven as a user would, under Xvfb, over photos and
+# tracks the tests write; the dialog and its picture come from the DLL. The
+# texts of the dialog on their own.
+vz_add_suite(geotag_dialog_tests
+  SOURCES
+    geotag/geotag_files.cpp
+    geotag/geotag_format_test.cpp
+    geotag/geotag_dialog_test.cpp
+  LIBS vz_geotag)
+target_compile_definitions(geotag_dialog_tests PRIVATE VZ_DLL_UNIX_PATH="$<TARGET_FILE:VantreloZerli>")
+add_dependencies(geotag_dialog_tests VantreloZerli)
+vz_dialog_fonts(geotag_dialog_tests)

@@ -1,8 +1,9 @@
 // The "Vantrelo Zerli" submenu as Explorer meets it through the built DLL:
 // the items offered for each combination of Google Earth installed or not,
-// photos located or not and files writable or not; verbs, help texts and
-// validation in both character sets; invocation by verb and by offset; and
-// the dispatch of the four commands, whose results the menu does not pass on.
+// photos located or not, files writable or not and a GPS track selected or
+// not; verbs, help texts and validation in both character sets; invocation
+// by verb and by offset; and the dispatch of the five commands, whose
+// results the menu does not pass on.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shlobj.h>
@@ -34,6 +35,14 @@ const wchar_t kShow[] = L"Show location in Google Earth";
 const wchar_t kGet[] = L"Get location from Google Earth";
 const wchar_t kEdit[] = L"Edit location manually";
 const wchar_t kAbout[] = L"About Vantrelo Zerli";
+const wchar_t kGeotag[] = L"Geotag from GPS track";
+const wchar_t kGeotagHelp[] =
+    L"Matches the selected image files' times against the selected GPS track and inserts the positions into them.";
+
+// A track the geotagging command can read: one timed point.
+const char kTrackGpx[] =
+    "<?xml version=\"1.0\"?>\n<gpx version=\"1.1\" xmlns=\"http://www.topografix.com/GPX/1/1\"><trk><trkseg>"
+    "<trkpt lat=\"48.1\" lon=\"11.5\"><time>2024-05-01T10:00:00Z</time></trkpt></trkseg></trk></gpx>\n";
 
 const wchar_t* const kVerbs[] = {L"", L"JpegToGe", L"GeToJpeg", L"DlgToJpeg", L"AboutZerli"};
 const wchar_t* const kHelpTexts[] = {
@@ -113,6 +122,14 @@ protected:
     void InstallEarth() { ASSERT_TRUE(vztest::RegisterEarthServerPath(folder / L"earth-server.exe")); }
 
     void SetUpEarthFile() { vztest::WriteFileBytes(folder / L"earth-server.exe", "MZ"); }
+
+    // A GPS track in the photos' folder.
+    std::wstring Track(const wchar_t* name = L"walk.gpx")
+    {
+        std::wstring path = folder / name;
+        EXPECT_TRUE(vztest::WriteFileBytes(path, kTrackGpx));
+        return path;
+    }
 
     std::wstring Copy(const wchar_t* name, bool readOnly = false)
     {
@@ -301,6 +318,138 @@ TEST_F(ContextMenuTest, TheSelectionIsJudgedOnceForTheMenuObjectsLife)
     InstallEarth();
     EXPECT_EQ(S_FALSE, Validate(1));
     EXPECT_EQ(S_FALSE, Validate(2));
+}
+
+// --- A GPS track in the selection --------------------------------------------
+
+// The submenu as the host sees it: QueryContextMenu's result and each item's
+// text, identifier and bitmap.
+struct MenuShape {
+    HRESULT result = E_FAIL;
+    std::vector<std::wstring> texts;
+    std::vector<UINT> ids;
+    std::vector<HBITMAP> bitmaps;
+    bool operator==(const MenuShape& other) const
+    {
+        return result == other.result && texts == other.texts && ids == other.ids && bitmaps == other.bitmaps;
+    }
+};
+
+TEST_F(ContextMenuTest, WithoutATrackOrWithTwoTracksTheMenuIsAsBeforeAndKnowsNoGeotagging)
+{
+    SetUpEarthFile();
+    InstallEarth();
+    std::wstring photo = Copy(kLocatedPhoto);
+    std::wstring one = Track(L"one.gpx");
+    std::wstring two = Track(L"two.GPX");
+    auto shape = [this] {
+        MenuShape shape;
+        shape.result = Query();
+        MenuItem top = ItemAt(hmenu, 0);
+        shape.texts.push_back(top.text);
+        shape.ids.push_back(top.id);
+        shape.bitmaps.push_back(top.bitmap);
+        for (int i = 0; top.submenu && i < GetMenuItemCount(top.submenu); ++i) {
+            MenuItem item = ItemAt(top.submenu, i);
+            shape.texts.push_back(item.text);
+            shape.ids.push_back(item.id);
+            shape.bitmaps.push_back(item.bitmap);
+        }
+        return shape;
+    };
+    Select({photo});
+    MenuShape plain = shape();
+    EXPECT_EQ(5, plain.result);
+    EXPECT_EQ((std::vector<std::wstring>{L"Vantrelo Zerli", kShow, kGet, kEdit, kAbout}), plain.texts);
+    EXPECT_EQ((std::vector<UINT>{kFirst, kFirst + 1, kFirst + 2, kFirst + 3, kFirst + 4}), plain.ids);
+
+    ReleaseMenu();
+    Select({photo, one, two});
+    EXPECT_EQ(plain, shape());
+    vztest::MessageBoxWatcher boxes;
+    wchar_t text[128] = L"";
+    EXPECT_EQ(E_FAIL, menu->GetCommandString(5, GCS_VERBW, nullptr, reinterpret_cast<LPSTR>(text), 128));
+    EXPECT_EQ(E_FAIL, menu->GetCommandString(5, GCS_HELPTEXTA, nullptr, reinterpret_cast<LPSTR>(text), 128));
+    EXPECT_EQ(E_FAIL, Validate(5));
+    // Invoked all the same, the command is unknown and does nothing.
+    EXPECT_EQ(E_INVALIDARG, InvokeVerbW(L"GpxToJpeg"));
+    EXPECT_EQ(E_INVALIDARG, InvokeVerbA("gpxtojpeg"));
+    EXPECT_EQ(E_INVALIDARG, InvokeOffset(5));
+    Sleep(300);
+    EXPECT_EQ(0u, boxes.Count());
+}
+
+TEST_F(ContextMenuTest, WithOneTrackGeotaggingFollowsEditWithTheSixthIdentifierAndItsOwnBitmap)
+{
+    Select({Copy(kUnlocatedPhotos[0]), Track(), Copy(kLocatedPhoto)});
+    EXPECT_EQ(6, Query());
+    MenuItem top = ItemAt(hmenu, 0);
+    ASSERT_NE(nullptr, top.submenu);
+    EXPECT_EQ((std::vector<std::wstring>{kEdit, kGeotag, kAbout}), Texts(top.submenu));
+    MenuItem edit = ItemAt(top.submenu, 0);
+    MenuItem geotag = ItemAt(top.submenu, 1);
+    MenuItem about = ItemAt(top.submenu, 2);
+    EXPECT_EQ(kFirst + 3, edit.id);
+    EXPECT_EQ(kFirst + 5, geotag.id);
+    EXPECT_EQ(kFirst + 4, about.id);
+    EXPECT_TRUE(geotag.hasBitmap);
+    EXPECT_EQ(OBJ_BITMAP, static_cast<int>(GetObjectType(geotag.bitmap)));
+    for (HBITMAP other : {top.bitmap, edit.bitmap, about.bitmap})
+        EXPECT_NE(other, geotag.bitmap);
+    EXPECT_EQ(S_OK, Validate(5));
+    EXPECT_EQ(S_OK, Validate(5, false));
+
+    wchar_t wide[128] = L"x";
+    char ansi[128] = "x";
+    EXPECT_EQ(S_OK, menu->GetCommandString(5, GCS_VERBW, nullptr, reinterpret_cast<LPSTR>(wide), 128));
+    EXPECT_STREQ(L"GpxToJpeg", wide);
+    EXPECT_EQ(S_OK, menu->GetCommandString(5, GCS_HELPTEXTW, nullptr, reinterpret_cast<LPSTR>(wide), 128));
+    EXPECT_STREQ(kGeotagHelp, wide);
+    EXPECT_EQ(S_OK, menu->GetCommandString(5, GCS_VERBA, nullptr, ansi, 128));
+    EXPECT_STREQ("GpxToJpeg", ansi);
+    char expected[128];
+    WideCharToMultiByte(CP_ACP, 0, kGeotagHelp, -1, expected, 128, nullptr, nullptr);
+    EXPECT_EQ(S_OK, menu->GetCommandString(5, GCS_HELPTEXTA, nullptr, ansi, 128));
+    EXPECT_STREQ(expected, ansi);
+}
+
+TEST_F(ContextMenuTest, ARangeWithoutRoomForTheSixthIdentifierLeavesOnlyGeotaggingOut)
+{
+    Select({Copy(kLocatedPhoto), Track()});
+    EXPECT_EQ(E_FAIL, Query(kFirst + 3));
+    EXPECT_EQ(5, Query(kFirst + 4));
+    MenuItem top = ItemAt(hmenu, 0);
+    EXPECT_EQ(kFirst, top.id);
+    EXPECT_EQ((std::vector<std::wstring>{kEdit, kAbout}), Texts(top.submenu));
+    DestroyMenu(hmenu);
+    hmenu = CreatePopupMenu();
+    EXPECT_EQ(6, Query(kFirst + 5));
+    EXPECT_EQ((std::vector<std::wstring>{kEdit, kGeotag, kAbout}), Texts(ItemAt(hmenu, 0).submenu));
+}
+
+TEST_F(ContextMenuTest, WithATrackTheMenuBitmapsStayTheSameAndGoWithTheDll)
+{
+    std::wstring photo = Copy(kLocatedPhoto);
+    std::wstring track = Track();
+    std::vector<HBITMAP> first;
+    for (int round = 0; round < 5; ++round) {
+        ReleaseMenu();
+        Select({photo, track});
+        ASSERT_EQ(6, Query());
+        MenuItem top = ItemAt(hmenu, 0);
+        std::vector<HBITMAP> bitmaps{top.bitmap};
+        for (int i = 0; i < GetMenuItemCount(top.submenu); ++i)
+            bitmaps.push_back(ItemAt(top.submenu, i).bitmap);
+        if (round == 0)
+            first = bitmaps;
+        ASSERT_EQ(first, bitmaps) << "menu " << round;
+    }
+    ASSERT_EQ(4u, first.size());
+    ReleaseMenu();
+    ASSERT_EQ(S_OK, server.CanUnloadNow());
+    server.Unload();
+    for (HBITMAP bitmap : first)
+        EXPECT_EQ(0u, GetObjectType(bitmap)) << "bitmap deleted at unload";
 }
 
 // --- The identifier range and the flags -------------------------------------
@@ -548,6 +697,47 @@ TEST_F(ContextMenuTest, EditLocationRunsTheCoordinatesDialogAndCancellingIsNotPa
     vztest::SaveWindowImage(dialog, L"menu-coordinates-dialog.bmp");
     vztest::PostClick(dialog, IDCANCEL);
     EXPECT_EQ(S_OK, run.Result());
+    EXPECT_EQ(before, vztest::ReadFileBytes(photo));
+}
+
+TEST_F(ContextMenuTest, GeotaggingRunsItsDialogByVerbOrOffsetAndCancellingIsNotPassedOn)
+{
+    std::wstring photo = Copy(kUnlocatedPhotos[0]);
+    const std::string before = vztest::ReadFileBytes(photo);
+    Select({photo, Track()});
+    ASSERT_EQ(6, Query());
+    const wchar_t caption[] = L"Vantrelo Zerli: Geotag from GPS track 'walk.gpx'";
+    {
+        Invocation run(menu, L"GPXTOJPEG");
+        HWND dialog = vztest::WaitForDialog(run.ThreadId(), caption);
+        ASSERT_NE(nullptr, dialog);
+        vztest::PostClick(dialog, IDCANCEL);
+        EXPECT_EQ(S_OK, run.Result());
+    }
+    {
+        vztest::ModalThread run([this] { return static_cast<INT_PTR>(InvokeOffset(5)); });
+        HWND dialog = vztest::WaitForDialog(run.ThreadId(), caption);
+        ASSERT_NE(nullptr, dialog);
+        vztest::PostClick(dialog, IDCANCEL);
+        ASSERT_TRUE(run.Join(30000));
+        EXPECT_EQ(S_OK, static_cast<HRESULT>(run.Result()));
+    }
+    EXPECT_EQ(before, vztest::ReadFileBytes(photo));
+}
+
+TEST_F(ContextMenuTest, GeotaggingFromATrackThatCannotBeUsedOnlyShowsItsMessage)
+{
+    std::wstring photo = Copy(kUnlocatedPhotos[0]);
+    const std::string before = vztest::ReadFileBytes(photo);
+    std::wstring track = folder / L"walk.gpx";
+    ASSERT_TRUE(vztest::WriteFileBytes(track, "<gpx><trk>"));
+    Select({photo, track});
+    vztest::MessageBoxWatcher boxes(IDOK);
+    HWND owner = GetDesktopWindow();
+    EXPECT_EQ(S_OK, InvokeVerbW(L"GpxToJpeg", owner));
+    ASSERT_EQ(1u, boxes.Count());
+    EXPECT_EQ(owner, boxes[0].owner);
+    EXPECT_EQ(0u, boxes[0].text.find(L"The GPS track \"walk.gpx\" cannot be used")) << boxes[0].text;
     EXPECT_EQ(before, vztest::ReadFileBytes(photo));
 }
 

@@ -65,6 +65,7 @@ TEST(SelectionFromShell, KeepsTheJpegFilesInTheShellsOrder)
     EXPECT_EQ(Entries(selection), (Names{paths[0], paths[2], paths[3]}));
     EXPECT_EQ(selection.PathAt(-1), nullptr);
     EXPECT_EQ(selection.PathAt(3), nullptr);
+    EXPECT_EQ(selection.TrackPath(), nullptr);
 }
 
 TEST(SelectionFromShell, WithoutJpegFilesFailsAndStaysEmpty)
@@ -104,6 +105,54 @@ TEST(SelectionFromAnsiNames, WithoutJpegFilesFails)
     EXPECT_EQ(Read(vztest::CreateDropFilesDataObject({L"C:\\notes.txt", L"C:\\photo.png"}, false), &selection),
               E_FAIL);
     EXPECT_EQ(selection.Count(), 0);
+}
+
+TEST(SelectionWithTrack, OneGpxFileBesidePhotosIsTheTrackAndNothingElseIs)
+{
+    vztest::TempFolder folder;
+    Names paths = MakeFiles(folder, {L"A.jpg", L"Walk.GPX", L"two.gpx", L"notes.txt"});
+    std::wstring link = folder / L"walk.lnk";
+    ASSERT_EQ(vztest::CreateShortcut(link, paths[1]), S_OK);
+    const struct {
+        Names selected;
+        HRESULT result;
+        const wchar_t* track;
+    } cases[] = {
+        {{paths[0], paths[1], paths[3]}, S_OK, paths[1].c_str()},
+        {{paths[1], paths[0], paths[2]}, S_OK, nullptr},  // two tracks
+        {{paths[1], paths[3]}, E_FAIL, nullptr},          // no photo
+        {{paths[0], link}, S_OK, nullptr},                // a shortcut to a track
+    };
+    for (const auto& entry : cases) {
+        SCOPED_TRACE(entry.selected.size());
+        ImageSelection selection;
+        EXPECT_EQ(Read(vztest::CreateShellDataObject(entry.selected), &selection), entry.result);
+        EXPECT_EQ(Entries(selection), entry.result == S_OK ? Names{paths[0]} : Names{});
+        EXPECT_EQ(selection.TrackPath() ? std::wstring(selection.TrackPath()) : L"<none>",
+                  entry.track ? std::wstring(entry.track) : L"<none>");
+    }
+    // Names in the ANSI code page give the same track.
+    ImageSelection ansi;
+    EXPECT_EQ(Read(vztest::CreateDropFilesDataObject({paths[1], paths[0]}, false), &ansi), S_OK);
+    ASSERT_NE(ansi.TrackPath(), nullptr);
+    EXPECT_EQ(std::wstring(ansi.TrackPath()), paths[1]);
+}
+
+TEST(SelectionWithTrack, ANewSelectionForgetsTheTrackOfTheLast)
+{
+    ImageSelection selection;
+    ASSERT_EQ(Read(vztest::CreateDropFilesDataObject({L"C:\\a.jpg", L"C:\\t.gpx"}, true), &selection), S_OK);
+    ASSERT_NE(selection.TrackPath(), nullptr);
+    EXPECT_EQ(Read(vztest::CreateDropFilesDataObject({L"C:\\b.jpg"}, true), &selection), S_OK);
+    EXPECT_EQ(selection.TrackPath(), nullptr);
+
+    ASSERT_EQ(Read(vztest::CreateDropFilesDataObject({L"C:\\a.jpg", L"C:\\t.gpx"}, true), &selection), S_OK);
+    EXPECT_EQ(Read(vztest::CreateDropFilesDataObject({L"C:\\u.gpx"}, true), &selection), E_FAIL);
+    EXPECT_EQ(selection.TrackPath(), nullptr);
+
+    ASSERT_EQ(Read(vztest::CreateDropFilesDataObject({L"C:\\a.jpg", L"C:\\t.gpx"}, true), &selection), S_OK);
+    selection.Clear();
+    EXPECT_EQ(selection.TrackPath(), nullptr);
 }
 
 class SelectionOfShortcuts : public testing::Test {

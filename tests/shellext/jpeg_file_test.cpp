@@ -1,9 +1,11 @@
-// Which names count as JPEG files, and how shortcuts among them are resolved.
+// Which names count as JPEG files, and how shortcuts among them are resolved;
+// which names count as GPS tracks.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <string>
 
 #include "shellext/selection/jpeg_file.h"
+#include "shellext/selection/track_file.h"
 #include "shellext/selection_test_util.h"
 #include "support/shortcut.h"
 #include "testlib/shortcut_file.h"
@@ -35,6 +37,22 @@ TEST(IsJpegFile, PathsOf260CharactersOrMoreAreRejected)
     EXPECT_FALSE(IsJpegFile(NameOfLength(260, L"C:\\", L".jpg").c_str()));
     // Cut to 259 characters this name would end in ".jpg".
     EXPECT_FALSE(IsJpegFile((NameOfLength(259, L"C:\\", L".jpg") + L"x.png").c_str()));
+}
+
+TEST(IsGpxFile, AcceptsTheGpxExtensionInAnyCase)
+{
+    for (const wchar_t* name : {L"C:\\walk.gpx", L"C:\\Walk.GPX", L"D:\\logs\\2024-05-01.Gpx", L"x.gPX",
+                                L"D:\\a.b.c.gpx", L"D:\\tracks\\.gpx"})
+        EXPECT_TRUE(IsGpxFile(name)) << name;
+}
+
+TEST(IsGpxFile, RejectsOtherNamesAndShortcutsToTracks)
+{
+    for (const wchar_t* name : {L"C:\\walk.gpx.txt", L"C:\\walk.gpxx", L"C:\\walk.gp", L"C:\\walkgpx",
+                                L".gpx", L"C:\\walk.gpx ", L"C:\\walk.jpg", L"C:\\walk.kml",
+                                L"C:\\walk.g\u0420x", L"C:\\walk.gpx.lnk", L""})
+        EXPECT_FALSE(IsGpxFile(name)) << name;
+    EXPECT_FALSE(IsGpxFile(nullptr));
 }
 
 class Shortcuts : public testing::Test {

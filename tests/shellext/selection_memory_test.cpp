@@ -66,6 +66,31 @@ TEST(SelectionMemory, FailedAllocationLeavesNoPartOfTheList)
     }
 }
 
+TEST(SelectionMemory, TheTrackIsAnAllocatedStringAndItsFailureLeavesNothing)
+{
+    const std::vector<std::wstring> withTrack = {L"C:\\a.jpg", L"C:\\walk.gpx", L"C:\\b.jpg"};
+    vztest::TaskAllocatorSpy spy;
+    ASSERT_TRUE(spy.Registered());
+    for (int failing = 1; failing <= 3; ++failing) {
+        SCOPED_TRACE(testing::Message() << "allocation " << failing << " fails");
+        IDataObject* data = vztest::CreateDropFilesDataObject(withTrack, true);
+        ImageSelection selection;
+        spy.FailAllocation(failing);
+        EXPECT_EQ(ReadImageSelection(data, &selection), E_OUTOFMEMORY);
+        spy.FailAllocation(0);
+        EXPECT_EQ(selection.Count(), 0);
+        EXPECT_EQ(selection.TrackPath(), nullptr);
+        EXPECT_EQ(spy.LiveBlocks(), 0);
+
+        EXPECT_EQ(ReadImageSelection(data, &selection), S_OK);
+        EXPECT_EQ(selection.Count(), 2);
+        EXPECT_EQ(spy.LiveBlocks(), 3);  // two photos and the track
+        data->Release();
+        selection.Clear();
+        EXPECT_EQ(spy.LiveBlocks(), 0);
+    }
+}
+
 TEST(SelectionMemory, AppendReportsAFailedCopy)
 {
     vztest::TaskAllocatorSpy spy;

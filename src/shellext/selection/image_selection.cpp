@@ -29,4 +29,15 @@ void ImageSelection::Clear()
     for (int i = 0; i < m_paths.Count(); ++i)
         SysFreeString(static_cast<BSTR>(m_paths.ItemAt(i)));
     m_paths.Free();
+    SetTrackPath(nullptr);
+}
+
+HRESULT ImageSelection::SetTrackPath(const wchar_t* path)
+{
+    SysFreeString(m_trackPath);
+    m_trackPath = nullptr;
+    if (!path)
+        return S_OK;
+    m_trackPath = SysAllocString(path);
+    return m_trackPath ? S_OK : E_OUTOFMEMORY;
 }

@@ -2,19 +2,29 @@
 
 #include "shellext/selection/drop_files_reader.h"
 #include "shellext/selection/jpeg_file.h"
+#include "shellext/selection/track_file.h"
 #include "support/owners.h"
 
 namespace {
 
-// Appends the JPEG names of a locked CF_HDROP block.
+// Appends the JPEG names of a locked CF_HDROP block and keeps its track
+// when it names exactly one.
 HRESULT AppendJpegNames(const void* block, SIZE_T size, ImageSelection* selection)
 {
     HRESULT hr = S_OK;
+    int tracks = 0;
     DropFilesReader names(block, size);
     wchar_t name[MAX_PATH];
     while (SUCCEEDED(hr) && names.Next(name, MAX_PATH)) {
-        if (IsJpegFile(name))
+        if (IsJpegFile(name)) {
             hr = selection->Append(name);
+        } else if (IsGpxFile(name)) {
+            // The first track is kept; a second one leaves none, for the
+            // photos cannot be matched against two tracks at once.
+            ++tracks;
+            if (tracks <= 2)
+                hr = selection->SetTrackPath(tracks == 1 ? name : nullptr);
+        }
     }
     return hr;
 }
@@ -40,9 +50,10 @@ HRESULT ReadImageSelection(IDataObject* dataObject, ImageSelection* selection)
     }
     ReleaseStgMedium(&medium);
 
+    // A track without a photo makes no selection either.
+    if (SUCCEEDED(hr) && selection->Count() == 0)
+        hr = E_FAIL;
     if (FAILED(hr))
         selection->Clear();
-    else
-        hr = selection->Count() > 0 ? S_OK : E_FAIL;
     return hr;
 }

@@ -1,0 +1,94 @@
+#include "geotag/geotag_command.h"
+
+#include <memory>
+#include <new>
+
+#include "geotag/geotag_dialog.h"
+#include "geotag/geotag_dialog_resources.h"
+#include "geotag/geotag_format.h"
+#include "geotag/geotag_photo_list.h"
+#include "geotag/geotag_plan.h"
+#include "geotag/track/gpx_reader.h"
+#include "shellext/selection/image_selection.h"
+#include "support/text_bounded.h"
+
+namespace {
+
+const size_t kMessageCapacity = 600;
+
+void ShowTrackRefused(HWND owner, const wchar_t* trackPath, HRESULT hr)
+{
+    wchar_t text[kMessageCapacity];
+    if (hr == VZ_E_TRACK_UNREADABLE || hr == VZ_E_TRACK_EMPTY)
+        FormatBoundedW(text, kMessageCapacity, VZ_GEOTAG_TRACK_REFUSED, FileNamePart(trackPath));
+    else
+        FormatBoundedW(text, kMessageCapacity, VZ_GEOTAG_TRACK_NOT_READ, FileNamePart(trackPath),
+                       static_cast<unsigned long>(hr));
+    MessageBoxW(owner, text, VZ_GEOTAG_CAPTION, MB_ICONERROR);
+}
+
+// "3 of 5 photos were geotagged.", then the read-only photos skipped and
+// the photos whose writing failed.
+void ShowWriteReport(HWND owner, const GeotagPlan& plan, int written, int readOnly)
+{
+    int total = static_cast<int>(plan.Count());
+    int failed = plan.LocatedCount() - written - readOnly;
+    wchar_t text[kMessageCapacity];
+    int length = FormatBoundedW(text, kMessageCapacity, VZ_GEOTAG_WRITTEN, written, total,
+                                total == 1 ? L" was" : L"s were");
+    if (readOnly > 0)
+        length += FormatBoundedW(text + length, kMessageCapacity - length, VZ_GEOTAG_SKIPPED, readOnly,
+                                 readOnly == 1 ? L" was" : L"s were");
+    if (failed > 0)
+        FormatBoundedW(text + length, kMessageCapacity - length, VZ_GEOTAG_FAILED, failed, failed == 1 ? L"" : L"s");
+    MessageBoxW(owner, text, VZ_GEOTAG_CAPTION, written > 0 ? MB_ICONINFORMATION : MB_ICONERROR);
+}
+
+// The photos' paths as the plan takes them.
+HRESULT LoadPlan(const ImageSelection& selection, GeotagPlan* plan)
+{
+    int count = selection.Count();
+    std::unique_ptr<const wchar_t*[]> paths(new (std::nothrow) const wchar_t*[count]);
+    if (!paths)
+        return E_OUTOFMEMORY;
+    for (int i = 0; i < count; ++i)
+        paths[i] = selection.PathAt(i);
+    return plan->Load(paths.get(), count);
+}
+
+}  // namespace
+
+HRESULT GeotagFromTrack(HWND owner, const ImageSelection& selection)
+{
+    const wchar_t* trackPath = selection.TrackPath();
+    if (!trackPath || selection.Count() == 0)
+        return E_INVALIDARG;
+
+    // The track and the plan may be large: on the heap, not the shell's stack.
+    std::unique_ptr<GpsTrack> track(new (std::nothrow) GpsTrack());
+    std::unique_ptr<GeotagPlan> plan(new (std::nothrow) GeotagPlan());
+    HRESULT hr = (track && plan) ? S_OK : E_OUTOFMEMORY;
+    if (SUCCEEDED(hr)) {
+        hr = ReadGpxFile(trackPath, track.get());
+        if (FAILED(hr))
+            ShowTrackRefused(owner, trackPath, hr);
+    }
+    if (SUCCEEDED(hr))
+        hr = LoadPlan(selection, plan.get());
+
+    GeotagDialogState state;
+    if (SUCCEEDED(hr)) {
+        state.track = track.get();
+        state.plan = plan.get();
+        state.trackPath = trackPath;
+        state.settings.offsetMinutes = plan->DefaultOffsetMinutes();
+        hr = RunGeotagDialog(owner, &state);
+    }
+    if (SUCCEEDED(hr)) {
+        int written = 0;
+        int readOnly = 0;
+        hr = plan->Write(&written, &readOnly);
+        ShowWriteReport(owner, *plan, written, readOnly);
+    }
+    return hr;
+}

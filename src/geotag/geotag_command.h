@@ -1,0 +1,18 @@
+// The command "Geotag from GPS track": the photos of the selection matched
+// by their times against the GPS track selected with them, shown in a
+// dialog, and the positions written when the user chooses "Geotag".
+#pragma once
+#include <windows.h>
+
+class ImageSelection;
+
+// Reads the selection's track (a track that cannot be used is refused with
+// one message, and nothing is written), reads the photos' times, runs the
+// dialog over owner and, on "Geotag", writes the positions and tells how
+// many photos were written. Returns:
+// - S_OK when at least one photo was written;
+// - E_INVALIDARG without a track or without photos (nothing is shown);
+// - the reader's error for a track that cannot be used;
+// - E_ABORT when the dialog was cancelled or could not be shown;
+// - E_FAIL when no photo could be written; E_OUTOFMEMORY.
+HRESULT GeotagFromTrack(HWND owner, const ImageSelection& selection);

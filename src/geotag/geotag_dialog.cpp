@@ -1,0 +1,195 @@
+// The geotagging dialog: initialisation, the user's changes of the two
+// settings (each matches the photos again), "Geotag" and "Cancel".
+#include "geotag/geotag_dialog.h"
+
+#include <commctrl.h>
+
+#include "coords/notation/coord_notation.h"
+#include "coords/notation/settings.h"
+#include "geotag/geotag_dialog_resources.h"
+#include "geotag/geotag_format.h"
+#include "geotag/geotag_photo_list.h"
+#include "resources/resource_ids.h"
+#include "support/dialog_items.h"
+#include "support/module.h"
+#include "support/text_bounded.h"
+#include "support/window_placement.h"
+
+namespace {
+
+// Characters the clock correction takes: a sign and seven digits, with
+// room for white space around them.
+const int kClockTextLimit = 12;
+const int kClockTextCapacity = 32;
+const size_t kTitleCapacity = 160;
+const size_t kTrackLineCapacity = 400;
+
+GeotagDialogState* StateOf(HWND dialog)
+{
+    return reinterpret_cast<GeotagDialogState*>(GetWindowLongPtrW(dialog, DWLP_USER));
+}
+
+void FillOffsetList(HWND dialog, int chosenMinutes)
+{
+    HWND list = GetDlgItem(dialog, IDC_GEOTAG_OFFSET);
+    SendMessageW(list, CB_SETEXTENDEDUI, TRUE, 0);
+    wchar_t text[kGeotagTextCapacity];
+    for (int minutes = kMinListedOffsetMinutes; minutes <= kMaxListedOffsetMinutes;
+         minutes += kListedOffsetStepMinutes) {
+        FormatUtcOffset(minutes, text, kGeotagTextCapacity);
+        ComboAddItem(list, text, static_cast<DWORD>(minutes));
+    }
+    ComboSelectByData(list, static_cast<DWORD>(chosenMinutes));
+}
+
+// "GPS track 'walk.gpx': 240 points from ... to ... UTC".
+void ShowTrack(HWND dialog, const GeotagDialogState& state)
+{
+    size_t count = state.track->Count();
+    wchar_t first[kGeotagTextCapacity] = L"";
+    wchar_t last[kGeotagTextCapacity] = L"";
+    if (count > 0) {
+        FormatTrackTime(state.track->At(0).time, first, kGeotagTextCapacity);
+        FormatTrackTime(state.track->At(count - 1).time, last, kGeotagTextCapacity);
+    }
+    wchar_t line[kTrackLineCapacity];
+    FormatBoundedW(line, kTrackLineCapacity, VZ_GEOTAG_TRACK_LINE, FileNamePart(state.trackPath),
+                   static_cast<unsigned>(count), count == 1 ? L"" : L"s", first, last);
+    SetDlgItemTextW(dialog, IDC_GEOTAG_TRACK, line);
+}
+
+// Whether writing would store a position into some photo.
+bool AnyPhotoWillBeWritten(const GeotagPlan& plan)
+{
+    for (size_t i = 0; i < plan.Count(); ++i) {
+        if (WillBeWritten(plan.At(i)))
+            return true;
+    }
+    return false;
+}
+
+// Reads the two settings; when both can be read, matches the photos under
+// them and shows the result. "Geotag" is enabled only when the settings
+// shown are those matched and some photo will get a position.
+void MatchAgain(GeotagDialogState* state)
+{
+    HWND dialog = state->dialog;
+    DWORD offset = 0;
+    BOOL offsetChosen = ComboGetSelectedData(GetDlgItem(dialog, IDC_GEOTAG_OFFSET), &offset);
+    wchar_t clockText[kClockTextCapacity] = L"";
+    int clockLength = GetWindowTextLengthW(GetDlgItem(dialog, IDC_GEOTAG_CLOCK));
+    GetDlgItemTextW(dialog, IDC_GEOTAG_CLOCK, clockText, kClockTextCapacity);
+    int correction = 0;
+    state->settingsValid =
+        offsetChosen && clockLength < kClockTextCapacity && ParseClockCorrection(clockText, &correction);
+
+    wchar_t summary[kGeotagTextCapacity];
+    if (state->settingsValid) {
+        state->settings.offsetMinutes = static_cast<int>(offset);
+        state->settings.clockCorrectionSeconds = correction;
+        state->plan->Match(*state->track, state->settings);
+        UpdatePhotoList(GetDlgItem(dialog, IDC_GEOTAG_PHOTOS), *state->plan, state->notation);
+        FormatGeotagSummary(*state->plan, summary, kGeotagTextCapacity);
+    } else {
+        CopyTextBounded(summary, VZ_GEOTAG_CLOCK_INVALID, kGeotagTextCapacity);
+    }
+    SetDlgItemTextW(dialog, IDC_GEOTAG_SUMMARY, summary);
+    EnableDlgItem(dialog, IDOK, state->settingsValid && AnyPhotoWillBeWritten(*state->plan));
+}
+
+INT_PTR OnInitDialog(HWND dialog, GeotagDialogState* state)
+{
+    SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
+    if (state == nullptr)
+        return TRUE;
+    state->dialog = dialog;
+    state->busy = TRUE;
+
+    wchar_t title[kTitleCapacity];
+    FormatBoundedW(title, kTitleCapacity, VZ_GEOTAG_TITLE, FileNamePart(state->trackPath));
+    SetWindowTextW(dialog, title);
+    HANDLE picture = LoadImageW(ResourceModule(), MAKEINTRESOURCEW(IDB_COORDINATES_PICTURE), IMAGE_BITMAP, 0, 0,
+                                LR_SHARED | LR_LOADMAP3DCOLORS | LR_LOADTRANSPARENT);
+    SendDlgItemMessageW(dialog, IDC_GEOTAG_PICTURE, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture));
+    ShowTrack(dialog, *state);
+
+    FillOffsetList(dialog, NearestListedOffset(state->settings.offsetMinutes));
+    SendDlgItemMessageW(dialog, IDC_GEOTAG_CLOCK, EM_LIMITTEXT, kClockTextLimit, 0);
+    SetDlgItemInt(dialog, IDC_GEOTAG_CLOCK, 0, TRUE);
+
+    HWND list = GetDlgItem(dialog, IDC_GEOTAG_PHOTOS);
+    SetUpPhotoList(list);
+    if (FAILED(FillPhotoList(list, *state->plan))) {
+        // A list that lacks photos would hide what "Geotag" writes.
+        EndDialog(dialog, IDCANCEL);
+        return TRUE;
+    }
+    MatchAgain(state);
+    // The names and times stay as they are whatever the settings.
+    FitPhotoListColumns(list);
+    KeepWindowOnScreen(dialog);
+    state->busy = FALSE;
+    return TRUE;
+}
+
+void OnCommand(HWND dialog, GeotagDialogState* state, int id, int code)
+{
+    switch (id) {
+    case IDOK:
+        // Enter reaches here also while the button is disabled.
+        if (IsWindowEnabled(GetDlgItem(dialog, IDOK))) {
+            state->geotag = TRUE;
+            EndDialog(dialog, IDOK);
+        }
+        return;
+    case IDCANCEL:
+        EndDialog(dialog, IDCANCEL);
+        return;
+    case IDC_GEOTAG_OFFSET:
+        if (code == CBN_SELCHANGE)
+            MatchAgain(state);
+        return;
+    case IDC_GEOTAG_CLOCK:
+        if (code == EN_CHANGE && !state->busy)
+            MatchAgain(state);
+        return;
+    default:
+        return;
+    }
+}
+
+}  // namespace
+
+INT_PTR CALLBACK GeotagDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_INITDIALOG)
+        return OnInitDialog(dialog, reinterpret_cast<GeotagDialogState*>(lParam));
+
+    GeotagDialogState* state = StateOf(dialog);
+    if (state == nullptr)
+        return FALSE;
+    switch (message) {
+    case WM_COMMAND:
+        OnCommand(dialog, state, LOWORD(wParam), HIWORD(wParam));
+        return TRUE;
+    case WM_NCDESTROY:
+        SetWindowLongPtrW(dialog, DWLP_USER, 0);
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+HRESULT RunGeotagDialog(HWND owner, GeotagDialogState* state)
+{
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LISTVIEW_CLASSES};
+    if (!InitCommonControlsEx(&controls))
+        return E_FAIL;
+    uint32_t notation = StoredNotation();
+    state->notation = (notation >= DecimalDegrees && notation <= DegreesMinutesSeconds) ? notation : DecimalDegrees;
+    state->geotag = FALSE;
+    ShowDialogBox(ResourceModule(), IDD_GEOTAG, owner, GeotagDialogProc, reinterpret_cast<LPARAM>(state));
+    // DialogBoxParamW gives no dialog at all for an owner window that is
+    // gone: only "Geotag" writes the photos.
+    return state->geotag ? S_OK : E_ABORT;
+}

@@ -1,0 +1,184 @@
+#include "geotag/geotag_format.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cwctype>
+
+#include "coords/notation/position_line.h"
+#include "geotag/geotag_dialog_resources.h"
+#include "support/text_bounded.h"
+
+namespace {
+
+const int64_t kSecondsPerDay = 86400;
+// Days from 0000-03-01 to 1970-01-01 in the proleptic Gregorian calendar.
+const int64_t kDaysBefore1970 = 719468;
+// Track times outside this range are not dates of the years 1 to 9999;
+// the bound keeps the conversion to whole seconds exact.
+const double kTimeBound = 4.0e11;
+
+// Floor division: the quotient rounded down, also for negative dividends.
+int64_t FloorDivide(int64_t dividend, int64_t divisor)
+{
+    int64_t quotient = dividend / divisor;
+    return (dividend % divisor != 0 && (dividend < 0) != (divisor < 0)) ? quotient - 1 : quotient;
+}
+
+struct CivilDate {
+    int64_t year;
+    int month;
+    int day;
+};
+
+// The date of a day counted from 1970-01-01 (the inverse of the day count
+// the track times are built on).
+CivilDate DateOfDay(int64_t days)
+{
+    days += kDaysBefore1970;
+    int64_t era = FloorDivide(days, 146097);
+    int64_t dayOfEra = days - era * 146097;
+    int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    int64_t shiftedMonth = (5 * dayOfYear + 2) / 153;  // March is 0
+    CivilDate date;
+    date.day = static_cast<int>(dayOfYear - (153 * shiftedMonth + 2) / 5 + 1);
+    date.month = static_cast<int>(shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9);
+    date.year = yearOfEra + era * 400 + (date.month <= 2 ? 1 : 0);
+    return date;
+}
+
+const wchar_t* Plural(int count)
+{
+    return count == 1 ? L"" : L"s";
+}
+
+}  // namespace
+
+void FormatUtcOffset(int offsetMinutes, wchar_t* buffer, size_t capacity)
+{
+    unsigned magnitude = offsetMinutes < 0 ? 0u - static_cast<unsigned>(offsetMinutes)
+                                           : static_cast<unsigned>(offsetMinutes);
+    FormatBoundedW(buffer, capacity, L"UTC%lc%02u:%02u", offsetMinutes < 0 ? L'-' : L'+', magnitude / 60,
+                   magnitude % 60);
+}
+
+int NearestListedOffset(int offsetMinutes)
+{
+    if (offsetMinutes <= kMinListedOffsetMinutes)
+        return kMinListedOffsetMinutes;
+    if (offsetMinutes >= kMaxListedOffsetMinutes)
+        return kMaxListedOffsetMinutes;
+    // Seven minutes past a listed offset is nearer to it, eight nearer to
+    // the next.
+    int64_t steps = FloorDivide(static_cast<int64_t>(offsetMinutes) + kListedOffsetStepMinutes / 2,
+                                kListedOffsetStepMinutes);
+    return static_cast<int>(steps * kListedOffsetStepMinutes);
+}
+
+void FormatTrackTime(double seconds, wchar_t* buffer, size_t capacity)
+{
+    if (!std::isfinite(seconds) || std::fabs(seconds) > kTimeBound) {
+        CopyTextBounded(buffer, L"?", capacity);
+        return;
+    }
+    int64_t whole = static_cast<int64_t>(std::floor(seconds));
+    int64_t days = FloorDivide(whole, kSecondsPerDay);
+    int64_t ofDay = whole - days * kSecondsPerDay;
+    CivilDate date = DateOfDay(days);
+    if (date.year < 1 || date.year > 9999) {
+        CopyTextBounded(buffer, L"?", capacity);
+        return;
+    }
+    FormatBoundedW(buffer, capacity, L"%04d-%02d-%02d %02d:%02d:%02d", static_cast<int>(date.year), date.month,
+                   date.day, static_cast<int>(ofDay / 3600), static_cast<int>(ofDay / 60 % 60),
+                   static_cast<int>(ofDay % 60));
+}
+
+bool ParseClockCorrection(const wchar_t* text, int* seconds)
+{
+    if (!text || !seconds)
+        return false;
+    const wchar_t* at = text;
+    while (std::iswspace(*at))
+        ++at;
+    if (*at == L'\0') {
+        *seconds = 0;
+        return true;
+    }
+    bool negative = *at == L'-';
+    if (*at == L'-' || *at == L'+')
+        ++at;
+    // More than seven digits cannot lie within the bounds; counting them
+    // keeps the value from overflowing.
+    int64_t value = 0;
+    int digits = 0;
+    for (; *at >= L'0' && *at <= L'9'; ++at) {
+        if (++digits > 7)
+            return false;
+        value = value * 10 + (*at - L'0');
+    }
+    while (std::iswspace(*at))
+        ++at;
+    if (digits == 0 || *at != L'\0' || value > kMaxClockCorrectionSeconds)
+        return false;
+    *seconds = static_cast<int>(negative ? -value : value);
+    return true;
+}
+
+void FormatPhotoTaken(const GeotagPhoto& photo, wchar_t* buffer, size_t capacity)
+{
+    CopyTextBounded(buffer, L"", capacity);
+    if (!photo.time.known)
+        return;
+    wchar_t time[kGeotagTextCapacity];
+    FormatTrackTime(photo.time.wallSeconds, time, kGeotagTextCapacity);
+    if (!photo.time.hasOffset) {
+        CopyTextBounded(buffer, time, capacity);
+        return;
+    }
+    wchar_t offset[kGeotagTextCapacity];
+    FormatUtcOffset(photo.time.offsetMinutes, offset, kGeotagTextCapacity);
+    FormatBoundedW(buffer, capacity, VZ_GEOTAG_OWN_OFFSET, time, offset);
+}
+
+void FormatPhotoPlace(const GeotagPhoto& photo, uint32_t notation, wchar_t* buffer, size_t capacity)
+{
+    switch (photo.outcome) {
+    case GeotagOutcome::Interpolated:
+    case GeotagOutcome::Nearest: {
+        wchar_t line[kGeotagTextCapacity];
+        FormatPositionLine(photo.position, notation, TRUE, line, kGeotagTextCapacity);
+        if (photo.readOnly)
+            FormatBoundedW(buffer, capacity, VZ_GEOTAG_READ_ONLY, line);
+        else
+            CopyTextBounded(buffer, line, capacity);
+        return;
+    }
+    case GeotagOutcome::TooFar:
+        CopyTextBounded(buffer, VZ_GEOTAG_TOO_FAR, capacity);
+        return;
+    case GeotagOutcome::NoTime:
+        CopyTextBounded(buffer, VZ_GEOTAG_NO_TIME, capacity);
+        return;
+    case GeotagOutcome::NotAPhoto:
+    default:
+        CopyTextBounded(buffer, VZ_GEOTAG_NOT_A_PHOTO, capacity);
+        return;
+    }
+}
+
+void FormatGeotagSummary(const GeotagPlan& plan, wchar_t* buffer, size_t capacity)
+{
+    int total = static_cast<int>(plan.Count());
+    int located = 0;
+    int skipped = 0;
+    for (size_t i = 0; i < plan.Count(); ++i) {
+        if (WillBeWritten(plan.At(i)))
+            ++located;
+        else if (IsLocated(plan.At(i)))
+            ++skipped;
+    }
+    int length = FormatBoundedW(buffer, capacity, VZ_GEOTAG_SUMMARY_LINE, located, total, Plural(total));
+    if (skipped > 0 && static_cast<size_t>(length) + 1 < capacity)
+        FormatBoundedW(buffer + length, capacity - length, VZ_GEOTAG_SUMMARY_SKIPS, skipped, Plural(skipped));
+}

@@ -1,0 +1,461 @@
+// "Geotag from GPS track" as the user meets it: the command run on a thread
+// of its own as from the context menu, over copies of a real photo with
+// chosen times and a small walk written by the test; the dialog read and
+// changed through window messages, its message boxes answered by the
+// watcher, and what was written read back with the photo engine.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <memory>
+#include <string>
+
+#include "coords/notation/settings.h"
+#include "exif/exif_block.h"
+#include "geotag/geotag_command.h"
+#include "geotag/geotag_dialog_resources.h"
+#include "geotag/geotag_files.h"
+#include "geotag/track/gpx_reader.h"
+#include "shellext/selection/image_selection.h"
+#include "testlib/dialog_driver.h"
+#include "testlib/message_box_watcher.h"
+#include "testlib/temp_folder.h"
+
+namespace {
+
+using vztest::IsItemEnabled;
+using vztest::ItemText;
+using vztest::ReadFileBytes;
+
+const wchar_t kSettingsKey[] = L"Software\\Halcyra\\VantreloZerli";
+const wchar_t kCaption[] = L"Vantrelo Zerli: Geotag from GPS track 'walk.gpx'";
+const wchar_t kRefused[] =
+    L"The GPS track \"walk.gpx\" cannot be used: it is not a GPX file this tool can read, or it holds no track "
+    L"point with a time.";
+
+HMODULE g_dll = nullptr;
+
+struct ReadBack {
+    bool known = false;
+    double latitude = 0;   // degrees
+    double longitude = 0;  // degrees
+    double altitude = 0;   // metres
+};
+
+ReadBack ReadPosition(const std::wstring& path)
+{
+    ExifBlock block;
+    block.Open(path.c_str());
+    ReadBack position;
+    double heading = 0;
+    position.known = SUCCEEDED(
+        block.ReadPosition(&position.latitude, &position.longitude, &position.altitude, &heading));
+    position.latitude *= kDegreesPerRadian;
+    position.longitude *= kDegreesPerRadian;
+    return position;
+}
+
+bool StartsWith(const std::wstring& text, const std::wstring& start)
+{
+    return text.compare(0, start.size(), start) == 0;
+}
+
+class GeotagDialogTest : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        // The dialog and its picture are resources of the DLL.
+        if (g_dll == nullptr)
+            g_dll = LoadLibraryW(vztest::HostPathToWindows(VZ_DLL_UNIX_PATH).c_str());
+    }
+
+    void SetUp() override
+    {
+        ASSERT_NE(g_dll, nullptr);
+        // Positions are shown in the notation of the user's setting: none
+        // stored gives decimal degrees.
+        RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
+        LoadSettings();
+    }
+
+    void TearDown() override
+    {
+        if (m_dialog != nullptr && IsWindow(m_dialog))
+            vztest::Click(m_dialog, IDCANCEL);
+        m_run.reset();
+    }
+
+    // A copy of the photo with these times, added to the selection.
+    std::wstring Photo(const std::wstring& name, const wchar_t* dateTimeOriginal, const wchar_t* offset = nullptr)
+    {
+        std::wstring path = vztest::PhotoTakenAt(m_folder.Path(), name, dateTimeOriginal, offset);
+        EXPECT_FALSE(path.empty()) << "photo " << std::string(name.begin(), name.end());
+        m_selection.Append(path.c_str());
+        return path;
+    }
+
+    // A file that is no photo at all, named as one.
+    std::wstring FakePhoto(const std::wstring& name)
+    {
+        std::wstring path = m_folder / name;
+        EXPECT_TRUE(vztest::WriteFileBytes(path, "this is not a JPEG file"));
+        m_selection.Append(path.c_str());
+        return path;
+    }
+
+    // The walk as the selection's track.
+    std::wstring Track(const std::string& text = vztest::WalkTrackGpx())
+    {
+        std::wstring path = m_folder / L"walk.gpx";
+        EXPECT_TRUE(vztest::WriteFileBytes(path, text));
+        m_selection.SetTrackPath(path.c_str());
+        return path;
+    }
+
+    void Start(HWND owner = nullptr)
+    {
+        m_run.reset(new vztest::ModalThread(
+            [this, owner] { return static_cast<INT_PTR>(GeotagFromTrack(owner, m_selection)); }));
+    }
+
+    HWND Open()
+    {
+        Start();
+        m_dialog = vztest::WaitForDialog(m_run->ThreadId(), kCaption);
+        return m_dialog;
+    }
+
+    HRESULT Result()
+    {
+        EXPECT_TRUE(m_run->Join());
+        return static_cast<HRESULT>(m_run->Result());
+    }
+
+    HWND List() const { return GetDlgItem(m_dialog, IDC_GEOTAG_PHOTOS); }
+
+    int Rows() const { return static_cast<int>(SendMessageW(List(), LVM_GETITEMCOUNT, 0, 0)); }
+
+    std::wstring Cell(int row, int column) const
+    {
+        wchar_t text[256] = L"";
+        LVITEMW item = {};
+        item.iSubItem = column;
+        item.pszText = text;
+        item.cchTextMax = 256;
+        SendMessageW(List(), LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+        return text;
+    }
+
+    std::wstring ChosenOffset() const
+    {
+        HWND combo = GetDlgItem(m_dialog, IDC_GEOTAG_OFFSET);
+        LRESULT index = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+        wchar_t text[64] = L"";
+        if (index >= 0 && SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0) < 64)
+            SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text));
+        return text;
+    }
+
+    // Chooses the offset shown as text ("UTC+00:00") as a user would.
+    void ChooseOffset(const std::wstring& text)
+    {
+        HWND combo = GetDlgItem(m_dialog, IDC_GEOTAG_OFFSET);
+        LRESULT index = SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                     reinterpret_cast<LPARAM>(text.c_str()));
+        ASSERT_GE(index, 0) << std::string(text.begin(), text.end());
+        vztest::ChooseListItem(m_dialog, IDC_GEOTAG_OFFSET, static_cast<int>(index));
+    }
+
+    vztest::TempFolder m_folder;
+    ImageSelection m_selection;
+    std::unique_ptr<vztest::ModalThread> m_run;
+    HWND m_dialog = nullptr;
+};
+
+// --- What the dialog shows ----------------------------------------------------
+
+TEST_F(GeotagDialogTest, ShowsTheTrackThePresetOffsetAndWhatEachPhotoGets)
+{
+    Photo(L"own_offset.jpg", L"2024:05:01 12:30:00", L"+02:00");  // 10:30 UTC: point 30
+    Photo(L"early.jpg", L"2024:05:01 10:15:00");                  // 08:15 UTC at +02:00
+    Photo(L"no_time.jpg", nullptr);
+    FakePhoto(L"fake.jpg");
+    Track();
+    ASSERT_NE(Open(), nullptr);
+
+    EXPECT_EQ(ItemText(m_dialog, IDC_GEOTAG_TRACK),
+              L"GPS track 'walk.gpx': 61 points from 2024-05-01 10:00:00 to 2024-05-01 11:00:00 UTC");
+    // The first photo records its own offset: the list starts there.
+    EXPECT_EQ(ChosenOffset(), L"UTC+02:00");
+    EXPECT_EQ(ItemText(m_dialog, IDC_GEOTAG_CLOCK), L"0");
+    EXPECT_EQ(SendDlgItemMessageW(m_dialog, IDC_GEOTAG_OFFSET, CB_GETCOUNT, 0, 0), 105);
+
+    ASSERT_EQ(Rows(), 4);
+    EXPECT_EQ(Cell(0, 0), L"own_offset.jpg");
+    EXPECT_EQ(Cell(0, 1), L"2024-05-01 12:30:00 UTC+02:00");
+    EXPECT_TRUE(StartsWith(Cell(0, 2), L"48.030000\u00b0 / 11.030000\u00b0 / 530 m / -> ")) << Cell(0, 2).c_str();
+    EXPECT_EQ(Cell(1, 0), L"early.jpg");
+    EXPECT_EQ(Cell(1, 1), L"2024-05-01 10:15:00");
+    EXPECT_EQ(Cell(1, 2), L"none: more than 30 minutes from the track");
+    EXPECT_EQ(Cell(2, 1), L"");
+    EXPECT_EQ(Cell(2, 2), L"none: no time in the photo");
+    EXPECT_EQ(Cell(3, 2), L"none: not a JPEG photo");
+    EXPECT_EQ(ItemText(m_dialog, IDC_GEOTAG_SUMMARY), L"1 of 4 photos will get a position.");
+    EXPECT_TRUE(IsItemEnabled(m_dialog, IDOK));
+    EXPECT_TRUE(IsItemEnabled(m_dialog, IDCANCEL));
+    // Names and times are shown whole.
+    for (int column : {0, 1}) {
+        LRESULT width = SendMessageW(List(), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0);
+        for (int row = 0; row < Rows(); ++row) {
+            std::wstring text = Cell(row, column);
+            EXPECT_LT(SendMessageW(List(), LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(text.c_str())), width)
+                << row << ", " << column;
+        }
+    }
+
+    EXPECT_FALSE(vztest::SaveWindowImage(m_dialog, L"geotag-dialog.bmp").empty());
+    vztest::Click(m_dialog, IDCANCEL);
+    EXPECT_EQ(Result(), E_ABORT);
+}
+
+TEST_F(GeotagDialogTest, EveryChangeOfOffsetOrClockMatchesThePhotosAgain)
+{
+    Photo(L"own_offset.jpg", L"2024:05:01 12:30:00", L"+02:00");
+    Photo(L"early.jpg", L"2024:05:01 10:15:00");
+    Track();
+    ASSERT_NE(Open(), nullptr);
+    EXPECT_EQ(Cell(1, 2), L"none: more than 30 minutes from the track");
+
+    // At UTC+00:00 the second photo was taken at 10:15 UTC; the first keeps
+    // its own offset.
+    ChooseOffset(L"UTC+00:00");
+    EXPECT_TRUE(StartsWith(Cell(1, 2), L"48.015000\u00b0 / 11.015000\u00b0 / 515 m")) << Cell(1, 2).c_str();
+    EXPECT_TRUE(StartsWith(Cell(0, 2), L"48.030000\u00b0 / 11.030000\u00b0")) << Cell(0, 2).c_str();
+    EXPECT_EQ(ItemText(m_dialog, IDC_GEOTAG_SUMMARY), L"2 of 2 photos will get a position.");
+
+    // A camera 90 seconds slow: both photos move on by a minute and a half,
+    // between two points.
+    vztest::TypeText(m_dialog, IDC_GEOTAG_CLOCK, L"+90");
+    EXPECT_TRUE(StartsWith(Cell(1, 2), L"48.016500\u00b0 / 11.016500\u00b0")) << Cell(1, 2).c_str();
+    EXPECT_TRUE(StartsWith(Cell(0, 2), L"48.031500\u00b0 / 11.031500\u00b0")) << Cell(0, 2).c_str();
+
+    // A quarter-hour offset: 10:15 at UTC+00:15 is 10:00 UTC.
+    ChooseOffset(L"UTC+00:15");
+    EXPECT_TRUE(StartsWith(Cell(1, 2), L"48.001500\u00b0 / 11.001500\u00b0")) << Cell(1, 2).c_str();
+
+    // Text that is no number of seconds: said under the list, nothing can
+    // be written until it is corrected.
+    for (const wchar_t* bad : {L"12a", L"-", L"864001", L"1.5", L"--3", L"99999999"}) {
+        vztest::TypeText(m_dialog, IDC_GEOTAG_CLOCK, bad);
+        EXPECT_EQ(ItemText(m_dialog, IDC_GEOTAG_SUMMARY),
+                  L"The clock correction must be a whole number of seconds from -864000 to 864000.")
+            << std::wstring(bad).size();
+        EXPECT_FALSE(IsItemEnabled(m_dialog, IDOK));
+    }
+    // Empty is no correction.
+    vztest::TypeText(m_dialog, IDC_GEOTAG_CLOCK, L"");
+    EXPECT_EQ(ItemText(m_dialog, IDC_GEOTAG_SUMMARY), L"2 of 2 photos will get a position.");
+    EXPECT_TRUE(StartsWith(Cell(1, 2), L"48.000000\u00b0 / 11.000000\u00b0")) << Cell(1, 2).c_str();
+    EXPECT_TRUE(IsItemEnabled(m_dialog, IDOK));
+    // Ten days off: no photo near the track, and "Geotag" disabled.
+    vztest::TypeText(m_dialog, IDC_GEOTAG_CLOCK, L"-864000");
+    EXPECT_EQ(ItemText(m_dialog, IDC_GEOTAG_SUMMARY), L"0 of 2 photos will get a position.");
+    EXPECT_FALSE(IsItemEnabled(m_dialog, IDOK));
+    // Enter, which the dialog manager turns into the default button's
+    // command even while that button is disabled, does not end the dialog.
+    SendMessageW(m_dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    EXPECT_TRUE(IsWindow(m_dialog));
+    vztest::Click(m_dialog, IDCANCEL);
+    EXPECT_EQ(Result(), E_ABORT);
+}
+
+// --- Geotag and Cancel --------------------------------------------------------
+
+TEST_F(GeotagDialogTest, GeotagWritesTheMatchedPositionsAndSaysHowMany)
+{
+    std::wstring own = Photo(L"own_offset.jpg", L"2024:05:01 12:30:00", L"+02:00");
+    std::wstring later = Photo(L"later.jpg", L"2024:05:01 10:45:30");
+    std::wstring distant = Photo(L"far.jpg", L"2024:05:02 10:45:30");
+    std::wstring noTime = Photo(L"no_time.jpg", nullptr);
+    const std::string distantBytes = ReadFileBytes(distant);
+    const std::string noTimeBytes = ReadFileBytes(noTime);
+    Track();
+    vztest::MessageBoxWatcher boxes;
+    ASSERT_NE(Open(), nullptr);
+    ChooseOffset(L"UTC+00:00");
+    vztest::TypeText(m_dialog, IDC_GEOTAG_CLOCK, L" -30 ");
+    vztest::PostClick(m_dialog, IDOK);
+    ASSERT_TRUE(boxes.WaitForCount(1));
+    EXPECT_EQ(Result(), S_OK);
+
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(boxes[0].title, L"Vantrelo Zerli");
+    EXPECT_EQ(boxes[0].text, L"2 of 4 photos were geotagged.");
+    EXPECT_EQ(boxes[0].flags, static_cast<UINT>(MB_ICONINFORMATION));
+
+    // 10:30:00 UTC less 30 s is 10:29:30, halfway between points 29 and 30.
+    ReadBack first = ReadPosition(own);
+    ASSERT_TRUE(first.known);
+    EXPECT_NEAR(first.latitude, vztest::WalkLatitudeAt(29.5), 1e-6);
+    EXPECT_NEAR(first.longitude, vztest::WalkLongitudeAt(29.5), 1e-6);
+    EXPECT_NEAR(first.altitude, vztest::WalkElevationAt(29.5), 1.0);
+    // 10:45:30 UTC less 30 s is point 45 itself.
+    ReadBack second = ReadPosition(later);
+    ASSERT_TRUE(second.known);
+    EXPECT_NEAR(second.latitude, vztest::WalkLatitudeAt(45), 1e-6);
+    EXPECT_NEAR(second.longitude, vztest::WalkLongitudeAt(45), 1e-6);
+    EXPECT_NEAR(second.altitude, vztest::WalkElevationAt(45), 1.0);
+    EXPECT_EQ(ReadFileBytes(distant), distantBytes);
+    EXPECT_EQ(ReadFileBytes(noTime), noTimeBytes);
+}
+
+TEST_F(GeotagDialogTest, ReadOnlyPhotosAreShownSkippedAndCounted)
+{
+    std::wstring open = Photo(L"open.jpg", L"2024:05:01 10:10:00", L"+00:00");
+    std::wstring locked = Photo(L"locked.jpg", L"2024:05:01 10:20:00", L"+00:00");
+    ASSERT_TRUE(vztest::SetReadOnly(locked, true));
+    const std::string lockedBytes = ReadFileBytes(locked);
+    Track();
+    vztest::MessageBoxWatcher boxes;
+    ASSERT_NE(Open(), nullptr);
+    EXPECT_TRUE(StartsWith(Cell(1, 2), L"read-only, skipped: 48.020000\u00b0 / 11.020000\u00b0"))
+        << Cell(1, 2).c_str();
+    EXPECT_EQ(ItemText(m_dialog, IDC_GEOTAG_SUMMARY),
+              L"1 of 2 photos will get a position. 1 read-only photo will be skipped.");
+    vztest::PostClick(m_dialog, IDOK);
+    ASSERT_TRUE(boxes.WaitForCount(1));
+    EXPECT_EQ(Result(), S_OK);
+    EXPECT_EQ(boxes[0].text, L"1 of 2 photos were geotagged.\n1 read-only photo was skipped.");
+    EXPECT_TRUE(ReadPosition(open).known);
+    EXPECT_EQ(ReadFileBytes(locked), lockedBytes);
+    vztest::SetReadOnly(locked, false);
+}
+
+TEST_F(GeotagDialogTest, APhotoThatCannotBeWrittenIsCounted)
+{
+    std::wstring open = Photo(L"open.jpg", L"2024:05:01 10:10:00", L"+00:00");
+    std::wstring held = Photo(L"held.jpg", L"2024:05:01 10:20:00", L"+00:00");
+    Track();
+    vztest::MessageBoxWatcher boxes;
+    ASSERT_NE(Open(), nullptr);
+    // Another program holds the photo open without sharing it while the
+    // dialog is open.
+    HANDLE file = CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    vztest::PostClick(m_dialog, IDOK);
+    ASSERT_TRUE(boxes.WaitForCount(1));
+    EXPECT_EQ(Result(), S_OK);
+    CloseHandle(file);
+    EXPECT_EQ(boxes[0].text, L"1 of 2 photos were geotagged.\n1 photo could not be written.");
+    EXPECT_EQ(boxes[0].flags, static_cast<UINT>(MB_ICONINFORMATION));
+    EXPECT_TRUE(ReadPosition(open).known);
+    EXPECT_FALSE(ReadPosition(held).known);
+}
+
+TEST_F(GeotagDialogTest, CancelEscapeAndClosingTheWindowWriteNothing)
+{
+    std::wstring a = Photo(L"a.jpg", L"2024:05:01 06:40:00", L"-03:30");
+    std::wstring b = Photo(L"b.jpg", L"2024:05:01 12:20:00");
+    const std::string aBytes = ReadFileBytes(a);
+    const std::string bBytes = ReadFileBytes(b);
+    Track();
+    vztest::MessageBoxWatcher boxes;
+
+    ASSERT_NE(Open(), nullptr);
+    EXPECT_EQ(ChosenOffset(), L"UTC-03:30");
+    vztest::TypeText(m_dialog, IDC_GEOTAG_CLOCK, L"5");
+    vztest::Click(m_dialog, IDCANCEL);
+    EXPECT_EQ(Result(), E_ABORT);
+
+    ASSERT_NE(Open(), nullptr);
+    ChooseOffset(L"UTC+02:00");
+    HWND focus = GetDlgItem(m_dialog, IDC_GEOTAG_CLOCK);
+    PostMessageW(focus, WM_KEYDOWN, VK_ESCAPE, 0);
+    PostMessageW(focus, WM_KEYUP, VK_ESCAPE, 0);
+    EXPECT_TRUE(vztest::WaitUntilClosed(m_dialog));
+    EXPECT_EQ(Result(), E_ABORT);
+
+    ASSERT_NE(Open(), nullptr);
+    PostMessageW(m_dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(vztest::WaitUntilClosed(m_dialog));
+    EXPECT_EQ(Result(), E_ABORT);
+
+    EXPECT_EQ(boxes.Count(), 0u);
+    EXPECT_EQ(ReadFileBytes(a), aBytes);
+    EXPECT_EQ(ReadFileBytes(b), bBytes);
+}
+
+TEST_F(GeotagDialogTest, AnOwnerWindowThatIsGoneShowsNothingAndWritesNothing)
+{
+    std::wstring a = Photo(L"a.jpg", L"2024:05:01 10:10:00", L"+00:00");
+    const std::string aBytes = ReadFileBytes(a);
+    Track();
+    HWND gone = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(gone, nullptr);
+    ASSERT_TRUE(DestroyWindow(gone));
+    vztest::MessageBoxWatcher boxes;
+    EXPECT_EQ(GeotagFromTrack(gone, m_selection), E_ABORT);
+    EXPECT_EQ(boxes.Count(), 0u);
+    EXPECT_EQ(ReadFileBytes(a), aBytes);
+}
+
+// --- Tracks the command refuses -------------------------------------------------
+
+TEST_F(GeotagDialogTest, HostileTracksAreRefusedWithOneMessageAndNothingWritten)
+{
+    std::wstring a = Photo(L"a.jpg", L"2024:05:01 10:10:00", L"+00:00");
+    std::wstring b = Photo(L"b.jpg", L"2024:05:01 10:20:00", L"+00:00");
+    const std::string aBytes = ReadFileBytes(a);
+    const std::string bBytes = ReadFileBytes(b);
+    std::wstring track = Track();
+
+    // Each entity expands to the one before ten times: a billion laughs.
+    std::string laughs = "<?xml version=\"1.0\"?>\n<!DOCTYPE gpx [\n <!ENTITY a0 \"laugh\">\n";
+    for (int i = 1; i <= 9; ++i) {
+        laughs += " <!ENTITY a" + std::to_string(i) + " \"";
+        for (int k = 0; k < 10; ++k)
+            laughs += "&a" + std::to_string(i - 1) + ";";
+        laughs += "\">\n";
+    }
+    laughs += "]>\n<gpx><trk><trkseg><trkpt lat=\"48\" lon=\"11\"><time>2024-05-01T10:00:00Z</time>"
+              "<name>&a9;</name></trkpt></trkseg></trk></gpx>\n";
+    const struct {
+        const char* what;
+        std::string text;
+        bool huge;  // made 100 MB long by seeking, so quickly
+    } hostile[] = {
+        {"malformed XML", "<gpx><trk><trkseg><trkpt lat=\"48\" lon=\"11\"><time>2024-05-01T10:00:00Z</time>"
+                          "</trkseg></gpx>", false},
+        {"a billion laughs", laughs, false},
+        {"100 MB", vztest::WalkTrackGpx(), true},
+        {"no timed point", "<gpx><trk><trkseg><trkpt lat=\"1\" lon=\"2\"/></trkseg></trk></gpx>", false},
+        {"a JPEG file named as a track", std::string("\xFF\xD8\xFF\xE1\0\x10" "Exif\0\0\xFF\xD9", 14), false},
+    };
+    for (const auto& file : hostile) {
+        SCOPED_TRACE(file.what);
+        ASSERT_TRUE(vztest::WriteFileBytes(track, file.text));
+        if (file.huge) {
+            HANDLE handle = CreateFileW(track.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+            LARGE_INTEGER size;
+            size.QuadPart = 100ll * 1024 * 1024;
+            EXPECT_TRUE(SetFilePointerEx(handle, size, nullptr, FILE_BEGIN) && SetEndOfFile(handle));
+            CloseHandle(handle);
+        }
+        vztest::MessageBoxWatcher boxes;
+        DWORD start = GetTickCount();
+        Start();
+        ASSERT_TRUE(boxes.WaitForCount(1));
+        // The reader's error: the dialog never opened.
+        HRESULT hr = Result();
+        EXPECT_TRUE(hr == VZ_E_TRACK_UNREADABLE || hr == VZ_E_TRACK_EMPTY) << std::hex << hr;
+        EXPECT_LT(GetTickCount() - start, 10000u);
+        ASSERT_EQ(boxes.Count(), 1u);
+        EXPECT_EQ(boxes[0].title, L"Vantrelo Zerli");
+        EXPECT_EQ(boxes[0].text, kRefused);
+        EXPECT_EQ(boxes[0].flags, static_cast<UINT>(MB_ICONERROR));
+    }
+    EXPECT_EQ(ReadFileBytes(a), aBytes);
+    EXPECT_EQ(ReadFileBytes(b), bBytes);
+}
+
+}  // namespace

@@ -1,0 +1,97 @@
+// The texts of the geotagging dialog: offsets to UTC and the list of them,
+// times on the track time scale, the clock correction as typed, and a
+// position in the user's notation.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "coords/notation/coord_notation.h"
+#include "geotag/geotag_format.h"
+#include "geotag/track/track_time.h"
+
+namespace {
+
+std::wstring Offset(int minutes)
+{
+    wchar_t text[kGeotagTextCapacity];
+    FormatUtcOffset(minutes, text, kGeotagTextCapacity);
+    return text;
+}
+
+std::wstring Time(double seconds)
+{
+    wchar_t text[kGeotagTextCapacity];
+    FormatTrackTime(seconds, text, kGeotagTextCapacity);
+    return text;
+}
+
+TEST(GeotagTexts, OffsetsAreShownWithTheirSignAndOthersBecomeTheNearestListedOne)
+{
+    EXPECT_EQ(Offset(0), L"UTC+00:00");
+    EXPECT_EQ(Offset(-210), L"UTC-03:30");
+    EXPECT_EQ(Offset(345), L"UTC+05:45");
+    EXPECT_EQ(Offset(-15), L"UTC-00:15");
+    EXPECT_EQ(NearestListedOffset(127), 120);
+    EXPECT_EQ(NearestListedOffset(128), 135);
+    EXPECT_EQ(NearestListedOffset(-8), -15);
+    EXPECT_EQ(NearestListedOffset(-780), -720);  // -13:00 lies before the list
+    EXPECT_EQ(NearestListedOffset(900), 840);
+    for (int minutes = kMinListedOffsetMinutes; minutes <= kMaxListedOffsetMinutes; ++minutes) {
+        int listed = NearestListedOffset(minutes);
+        EXPECT_EQ(0, listed % kListedOffsetStepMinutes) << minutes;
+        EXPECT_LE(std::abs(listed - minutes), 7) << minutes;
+    }
+}
+
+TEST(GeotagTexts, TrackTimesAreShownAsDateAndTimeOfDayWithinTheYearsOneTo9999)
+{
+    EXPECT_EQ(Time(0), L"1970-01-01 00:00:00");
+    EXPECT_EQ(Time(-0.5), L"1969-12-31 23:59:59");  // the fraction is dropped, downwards
+    EXPECT_EQ(Time(1714559400.75), L"2024-05-01 10:30:00");
+    EXPECT_EQ(Time(CivilDaySeconds(2024, 2, 29) + 86399), L"2024-02-29 23:59:59");
+    EXPECT_EQ(Time(CivilDaySeconds(1900, 3, 1) - 1), L"1900-02-28 23:59:59");
+    EXPECT_EQ(Time(CivilDaySeconds(1, 1, 1)), L"0001-01-01 00:00:00");
+    EXPECT_EQ(Time(CivilDaySeconds(9999, 12, 31) + 86399), L"9999-12-31 23:59:59");
+    for (double outside : {CivilDaySeconds(1, 1, 1) - 1, CivilDaySeconds(9999, 12, 31) + 86400, double(NAN),
+                           double(INFINITY), -1e300})
+        EXPECT_EQ(Time(outside), L"?") << outside;
+}
+
+TEST(GeotagTexts, TheClockCorrectionIsASignedWholeNumberOfSecondsWithinTenDays)
+{
+    const struct {
+        const wchar_t* text;
+        int seconds;
+    } good[] = {{L"+90", 90}, {L"  -3600 ", -3600}, {L"", 0}, {L"864000", 864000}, {L"-864000", -864000},
+                {L"0000007", 7}};
+    for (const auto& entry : good) {
+        int seconds = 12345;
+        EXPECT_TRUE(ParseClockCorrection(entry.text, &seconds)) << entry.seconds;
+        EXPECT_EQ(entry.seconds, seconds);
+    }
+    for (const wchar_t* text : {L"864001", L"-864001", L"99999999", L"1.5", L"12a", L"-", L"--3", L"1 2", L"0x10",
+                                L"\uff11\uff12"}) {
+        int seconds = 12345;
+        EXPECT_FALSE(ParseClockCorrection(text, &seconds)) << std::wstring(text).size();
+        EXPECT_EQ(12345, seconds) << "untouched";
+    }
+}
+
+TEST(GeotagTexts, APositionIsShownInTheNotationAsked)
+{
+    GeotagPhoto photo;
+    photo.outcome = GeotagOutcome::Nearest;
+    photo.position.known = TRUE;
+    photo.position.latitude = 48.5 * kRadiansPerDegree;
+    photo.position.longitude = -11.25 * kRadiansPerDegree;
+    photo.position.altitude = 519.6;
+    photo.position.heading = 45.6 * kRadiansPerDegree;
+    wchar_t text[kGeotagTextCapacity];
+    FormatPhotoPlace(photo, DegreesMinutesSeconds, text, kGeotagTextCapacity);
+    EXPECT_STREQ(L"48\u00b0 30' 0.00'' N / 011\u00b0 15' 0.00'' W / 519 m / -> 046\u00b0", text);
+    FormatPhotoPlace(photo, DecimalDegrees, text, 10);
+    EXPECT_STREQ(L"48.500000", text);  // cut to the buffer
+}
+
+}  // namespace
