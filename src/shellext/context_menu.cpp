@@ -160,7 +160,7 @@ IFACEMETHODIMP CContextMenu::QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT 
     // A query for the default command only (made each time photos are
     // opened) and a range without room for the submenu are answered before
     // the selection is judged: that reads the photos.
-    if ((uFlags & CMF_DEFAULTONLY) || idCmdLast - idCmdFirst < kMinIdentifierSpan)
+    if ((uFlags & CMF_DEFAULTONLY) || idCmdLast < idCmdFirst || idCmdLast - idCmdFirst < kMinIdentifierSpan)
         return E_FAIL;
     if (!EnsureInitialized())
         return E_FAIL;

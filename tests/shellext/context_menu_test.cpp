@@ -487,6 +487,8 @@ TEST_F(ContextMenuTest, DefaultOnlyAndTooSmallRangesReadNoPhoto)
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
     EXPECT_EQ(E_FAIL, Query(kFirst + 50, CMF_DEFAULTONLY));
     EXPECT_EQ(E_FAIL, Query(kFirst + 3));
+    // A range that ends before it starts has no room at all.
+    EXPECT_EQ(E_FAIL, Query(kFirst - 1));
     CloseHandle(held);
     EXPECT_EQ(0, GetMenuItemCount(hmenu));
     EXPECT_EQ((std::vector<std::wstring>{kShow, kGet, kEdit, kAbout}), Offered());
