@@ -31,7 +31,7 @@ std::string Number(const char* format, double value)
 }  // namespace
 
 std::wstring PhotoTakenAt(const std::wstring& folder, const std::wstring& name, const wchar_t* dateTimeOriginal,
-                          const wchar_t* offset)
+                          const wchar_t* offset, const wchar_t* dateTime)
 {
     std::wstring path = CopyPhoto(kSourcePhoto, folder, name);
     if (path.empty())
@@ -46,7 +46,7 @@ std::wstring PhotoTakenAt(const std::wstring& folder, const std::wstring& name, 
         const wchar_t* text;
     } times[] = {{ExifIfd, kTagDateTimeOriginal, dateTimeOriginal},
                  {ExifIfd, kTagDateTimeDigitized, nullptr},
-                 {Ifd0, kTagDateTime, nullptr},
+                 {Ifd0, kTagDateTime, dateTime},
                  {ExifIfd, kTagOffsetTimeOriginal, offset}};
     for (const auto& time : times) {
         if (time.text) {
@@ -57,6 +57,20 @@ std::wstring PhotoTakenAt(const std::wstring& folder, const std::wstring& name, 
         }
     }
     return block.WriteToFile() == S_OK ? path : std::wstring();
+}
+
+std::string BillionLaughsGpx()
+{
+    std::string laughs = "<?xml version=\"1.0\"?>\n<!DOCTYPE gpx [\n <!ENTITY a0 \"laugh\">\n";
+    for (int i = 1; i <= 9; ++i) {
+        laughs += " <!ENTITY a" + std::to_string(i) + " \"";
+        for (int k = 0; k < 10; ++k)
+            laughs += "&a" + std::to_string(i - 1) + ";";
+        laughs += "\">\n";
+    }
+    laughs += "]>\n<gpx><trk><trkseg><trkpt lat=\"48\" lon=\"11\"><time>2024-05-01T10:00:00Z</time>"
+              "<name>&a9;</name></trkpt></trkseg></trk></gpx>\n";
+    return laughs;
 }
 
 std::string WalkTrackGpx()

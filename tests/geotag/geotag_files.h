@@ -6,10 +6,15 @@
 namespace vztest {
 
 // A copy of a real photo without a position whose only time is the given
-// DateTimeOriginal ("2024:05:01 12:30:00"; null: no time at all), with
-// OffsetTimeOriginal when offset is given ("+02:00"). Empty on failure.
+// DateTimeOriginal ("2024:05:01 12:30:00"; null: none), with
+// OffsetTimeOriginal when offset is given ("+02:00") and IFD0's DateTime
+// when dateTime is given. Empty on failure.
 std::wstring PhotoTakenAt(const std::wstring& folder, const std::wstring& name, const wchar_t* dateTimeOriginal,
-                          const wchar_t* offset = nullptr);
+                          const wchar_t* offset = nullptr, const wchar_t* dateTime = nullptr);
+
+// A GPX document whose DTD declares entities that each expand to the one
+// before ten times: a billion laughs when expanded.
+std::string BillionLaughsGpx();
 
 // The walk every geotagging test matches against: 61 track points, one a
 // minute from 2024-05-01 10:00:00 to 11:00:00 UTC; point i lies at latitude

@@ -6,42 +6,20 @@
 #include <vector>
 
 #include "exif/exif_block.h"
-#include "exif/tiff_types.h"
+#include "geotag/geotag_files.h"
 #include "geotag/geotag_plan.h"
-#include "testlib/photos.h"
 #include "testlib/temp_folder.h"
 
 using vztest::TempFolder;
 
 namespace {
 
-const uint16_t kTagDateTime = 0x0132;
-const uint16_t kTagDateTimeOriginal = 0x9003;
-const uint16_t kTagDateTimeDigitized = 0x9004;
-const uint16_t kTagOffsetTimeOriginal = 0x9011;
-
 // A copy of a real photo whose only times are the ones given (null: none).
 std::wstring MakePhoto(const TempFolder& folder, const wchar_t* name, const wchar_t* original,
                        const wchar_t* offset = nullptr, const wchar_t* dateTime = nullptr)
 {
-    std::wstring path = vztest::CopyPhoto(L"canon_powershot-s40.jpg", folder.Path(), name);
-    ExifBlock block;
-    block.Open(path.c_str());
-    const struct {
-        IfdKind kind;
-        uint16_t tag;
-        const wchar_t* text;
-    } times[] = {{ExifIfd, kTagDateTimeOriginal, original},
-                 {ExifIfd, kTagDateTimeDigitized, nullptr},
-                 {Ifd0, kTagDateTime, dateTime},
-                 {ExifIfd, kTagOffsetTimeOriginal, offset}};
-    for (const auto& time : times) {
-        if (time.text)
-            EXPECT_EQ(S_OK, block.SetTextTag(time.kind, time.tag, time.text));
-        else
-            block.Root()->RemoveEntry(time.kind, time.tag);  // absent already is fine
-    }
-    EXPECT_EQ(S_OK, block.WriteToFile());
+    std::wstring path = vztest::PhotoTakenAt(folder.Path(), name, original, offset, dateTime);
+    EXPECT_FALSE(path.empty()) << "could not make " << testing::PrintToString(std::wstring(name));
     return path;
 }
 

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <string>
 
+#include "geotag/geotag_files.h"
 #include "geotag/track/gpx_reader.h"
 #include "testlib/temp_folder.h"
 
@@ -116,17 +117,7 @@ TEST(GpxReading, EntityBombsDeepNestingAndHugeFilesAreRefused)
 {
     TempFolder folder;
     GpsTrack track;
-    // Each entity expands to the one before ten times: a billion laughs.
-    std::string laughs = "<?xml version=\"1.0\"?>\n<!DOCTYPE gpx [\n <!ENTITY a0 \"laugh\">\n";
-    for (int i = 1; i <= 9; ++i) {
-        laughs += " <!ENTITY a" + std::to_string(i) + " \"";
-        for (int k = 0; k < 10; ++k)
-            laughs += "&a" + std::to_string(i - 1) + ";";
-        laughs += "\">\n";
-    }
-    laughs += "]>\n<gpx><trk><trkseg><trkpt lat=\"1\" lon=\"2\"><time>2024-05-01T10:00:00Z</time>"
-              "<name>&a9;</name></trkpt></trkseg></trk></gpx>";
-    EXPECT_EQ(VZ_E_TRACK_UNREADABLE, ReadText(folder, laughs, &track));
+    EXPECT_EQ(VZ_E_TRACK_UNREADABLE, ReadText(folder, vztest::BillionLaughsGpx(), &track));
 
     std::string deep = "<gpx><trk><trkseg><trkpt lat=\"1\" lon=\"2\"><time>2024-05-01T10:00:00Z</time>";
     for (int i = 0; i < 200; ++i)

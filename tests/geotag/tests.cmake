@@ -6,6 +6,7 @@ vz_add_suite(geotag_track_tests
     geotag/track_match_test.cpp
     geotag/gpx_reader_test.cpp
     geotag/geotag_plan_test.cpp
+    geotag/geotag_files.cpp
   LIBS vz_geotag)
 
 # ExifTool as the judge of geotagging real photos from generated tracks, and
