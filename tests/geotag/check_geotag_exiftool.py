@@ -270,6 +270,12 @@ class TrackMaker:
         elif scenario == "nearer-earlier":
             d0 = sec(1, GAP - 1)
             g = [p(us - d0, centre), p(us + d0 + sec(GAP - d0 / 1e6 + 1, 4000), centre)]
+        elif scenario == "nearest-without-elevation":
+            # The nearer end of a long gap has no elevation; the point before
+            # it, within 30 minutes of it, has one.
+            d0 = sec(1, GAP - 1)
+            g = [p(us - d0 - sec(1, 1700), centre), p(us - d0, centre, False),
+                 p(us + d0 + sec(GAP - d0 / 1e6 + 1, 4000), centre)]
         elif scenario == "nearer-later":
             d1 = sec(1, GAP - 1)
             g = [p(us - d1 - sec(GAP - d1 / 1e6 + 1, 4000), centre), p(us + d1, centre)]
@@ -291,12 +297,18 @@ class TrackMaker:
         elif scenario == "before-at-30-minutes":
             first = us + int(GAP * 1e6)
             g = [p(first, centre), p(first + sec(1, 1200), centre)]
+        elif scenario == "before-near-without-elevation":
+            first = us + sec(1, GAP, exact=True)
+            g = [p(first, centre, False), p(first + sec(1, 1200), centre)]
         elif scenario == "before-too-far":
             first = us + sec(GAP + 0.5, 4000, exact=True)
             g = [p(first, centre), p(first + sec(1, 1200), centre)]
         elif scenario == "after-near":
             last = us - sec(1, GAP, exact=True)
             g = [p(last - sec(1, 1200), centre), p(last, centre)]
+        elif scenario == "after-near-without-elevation":
+            last = us - sec(1, GAP, exact=True)
+            g = [p(last - sec(1, 1200), centre), p(last, centre, False)]
         elif scenario == "after-too-far":
             last = us - sec(GAP + 0.5, 4000, exact=True)
             g = [p(last - sec(1, 1200), centre), p(last, centre)]
@@ -315,10 +327,10 @@ class TrackMaker:
 
 
 SCENARIOS = ["interpolate", "interpolate-30-minutes", "on-a-point", "elevation-from-further",
-             "elevation-on-one-side", "nearer-earlier",
+             "elevation-on-one-side", "nearer-earlier", "nearest-without-elevation",
              "nearer-later", "nearest-at-30-minutes", "midway", "too-far", "just-too-far", "no-points"]
-FIRST_SCENARIOS = ["before-near", "before-at-30-minutes", "before-too-far"]
-LAST_SCENARIOS = ["after-near", "after-too-far"]
+FIRST_SCENARIOS = ["before-near", "before-near-without-elevation", "before-at-30-minutes", "before-too-far"]
+LAST_SCENARIOS = ["after-near", "after-near-without-elevation", "after-too-far"]
 
 
 def plan_track(rnd, style, moments):
@@ -346,19 +358,10 @@ def plan_track(rnd, style, moments):
     stretch = []
     us = start * 1000000
     long_gap_at = rnd.randint(start + 600, end - 600) * 1000000
-    gap_next = False
     while us <= end * 1000000:
-        # The points at the ends of the long gap have an elevation.
         gap_here = us <= long_gap_at < us + 1000 * 1000000
-        q = maker.point(us, centre, with_ele=gap_here or gap_next or rnd.random() < 0.8)
-        stretch.append(q)
-        gap_next = gap_here
+        stretch.append(maker.point(us, centre, with_ele=rnd.random() < 0.8))
         us += maker.seconds(GAP + 1, 3000) if gap_here else maker.seconds(20, 1000)
-    # So do its ends: before and after the stretch a photo takes the end's
-    # own elevation (see check_nearest_altitude.py for ends without one).
-    for q in (stretch[0], stretch[-1]):
-        if q.ele is None:
-            q.ele = round(rnd.uniform(0, 500), 1)
     maker.add_group(stretch)
     for name in burst:
         maker.scenarios[name] = "stretch"
@@ -843,6 +846,9 @@ def main():
                            ("located at the 180th meridian", 5), ("points compared with gpxpy", 500),
                            ("scenario before-at-30-minutes", 1), ("scenario before-too-far", 1),
                            ("scenario after-near", 1), ("scenario after-too-far", 1),
+                           ("scenario nearest-without-elevation", 1),
+                           ("scenario before-near-without-elevation", 1),
+                           ("scenario after-near-without-elevation", 1),
                            ("scenario interpolate-30-minutes", 1), ("scenario nearest-at-30-minutes", 1),
                            ("scenario midway", 1), ("scenario just-too-far", 1)):
             checks.check(cov.get(key) >= least, "coverage: %s only %d times (at least %d)" % (key, cov.get(key),

@@ -19,11 +19,6 @@ vz_add_wine_test(SCRIPT NO_DISPLAY NAME geotag_exiftool_tests
   COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/geotag/check_geotag_exiftool.py
     $<TARGET_FILE:geotag_driver> ${VZ_BENCH} ${VZ_SHARED_DIR}/photos
   TIMEOUT 900)
-# The altitude of a photo placed at the nearest track point when that point
-# has no elevation, against ExifTool.
-vz_add_wine_test(SCRIPT NO_DISPLAY NAME geotag_nearest_altitude_tests
-  COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/geotag/check_nearest_altitude.py
-    $<TARGET_FILE:geotag_driver> ${VZ_BENCH} ${VZ_SHARED_DIR}/photos)
 
 # "Geotag from GPS track" driven as a user would, under Xvfb, over photos and
 # tracks the tests write; the dialog and its picture come from the DLL. The
