@@ -8,18 +8,12 @@
 #include "exif/photo_writer.h"
 #include "shellext/selection/file_access.h"
 #include "shellext/selection/image_selection.h"
+#include "support/file_extension.h"
 #include "support/text_bounded.h"
 
 namespace {
 
 const size_t kTitleCapacity = 128;
-
-// The name part of a path: what follows its last backslash.
-const wchar_t* NamePart(const wchar_t* path)
-{
-    const wchar_t* backslash = wcsrchr(path, L'\\');
-    return backslash != nullptr ? backslash + 1 : path;
-}
 
 }  // namespace
 
@@ -33,7 +27,7 @@ void PrepareCoordinatesDialog(CoordinatesDialogState* state, HWND owner, const I
     const wchar_t* onlyPath = count == 1 ? selection->PathAt(0) : nullptr;
     wchar_t subject[kTitleCapacity];
     if (onlyPath != nullptr)
-        FormatBoundedW(subject, kTitleCapacity, VZ_COORD_TITLE_ONE, NamePart(onlyPath));
+        FormatBoundedW(subject, kTitleCapacity, VZ_COORD_TITLE_ONE, FileNamePart(onlyPath));
     else
         FormatBoundedW(subject, kTitleCapacity, VZ_COORD_TITLE_MANY, count);
     FormatBoundedW(state->title, kTitleCapacity, VZ_COORD_TITLE, subject);

@@ -11,6 +11,7 @@
 #include "geotag/geotag_photo_list.h"
 #include "resources/resource_ids.h"
 #include "support/dialog_items.h"
+#include "support/file_extension.h"
 #include "support/module.h"
 #include "support/text_bounded.h"
 #include "support/window_placement.h"

@@ -5,6 +5,7 @@
 
 #include "geotag/geotag_dialog_resources.h"
 #include "geotag/geotag_format.h"
+#include "support/file_extension.h"
 
 namespace {
 
@@ -56,12 +57,6 @@ void SetCellText(HWND list, int row, int column, const wchar_t* text)
 }
 
 }  // namespace
-
-const wchar_t* FileNamePart(const wchar_t* path)
-{
-    const wchar_t* backslash = wcsrchr(path, L'\\');
-    return backslash != nullptr ? backslash + 1 : path;
-}
 
 void SetUpPhotoList(HWND list)
 {

@@ -23,6 +23,3 @@ void UpdatePhotoList(HWND list, const GeotagPlan& plan, uint32_t notation);
 // Fits the name and time columns to their texts (each within a third of
 // the list) and gives the rest to the position.
 void FitPhotoListColumns(HWND list);
-
-// The name part of a path: what follows its last backslash.
-const wchar_t* FileNamePart(const wchar_t* path);

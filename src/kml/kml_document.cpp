@@ -7,6 +7,7 @@
 #include "kml/base64.h"
 #include "kml/kml_texts.h"
 #include "shellext/selection/image_selection.h"
+#include "support/file_extension.h"
 #include "support/text_bounded.h"
 
 namespace {
@@ -17,13 +18,6 @@ const double kKmlDegreesPerRadian = 180.0 / 3.141592653589793;
 const double kDisplayArea = 30000.0;
 const int kFallbackDisplayWidth = 200;
 const int kFallbackDisplayHeight = 150;
-
-// The part of path after its last backslash (all of it when there is none).
-const wchar_t* FileNamePart(const wchar_t* path)
-{
-    const wchar_t* slash = std::wcsrchr(path, L'\\');
-    return slash ? slash + 1 : path;
-}
 
 // Today in the user's short date format; empty when that fails.
 void FormatToday(wchar_t (&date)[kKmlDateCapacity])

@@ -2,6 +2,12 @@
 
 #include <cwchar>
 
+const wchar_t* FileNamePart(const wchar_t* path)
+{
+    const wchar_t* backslash = std::wcsrchr(path, L'\\');
+    return backslash ? backslash + 1 : path;
+}
+
 const wchar_t* FindExtension(const wchar_t* path)
 {
     const wchar_t* dot = std::wcsrchr(path, L'.');

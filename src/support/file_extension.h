@@ -1,8 +1,13 @@
-// The extension of a file name as the selection judges it: the text from the
+// The parts of a path the product looks at: the file's name after its
+// folder, and the extension as the selection judges it: the text from the
 // last "." to the end. A "." at the very first character does not count, and
 // the search does not stop at a backslash, so D:\my.photos\readme has the
 // extension .photos\readme.
 #pragma once
+
+// Points at the part of path after its last backslash (all of path when it
+// has none). path must not be null.
+const wchar_t* FileNamePart(const wchar_t* path);
 
 // Points at the extension's "." inside path, or at the terminating NUL when
 // there is none. path must not be null.
