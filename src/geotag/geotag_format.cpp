@@ -1,50 +1,20 @@
 #include "geotag/geotag_format.h"
 
-#include <cmath>
 #include <cstdint>
 #include <cwctype>
 
 #include "coords/notation/position_line.h"
 #include "geotag/geotag_dialog_resources.h"
+#include "geotag/track/track_time.h"
 #include "support/text_bounded.h"
 
 namespace {
-
-const int64_t kSecondsPerDay = 86400;
-// Days from 0000-03-01 to 1970-01-01 in the proleptic Gregorian calendar.
-const int64_t kDaysBefore1970 = 719468;
-// Track times outside this range are not dates of the years 1 to 9999;
-// the bound keeps the conversion to whole seconds exact.
-const double kTimeBound = 4.0e11;
 
 // Floor division: the quotient rounded down, also for negative dividends.
 int64_t FloorDivide(int64_t dividend, int64_t divisor)
 {
     int64_t quotient = dividend / divisor;
     return (dividend % divisor != 0 && (dividend < 0) != (divisor < 0)) ? quotient - 1 : quotient;
-}
-
-struct CivilDate {
-    int64_t year;
-    int month;
-    int day;
-};
-
-// The date of a day counted from 1970-01-01 (the inverse of the day count
-// the track times are built on).
-CivilDate DateOfDay(int64_t days)
-{
-    days += kDaysBefore1970;
-    int64_t era = FloorDivide(days, 146097);
-    int64_t dayOfEra = days - era * 146097;
-    int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    int64_t shiftedMonth = (5 * dayOfYear + 2) / 153;  // March is 0
-    CivilDate date;
-    date.day = static_cast<int>(dayOfYear - (153 * shiftedMonth + 2) / 5 + 1);
-    date.month = static_cast<int>(shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9);
-    date.year = yearOfEra + era * 400 + (date.month <= 2 ? 1 : 0);
-    return date;
 }
 
 const wchar_t* Plural(int count)
@@ -77,21 +47,13 @@ int NearestListedOffset(int offsetMinutes)
 
 void FormatTrackTime(double seconds, wchar_t* buffer, size_t capacity)
 {
-    if (!std::isfinite(seconds) || std::fabs(seconds) > kTimeBound) {
+    CivilTime time;
+    if (!CivilTimeOf(seconds, &time)) {
         CopyTextBounded(buffer, L"?", capacity);
         return;
     }
-    int64_t whole = static_cast<int64_t>(std::floor(seconds));
-    int64_t days = FloorDivide(whole, kSecondsPerDay);
-    int64_t ofDay = whole - days * kSecondsPerDay;
-    CivilDate date = DateOfDay(days);
-    if (date.year < 1 || date.year > 9999) {
-        CopyTextBounded(buffer, L"?", capacity);
-        return;
-    }
-    FormatBoundedW(buffer, capacity, L"%04d-%02d-%02d %02d:%02d:%02d", static_cast<int>(date.year), date.month,
-                   date.day, static_cast<int>(ofDay / 3600), static_cast<int>(ofDay / 60 % 60),
-                   static_cast<int>(ofDay % 60));
+    FormatBoundedW(buffer, capacity, L"%04d-%02d-%02d %02d:%02d:%02d", time.year, time.month, time.day, time.hour,
+                   time.minute, time.second);
 }
 
 bool ParseClockCorrection(const wchar_t* text, int* seconds)

@@ -7,12 +7,10 @@
 
 #include "exif/exif_block.h"
 #include "exif/photo_writer.h"
+#include "geotag/track/track_time.h"
 #include "shellext/selection/file_access.h"
 
 namespace {
-
-// 1601-01-01, the start of FILETIME, on the track time scale.
-const double kFileTimeEpochSeconds = -11644473600.0;
 
 GeotagOutcome OutcomeOf(TrackMatch match)
 {
@@ -26,24 +24,10 @@ GeotagOutcome OutcomeOf(TrackMatch match)
     }
 }
 
-bool ToSystemTime(double seconds, SYSTEMTIME* time)
+double SecondsOf(const SYSTEMTIME& time)
 {
-    double ticks = (seconds - kFileTimeEpochSeconds) * 1e7;
-    if (!std::isfinite(ticks) || ticks < 0 || ticks > 9.0e17)
-        return false;
-    ULARGE_INTEGER value;
-    value.QuadPart = static_cast<ULONGLONG>(ticks);
-    FILETIME fileTime = {value.LowPart, value.HighPart};
-    return FileTimeToSystemTime(&fileTime, time) != FALSE;
-}
-
-double FromSystemTime(const SYSTEMTIME& time)
-{
-    FILETIME fileTime;
-    if (!SystemTimeToFileTime(&time, &fileTime))
-        return 0;
-    ULARGE_INTEGER value = {{fileTime.dwLowDateTime, fileTime.dwHighDateTime}};
-    return static_cast<double>(value.QuadPart / 10000000ull) + kFileTimeEpochSeconds;
+    return CivilDaySeconds(time.wYear, time.wMonth, time.wDay) + time.wHour * 3600.0 + time.wMinute * 60.0 +
+           time.wSecond;
 }
 
 }  // namespace
@@ -53,11 +37,16 @@ int ComputerOffsetMinutesAt(double wallSeconds)
     // The wall time is read as UTC and converted to local time: the
     // difference is the zone's bias on that date (a few hours off at the
     // change of daylight saving time, which does not move the date).
-    SYSTEMTIME utc, local;
-    if (!ToSystemTime(std::floor(wallSeconds), &utc) || !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
+    CivilTime civil;
+    if (!CivilTimeOf(wallSeconds, &civil))
         return 0;
-    double difference = FromSystemTime(local) - FromSystemTime(utc);
-    return static_cast<int>(std::lround(difference / 60.0));
+    SYSTEMTIME utc = {static_cast<WORD>(civil.year), static_cast<WORD>(civil.month), 0,
+                      static_cast<WORD>(civil.day), static_cast<WORD>(civil.hour), static_cast<WORD>(civil.minute),
+                      static_cast<WORD>(civil.second), 0};
+    SYSTEMTIME local;
+    if (!SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
+        return 0;
+    return static_cast<int>(std::lround((SecondsOf(local) - SecondsOf(utc)) / 60.0));
 }
 
 HRESULT GeotagPlan::Load(const wchar_t* const* paths, int count)
@@ -113,10 +102,9 @@ int GeotagPlan::DefaultOffsetMinutes() const
         if (photo.time.known)
             return ComputerOffsetMinutesAt(photo.time.wallSeconds);
     }
-    FILETIME now;
-    GetSystemTimeAsFileTime(&now);
-    ULARGE_INTEGER value = {{now.dwLowDateTime, now.dwHighDateTime}};
-    return ComputerOffsetMinutesAt(static_cast<double>(value.QuadPart / 10000000ull) + kFileTimeEpochSeconds);
+    SYSTEMTIME now;
+    GetSystemTime(&now);
+    return ComputerOffsetMinutesAt(SecondsOf(now));
 }
 
 int GeotagPlan::LocatedCount() const

@@ -1,5 +1,7 @@
 #include "geotag/track/track_time.h"
 
+#include <cmath>
+#include <cstdint>
 #include <cwchar>
 
 namespace {
@@ -76,6 +78,38 @@ double CivilDaySeconds(int year, int month, int day)
     int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
     long long days = static_cast<long long>(era) * 146097 + dayOfEra - 719468;
     return static_cast<double>(days) * kSecondsPerDay;
+}
+
+bool CivilTimeOf(double seconds, CivilTime* time)
+{
+    // Beyond this bound no moment lies in the years 1 .. 9999, and within it
+    // the whole seconds convert to integers exactly.
+    const double kBound = 4.0e11;
+    if (!time || !std::isfinite(seconds) || std::fabs(seconds) > kBound)
+        return false;
+    int64_t whole = static_cast<int64_t>(std::floor(seconds));
+    int64_t days = whole / 86400 - (whole % 86400 < 0 ? 1 : 0);
+    int64_t ofDay = whole - days * 86400;
+
+    // The day count back to a date, in eras of 400 years that begin on
+    // 1 March (as CivilDaySeconds counts them).
+    days += 719468;
+    int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+    int64_t dayOfEra = days - era * 146097;
+    int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    int64_t shiftedMonth = (5 * dayOfYear + 2) / 153;  // March is 0
+    int month = static_cast<int>(shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9);
+    int64_t year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+    if (year < 1 || year > 9999)
+        return false;
+    time->year = static_cast<int>(year);
+    time->month = month;
+    time->day = static_cast<int>(dayOfYear - (153 * shiftedMonth + 2) / 5 + 1);
+    time->hour = static_cast<int>(ofDay / 3600);
+    time->minute = static_cast<int>(ofDay / 60 % 60);
+    time->second = static_cast<int>(ofDay % 60);
+    return true;
 }
 
 bool ParseTrackTime(const wchar_t* text, double* utcSeconds)

@@ -9,6 +9,16 @@
 // arithmetic is exact for years 1 .. 9999.
 double CivilDaySeconds(int year, int month, int day);
 
+// A moment as calendar date and time of day, to the whole second.
+struct CivilTime {
+    int year, month, day;
+    int hour, minute, second;
+};
+// The calendar date and time of the whole second that holds seconds (the
+// inverse of CivilDaySeconds plus the time of day). False for a moment
+// outside the years 1 .. 9999, and for an infinity or a NaN.
+bool CivilTimeOf(double seconds, CivilTime* time);
+
 // An XML Schema dateTime as GPX writes it: "YYYY-MM-DDThh:mm:ss", optional
 // fractional seconds, then "Z", an offset "+hh:mm" / "-hh:mm", or nothing
 // (read as UTC). Leading and trailing white space is allowed. False, and
