@@ -1,7 +1,8 @@
 // ExifBlock: the Exif metadata of one JPEG photo in memory. Open reads the
 // photo's Exif segment into a tree of TIFF directories (the file is open
 // only while Open and WriteToFile run); the position operations change the
-// tree; WriteToFile puts a newly built segment into the file in place.
+// tree; WriteToFile writes the photo anew with a newly built segment and puts
+// it in the old one's place.
 //
 // Calling order: create, Open, any of the operations, destroy. One block
 // serves one photo and one command; a block that only reads may be opened
@@ -28,8 +29,8 @@ public:
     static const size_t kPathCapacity = 260;
     // Working buffer for a new segment: the whole segment, marker included.
     static const size_t kSegmentBufferSize = 65536;
-    // Transfer buffer for moving the rest of the file.
-    static const uint32_t kTransferBufferSize = 65536;
+    // Largest block in which a photo is copied into its replacement.
+    static const uint32_t kTransferBufferSize = 1024 * 1024;
 
     ExifBlock();
     ~ExifBlock();
@@ -42,16 +43,16 @@ public:
     // parses its Exif segment. No result: the block's state tells (see
     // IsJpeg, Root). A path that does not fit the path buffer is not opened.
     void Open(const wchar_t* path);
-    // Rewrites the file in place with the segment built from the tree.
-    // S_OK when rewritten; S_FALSE when there was nothing to write (no tree,
-    // and the file has no Exif segment); E_FAIL, with the file byte for
-    // byte as it was, when it is not a JPEG file, cannot be opened for
-    // reading and writing, no longer holds the segment that Open parsed,
-    // or the new segment does not fit, and when the rest of the file cannot
-    // be moved because its first read fails; E_FAIL also when a read or
-    // write fails later in the move, and when a shrunk file cannot be cut
-    // to its new length (the photo is then whole, with stale bytes after
-    // its end).
+    // Writes the photo anew with the segment built from the tree, beside
+    // it, and puts that in its place (photo_replacement.h): whatever happens,
+    // the photo's name holds the old photo or the complete new one. S_OK
+    // once the new photo is on the disk under the photo's name; S_FALSE
+    // when there was nothing to write (no tree, and the file has no Exif
+    // segment); otherwise a failure, with the file byte for byte as it was:
+    // not a JPEG file, a file that cannot be opened for reading and
+    // writing, no longer holds the segment that Open parsed, or whose new
+    // segment does not fit, a folder where no new file can be made, and
+    // any failing read, write, flush or rename.
     HRESULT WriteToFile();
 
     // Open over a whole JPEG file held in memory (no path).
@@ -115,8 +116,7 @@ private:
     uint32_t m_parsedOffset = 2;
     uint32_t m_parsedSize = 0;
     bool m_unparsedSegment = false;
-    // The large read of Open and of WriteToFile's rescan, then the buffer
-    // that moves the rest of the file; kept for the next Open of this
-    // block, so a scan over many photos allocates it once.
+    // The large read of Open and of WriteToFile's rescan; kept for the
+    // next Open of this block, so a scan over many photos allocates it once.
     std::unique_ptr<uint8_t[]> m_readBlock;
 };

@@ -1,5 +1,5 @@
-// ExifBlock on a file: Open reads the photo, WriteToFile puts the new
-// segment into it in place.
+// ExifBlock on a file: Open reads the photo, WriteToFile writes the photo
+// with the new segment anew and puts it in the old one's place.
 #include <windows.h>
 
 #include <cstring>
@@ -8,6 +8,9 @@
 
 #include "exif/exif_block.h"
 #include "exif/file_access.h"
+#include "exif/photo_replacement.h"
+#include "exif/replacement_name.h"
+#include "exif/replacement_recovery.h"
 #include "support/shortcut.h"
 
 namespace {
@@ -19,43 +22,6 @@ bool GetFileSize32(HANDLE file, uint32_t* size)
     if (!GetFileSizeEx(file, &length) || length.QuadPart < 0 || length.QuadPart > UINT32_MAX)
         return false;
     *size = static_cast<uint32_t>(length.QuadPart);
-    return true;
-}
-
-// Moves the bytes [from, fileSize) by distance (positive: toward the end),
-// in blocks through buffer, in the direction that never overwrites bytes
-// not yet read. Stops at the first failing read or write; *written tells
-// whether a write had been tried by then.
-bool MoveTail(HANDLE file, uint8_t* buffer, uint32_t bufferSize, uint64_t from, uint64_t fileSize, int64_t distance,
-              bool* written)
-{
-    *written = false;
-    if (distance > 0) {
-        uint64_t remaining = fileSize - from;
-        while (remaining > 0) {
-            uint32_t n = remaining < bufferSize ? static_cast<uint32_t>(remaining) : bufferSize;
-            uint64_t source = from + remaining - n;
-            uint32_t got = 0;
-            if (!ReadAt(file, buffer, source, n, &got) || got != n)
-                return false;
-            *written = true;
-            if (!WriteAt(file, buffer, source + static_cast<uint64_t>(distance), n))
-                return false;
-            remaining -= n;
-        }
-    } else {
-        for (uint64_t source = from; source < fileSize;) {
-            uint64_t left = fileSize - source;
-            uint32_t n = left < bufferSize ? static_cast<uint32_t>(left) : bufferSize;
-            uint32_t got = 0;
-            if (!ReadAt(file, buffer, source, n, &got) || got != n)
-                return false;
-            *written = true;
-            if (!WriteAt(file, buffer, source - static_cast<uint64_t>(-distance), n))
-                return false;
-            source += n;
-        }
-    }
     return true;
 }
 
@@ -100,19 +66,24 @@ HRESULT ExifBlock::WriteToFile()
 {
     if (!m_isJpeg || !m_path[0])
         return E_FAIL;
-    // Nobody else may open the photo while it is rewritten.
+    const std::wstring photoPath = FullPathOf(m_path);
+    if (photoPath.empty())
+        return E_FAIL;
+    // What a writer that was killed left in this folder, before this one
+    // adds its own.
+    RecoverReplacements(FolderOfPath(photoPath));
+
+    // Opened for writing although only read: a photo the user may not write
+    // is refused before anything is made. Nobody else may open it until its
+    // replacement has taken its place.
     KernelHandle file(CreateFileW(m_path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     uint32_t fileSize = 0;
     HRESULT hr = file.IsValid() && GetFileSize32(file.Get(), &fileSize) ? S_OK : E_FAIL;
-
-    // One buffer serves the rescan's large read and then the move of the
-    // rest of the file.
-    static_assert(kTransferBufferSize <= FileByteSource::kCacheSize, "the read buffer carries the move");
     if (SUCCEEDED(hr) && !m_readBlock) {
         m_readBlock.reset(new (std::nothrow) uint8_t[FileByteSource::kCacheSize]);
         if (!m_readBlock)
-            hr = E_FAIL;
+            hr = E_OUTOFMEMORY;
     }
 
     // The file was closed after Open: it must still hold the segment that
@@ -134,50 +105,39 @@ HRESULT ExifBlock::WriteToFile()
     }
     const uint64_t start = rescan.offset;
     const uint64_t tail = start + rescan.size;
-    const uint64_t newSize = static_cast<uint64_t>(fileSize) - rescan.size + segment.size;
-    if (SUCCEEDED(hr) && newSize > UINT32_MAX)
+    if (SUCCEEDED(hr) && static_cast<uint64_t>(fileSize) - rescan.size + segment.size > UINT32_MAX)
         hr = E_FAIL;
-    uint8_t* transfer = m_readBlock.get();
 
-    const int64_t distance = static_cast<int64_t>(segment.size) - static_cast<int64_t>(rescan.size);
-    if (SUCCEEDED(hr) && distance > 0) {
-        // Grow to the final length first by writing the new end (file
-        // systems with sparse files allocate only on writing): a full disk
-        // shows here, before any byte has moved, and the old length comes
-        // back. The move overwrites the filler.
-        std::memset(transfer, 0, kTransferBufferSize);
-        bool grown = true;
-        for (uint64_t at = fileSize; grown && at < newSize; at += kTransferBufferSize) {
-            uint64_t left = newSize - at;
-            grown = WriteAt(file.Get(), transfer, at,
-                            left < kTransferBufferSize ? static_cast<uint32_t>(left) : kTransferBufferSize);
-        }
-        if (!grown) {
-            SetFileLength(file.Get(), fileSize);
-            hr = E_FAIL;
+    // The new photo: the bytes before the old segment, the new segment, the
+    // bytes after the old one, copied in large blocks (each call is a round
+    // trip to the file system). A photo smaller than a block takes a buffer
+    // of its size; without memory for one, the read block serves.
+    std::unique_ptr<uint8_t[]> ownTransfer;
+    uint8_t* transfer = m_readBlock.get();
+    uint32_t transferSize = FileByteSource::kCacheSize;
+    if (SUCCEEDED(hr) && fileSize > transferSize) {
+        const uint32_t size = fileSize < kTransferBufferSize ? fileSize : kTransferBufferSize;
+        ownTransfer.reset(new (std::nothrow) uint8_t[size]);
+        if (ownTransfer) {
+            transfer = ownTransfer.get();
+            transferSize = size;
         }
     }
-    if (SUCCEEDED(hr) && distance != 0) {
-        bool written = false;
-        if (!MoveTail(file.Get(), transfer, kTransferBufferSize, tail, fileSize, distance, &written)) {
-            // A move that failed before its first write has changed nothing
-            // but the length of a growing file: the old length comes back.
-            if (!written && distance > 0)
-                SetFileLength(file.Get(), fileSize);
-            hr = E_FAIL;
-        }
-    }
-    // The segment goes in once the tail is out of its way, and before a
-    // shrinking file is cut to its new length: should the cut fail, the
-    // photo is whole all the same, followed by stale bytes after its end.
-    if (SUCCEEDED(hr) && !WriteAt(file.Get(), segment.data.get(), start, static_cast<uint32_t>(segment.size)))
-        hr = E_FAIL;
+    PhotoReplacement replacement;
+    if (SUCCEEDED(hr))
+        hr = replacement.Begin(photoPath.c_str(), file.Get());
+    if (SUCCEEDED(hr))
+        hr = replacement.AppendFromPhoto(0, start, transfer, transferSize);
+    if (SUCCEEDED(hr))
+        hr = replacement.Append(segment.data.get(), static_cast<uint32_t>(segment.size));
+    if (SUCCEEDED(hr))
+        hr = replacement.AppendFromPhoto(tail, fileSize - tail, transfer, transferSize);
+    if (SUCCEEDED(hr))
+        hr = replacement.Commit(file);
     if (SUCCEEDED(hr)) {
         // The file now holds the new segment: a second write replaces it.
         m_parsedOffset = static_cast<uint32_t>(start);
         m_parsedSize = static_cast<uint32_t>(segment.size);
     }
-    if (SUCCEEDED(hr) && distance < 0 && !SetFileLength(file.Get(), newSize))
-        hr = E_FAIL;
     return hr;
 }

@@ -5,7 +5,7 @@
 
 namespace {
 
-const FileCalls kSystemFileCalls = {ReadFile, WriteFile, SetEndOfFile};
+const FileCalls kSystemFileCalls = {ReadFile, WriteFile, FlushFileBuffers, SetFileInformationByHandle};
 const FileCalls* g_fileCalls = &kSystemFileCalls;
 
 // The reads and writes go through the file pointer rather than an OVERLAPPED
@@ -48,9 +48,14 @@ bool WriteAt(HANDLE file, const uint8_t* buffer, uint64_t offset, uint32_t count
     return SeekTo(file, offset) && g_fileCalls->writeFile(file, buffer, count, &written, nullptr) && written == count;
 }
 
-bool SetFileLength(HANDLE file, uint64_t length)
+bool FlushFile(HANDLE file)
 {
-    return SeekTo(file, length) && g_fileCalls->setEndOfFile(file);
+    return g_fileCalls->flushFileBuffers(file) != FALSE;
+}
+
+bool SetFileInformation(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, void* information, DWORD size)
+{
+    return g_fileCalls->setFileInformationByHandle(file, kind, information, size) != FALSE;
 }
 
 bool FileByteSource::ReadAt(uint32_t offset, uint8_t* buffer, uint32_t count, uint32_t* got)

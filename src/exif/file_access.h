@@ -9,13 +9,16 @@
 #include "exif/jpeg_scan.h"
 #include "support/owners.h"
 
-// The system's file calls behind ReadAt, WriteAt and SetFileLength. Tests put
-// in their own to make one of them fail at a chosen moment, which a real disk
-// does rarely and never on demand; the product keeps the system's.
+// The system's file calls behind ReadAt, WriteAt, FlushFile and
+// SetFileInformation. Tests put in their own to make one of them fail at a
+// chosen moment, which a real disk does rarely and never on demand, and
+// benchmarks to measure what a call costs; the product keeps the system's.
 struct FileCalls {
     BOOL(WINAPI* readFile)(HANDLE, LPVOID, DWORD, LPDWORD, LPOVERLAPPED);
     BOOL(WINAPI* writeFile)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
-    BOOL(WINAPI* setEndOfFile)(HANDLE);
+    BOOL(WINAPI* flushFileBuffers)(HANDLE);
+    // Renames, and sets times, attributes and the deletion of a file.
+    BOOL(WINAPI* setFileInformationByHandle)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
 };
 // Makes calls the ones used from now on (null: the system's again) and
 // gives the ones used until now.
@@ -27,8 +30,11 @@ const FileCalls* UseFileCalls(const FileCalls* calls);
 bool ReadAt(HANDLE file, uint8_t* buffer, uint64_t offset, uint32_t count, uint32_t* got);
 // Writes count bytes at offset; true only when all were written.
 bool WriteAt(HANDLE file, const uint8_t* buffer, uint64_t offset, uint32_t count);
-// Sets the end of the file at offset.
-bool SetFileLength(HANDLE file, uint64_t length);
+// Makes what was written to the file durable: back from this call, the data
+// is on the disk, not only in the system's cache.
+bool FlushFile(HANDLE file);
+// SetFileInformationByHandle through the file calls.
+bool SetFileInformation(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, void* information, DWORD size);
 
 // A source over an open file that reads a large block once and serves the
 // 24-byte marker windows and the Exif segment from it: one call instead of

@@ -2,6 +2,12 @@
 // in both directions, and every case in which the file must stay as it was.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
+
+#include <algorithm>
+#include <thread>
+#include <vector>
 
 #include "exif/exif_block.h"
 #include "exif/exif_bytes.h"
@@ -57,56 +63,74 @@ Bytes PhotoWithPosition(bool bigEndian, size_t size)
     return PhotoOfSize({Bytes(segment.data.get(), segment.data.get() + segment.size)}, size);
 }
 
-// File calls of the engine that fail on demand while an object of this
-// class lives: every read once something has been written, or every
-// truncation.
+// The engine's file calls, of which the k-th of one kind fails while an
+// object of this class lives; it counts the calls of that kind.
 class FailingFileCalls {
 public:
-    enum Fault { ReadsAfterAWrite, Truncation };
+    enum Kind { Read, Write, Flush, SetInformation };
 
-    explicit FailingFileCalls(Fault fault)
+    FailingFileCalls(Kind kind, int failing)
     {
-        s_fault = fault;
-        s_written = false;
+        s_kind = kind;
+        s_failing = failing;
+        s_calls = 0;
         m_previous = UseFileCalls(&kCalls);
     }
     ~FailingFileCalls() { UseFileCalls(m_previous); }
     FailingFileCalls(const FailingFileCalls&) = delete;
     FailingFileCalls& operator=(const FailingFileCalls&) = delete;
+    static int Calls() { return s_calls; }
 
 private:
-    static BOOL WINAPI Read(HANDLE file, LPVOID buffer, DWORD count, LPDWORD read, LPOVERLAPPED overlapped)
+    static bool Fails(Kind kind)
     {
-        if (s_fault == ReadsAfterAWrite && s_written) {
-            SetLastError(ERROR_READ_FAULT);
-            return FALSE;
-        }
-        return ReadFile(file, buffer, count, read, overlapped);
+        if (kind != s_kind || ++s_calls != s_failing)
+            return false;
+        SetLastError(ERROR_WRITE_FAULT);
+        return true;
     }
-    static BOOL WINAPI Write(HANDLE file, LPCVOID buffer, DWORD count, LPDWORD written, LPOVERLAPPED overlapped)
+    static BOOL WINAPI ReadCall(HANDLE file, LPVOID buffer, DWORD count, LPDWORD read, LPOVERLAPPED overlapped)
     {
-        s_written = true;
-        return WriteFile(file, buffer, count, written, overlapped);
+        return !Fails(Read) && ReadFile(file, buffer, count, read, overlapped);
     }
-    static BOOL WINAPI Truncate(HANDLE file)
+    static BOOL WINAPI WriteCall(HANDLE file, LPCVOID buffer, DWORD count, LPDWORD written, LPOVERLAPPED overlapped)
     {
-        if (s_fault == Truncation) {
-            SetLastError(ERROR_ACCESS_DENIED);
-            return FALSE;
-        }
-        return SetEndOfFile(file);
+        return !Fails(Write) && WriteFile(file, buffer, count, written, overlapped);
+    }
+    static BOOL WINAPI FlushCall(HANDLE file) { return !Fails(Flush) && FlushFileBuffers(file); }
+    static BOOL WINAPI SetInformationCall(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID information, DWORD size)
+    {
+        return !Fails(SetInformation) && SetFileInformationByHandle(file, kind, information, size);
     }
 
     static const FileCalls kCalls;
-    static Fault s_fault;
-    static bool s_written;
+    static Kind s_kind;
+    static int s_failing;
+    static int s_calls;
     const FileCalls* m_previous = nullptr;
 };
 
-const FileCalls FailingFileCalls::kCalls = {FailingFileCalls::Read, FailingFileCalls::Write,
-                                            FailingFileCalls::Truncate};
-FailingFileCalls::Fault FailingFileCalls::s_fault = FailingFileCalls::ReadsAfterAWrite;
-bool FailingFileCalls::s_written = false;
+const FileCalls FailingFileCalls::kCalls = {ReadCall, WriteCall, FlushCall, SetInformationCall};
+FailingFileCalls::Kind FailingFileCalls::s_kind = FailingFileCalls::Read;
+int FailingFileCalls::s_failing = 0;
+int FailingFileCalls::s_calls = 0;
+
+// The names in a folder, sorted.
+std::vector<std::wstring> NamesIn(const std::wstring& folder)
+{
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (wcscmp(found.cFileName, L".") != 0 && wcscmp(found.cFileName, L"..") != 0)
+            names.push_back(found.cFileName);
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 class WriteBack : public testing::Test {
 protected:
@@ -275,44 +299,170 @@ TEST_F(WriteBack, AFileChangedSinceOpenIsNotRewritten)
     }
 }
 
-TEST_F(WriteBack, AGrowingRewriteWhoseFirstMoveFailsLeavesTheFileAsItWas)
+// Every read, write, flush and setting of file information failing in turn,
+// one at a time, for a segment that grows, shrinks, is inserted or keeps its
+// size: a failure leaves the photo as it was, a success is the whole new
+// photo, and nothing else is left in the folder.
+TEST_F(WriteBack, EveryFailingFileCallLeavesTheOldPhotoOrTheNewOne)
 {
     const Bytes exif = ExifSegment(SimpleTiff(false));
-    const Bytes before = PhotoOfSize({exif}, 2 + exif.size() + 100000);
-    const std::wstring path = Put(before);
-    ExifBlock block;
-    block.Open(path.c_str());
-    ASSERT_EQ(block.StorePosition(0.1, 0.2, 3, 4), S_OK);
-    ASSERT_GT(block.BuildExifSegment().size, exif.size());
-    {
-        // The file is grown to its new length; then the first read of the
-        // rest of the file fails, before any byte has moved.
-        FailingFileCalls failing(FailingFileCalls::ReadsAfterAWrite);
-        EXPECT_EQ(block.WriteToFile(), E_FAIL);
+    struct Case {
+        const char* what;
+        Bytes photo;
+        bool store;
+    } cases[] = {
+        {"grows", PhotoOfSize({exif}, 2 + exif.size() + 150000), true},
+        {"shrinks", PhotoWithPosition(true, 150000), false},
+        {"inserted", PhotoOfSize({JfifSegment()}, 150000), true},
+        {"same size", PhotoWithPosition(false, 150000), true},
+    };
+    const FailingFileCalls::Kind kinds[] = {FailingFileCalls::Read, FailingFileCalls::Write, FailingFileCalls::Flush,
+                                            FailingFileCalls::SetInformation};
+    for (const Case& c : cases) {
+        for (FailingFileCalls::Kind kind : kinds) {
+            for (int k = 1;; ++k) {
+                SCOPED_TRACE(testing::Message() << c.what << ", call kind " << kind << ", call " << k);
+                const std::wstring path = Put(c.photo);
+                ExifBlock block;
+                block.Open(path.c_str());
+                ASSERT_EQ(c.store ? block.StorePosition(0.1, 0.2, 3, 4) : (block.RemovePosition(), S_OK), S_OK);
+                const Bytes expected = ExpectedRewrite(block, c.photo);
+                ASSERT_NE(expected, c.photo);
+                HRESULT hr;
+                int calls;
+                {
+                    FailingFileCalls failing(kind, k);
+                    hr = block.WriteToFile();
+                    calls = FailingFileCalls::Calls();
+                }
+                EXPECT_EQ(Get(path), SUCCEEDED(hr) ? expected : c.photo);
+                EXPECT_EQ(NamesIn(folder.Path()), std::vector<std::wstring>{L"photo.jpg"});
+                if (calls < k) {  // no call failed: the write went through
+                    EXPECT_EQ(hr, S_OK);
+                    break;
+                }
+            }
+        }
     }
-    EXPECT_EQ(Get(path), before);
 }
 
-TEST_F(WriteBack, AShrinkingRewriteWhoseTruncationFailsStillWritesTheSegment)
+// The access rules of a file as text, without its owner.
+std::wstring AccessRulesOf(const std::wstring& path)
 {
-    const Bytes before = PhotoWithPosition(false, 5000);
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    LPWSTR text = nullptr;
+    std::wstring rules;
+    if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, nullptr,
+                              nullptr, &descriptor) == ERROR_SUCCESS &&
+        ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
+                                                             &text, nullptr)) {
+        rules = text;
+        LocalFree(text);
+    }
+    LocalFree(descriptor);
+    return rules;
+}
+
+// Sets the access rules of a file or folder, given as text.
+bool SetAccessRules(const std::wstring& path, const wchar_t* text)
+{
+    PSECURITY_DESCRIPTOR rules = nullptr;
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL dacl = nullptr;
+    bool set = ConvertStringSecurityDescriptorToSecurityDescriptorW(text, SDDL_REVISION_1, &rules, nullptr) &&
+               GetSecurityDescriptorDacl(rules, &present, &dacl, &defaulted) &&
+               SetNamedSecurityInfoW(const_cast<wchar_t*>(path.c_str()), SE_FILE_OBJECT,
+                                     DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr,
+                                     nullptr, dacl, nullptr) == ERROR_SUCCESS;
+    LocalFree(rules);
+    return set;
+}
+
+// What the photo keeps across a rewrite (its creation time too, which Wine
+// neither keeps nor lets anyone set, so that it cannot be checked here):
+// its hidden and system attributes, archive set as on any change, the access
+// rules set on it; another name linked to the same file keeps the old photo.
+TEST_F(WriteBack, ThePhotoKeepsItsAttributesAndAccessRulesAndOtherLinksTheOldPhoto)
+{
+    const Bytes before = PhotoWithPosition(false, 20000);
     const std::wstring path = Put(before);
+    const std::wstring link = folder / L"link.jpg";
+    ASSERT_TRUE(CreateHardLinkW(link.c_str(), path.c_str(), nullptr));
+    ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    ASSERT_TRUE(SetAccessRules(path, L"D:P(A;;FA;;;WD)(A;;FR;;;BU)"));
+    const std::wstring rulesBefore = AccessRulesOf(path);
+    ASSERT_FALSE(rulesBefore.empty());
+
     ExifBlock block;
     block.Open(path.c_str());
-    block.RemovePosition();
-    const Bytes expected = ExpectedRewrite(block, before);
-    ASSERT_LT(expected.size(), before.size());
-    {
-        FailingFileCalls failing(FailingFileCalls::Truncation);
-        EXPECT_EQ(block.WriteToFile(), E_FAIL);
-    }
-    // The photo reads as rewritten; what is left behind its end is the old
-    // end of the file, stale bytes that no reader looks at.
-    const Bytes after = Get(path);
-    ASSERT_EQ(after.size(), before.size());
-    EXPECT_EQ(Bytes(after.begin(), after.begin() + expected.size()), expected);
-    EXPECT_EQ(Bytes(after.begin() + expected.size(), after.end()),
-              Bytes(before.begin() + expected.size(), before.end()));
+    ASSERT_EQ(block.StorePosition(0.7, 0.1, 10, 0), S_OK);
+    ASSERT_EQ(block.WriteToFile(), S_OK);
+    EXPECT_EQ(Get(path), ExpectedRewrite(block, before));
+    EXPECT_EQ(GetFileAttributesW(path.c_str()) &
+                  (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY),
+              static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE));
+    EXPECT_EQ(AccessRulesOf(path), rulesBefore);
+    EXPECT_EQ(Get(link), before);
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// What a writer that was killed left behind is resolved by the next write in
+// its folder: a replacement next to its photo goes, a complete one whose
+// photo's name is missing takes that name, and one that another writer still
+// holds, or that holds no whole photo, stays.
+TEST_F(WriteBack, TheNextWriteInAFolderResolvesWhatAKilledWriterLeft)
+{
+    Bytes photo = PhotoWithPosition(false, 20000);
+    photo.insert(photo.end(), {0xFF, 0xD9});  // ends where its image ends
+    const Bytes cut(photo.begin(), photo.begin() + 12000);
+    Put(photo, L"a.jpg");
+    Put(photo, L"a.jpg.~vz0000abcd0001.tmp");
+    const std::wstring lost = Put(photo, L"b.jpg.~vz0000abcd0002.tmp");
+    ASSERT_TRUE(SetFileAttributesW(lost.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    Put(cut, L"c.jpg.~vz0000abcd0003.tmp");
+    Put(photo, L"d.jpg");
+    const std::wstring held = Put(photo, L"d.jpg.~vz0000abcd0004.tmp");
+    Put(photo, L"e.jpg.~vz0000abcd.tmp");  // not a name the engine makes
+    HANDLE writer = CreateFileW(held.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, OPEN_EXISTING, 0,
+                                nullptr);
+    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+
+    const std::wstring path = Put(photo, L"photo.jpg");
+    ExifBlock block;
+    block.Open(path.c_str());
+    ASSERT_EQ(block.StorePosition(0.7, 0.1, 10, 0), S_OK);
+    ASSERT_EQ(block.WriteToFile(), S_OK);
+    CloseHandle(writer);
+    EXPECT_EQ(NamesIn(folder.Path()),
+              (std::vector<std::wstring>{L"a.jpg", L"b.jpg", L"c.jpg.~vz0000abcd0003.tmp", L"d.jpg",
+                                         L"d.jpg.~vz0000abcd0004.tmp", L"e.jpg.~vz0000abcd.tmp", L"photo.jpg"}));
+    EXPECT_EQ(Get(folder / L"b.jpg"), photo);
+    EXPECT_EQ(GetFileAttributesW((folder / L"b.jpg").c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+}
+
+// Two writers in one folder at once (two Explorer windows): their new files
+// never meet, and each photo ends written.
+TEST_F(WriteBack, TwoWritersInOneFolderDoNotCollide)
+{
+    const Bytes photo = PhotoWithPosition(false, 200000);
+    const std::wstring paths[2] = {Put(photo, L"one.jpg"), Put(photo, L"two.jpg")};
+    HRESULT results[2][20];
+    auto writeOften = [&](int w) {
+        for (HRESULT& hr : results[w]) {
+            ExifBlock block;
+            block.Open(paths[w].c_str());
+            hr = block.StorePosition(0.1 * w, 0.2, 3, 4);
+            if (SUCCEEDED(hr))
+                hr = block.WriteToFile();
+        }
+    };
+    std::thread other(writeOften, 1);
+    writeOften(0);
+    other.join();
+    for (auto& writer : results)
+        for (HRESULT hr : writer)
+            EXPECT_EQ(hr, S_OK);
+    EXPECT_EQ(NamesIn(folder.Path()), (std::vector<std::wstring>{L"one.jpg", L"two.jpg"}));
 }
 
 TEST_F(WriteBack, SegmentsThatOpenCouldNotParseAreNeverReplaced)
