@@ -5,8 +5,11 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
+
+#include "exif/file_access.h"
 
 namespace vzbench {
 
@@ -58,6 +61,20 @@ inline bool FreshCopy(const std::wstring& from, const std::wstring& to)
 inline std::string Narrow(const std::wstring& text)
 {
     return std::string(text.begin(), text.end());
+}
+
+// With VZ_BENCH_NO_FLUSH set, the engine's flushes return at once without
+// flushing: what a write costs without them, which gives their own cost.
+inline BOOL WINAPI FlushNothing(HANDLE)
+{
+    return TRUE;
+}
+
+inline void ChooseFlushes()
+{
+    static const FileCalls kNoFlush = {ReadFile, WriteFile, FlushNothing, SetFileInformationByHandle};
+    if (std::getenv("VZ_BENCH_NO_FLUSH"))
+        UseFileCalls(&kNoFlush);
 }
 
 // The position every benchmark stores: 48.8582 N, 2.2945 E, 35.2 m, 57 degrees.

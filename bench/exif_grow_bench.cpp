@@ -30,6 +30,7 @@ int wmain(int argc, wchar_t** argv)
     const std::wstring original = argv[1];
     const std::wstring copy = argv[2];
     const int rounds = _wtoi(argv[3]);
+    vzbench::ChooseFlushes();
     std::vector<double> times;
     long long grew = 0;
     int written = 0;

@@ -20,6 +20,7 @@ int wmain(int argc, wchar_t** argv)
     const std::wstring originals = argv[1];
     const std::wstring work = argv[2];
     const int rounds = _wtoi(argv[3]);
+    vzbench::ChooseFlushes();
     const std::vector<std::wstring> names = vzbench::JpegNames(originals);
     std::vector<std::vector<double>> times(names.size()), opens(names.size()), writes(names.size());
     std::vector<int> written(names.size(), 0);

@@ -6,6 +6,8 @@
 //                                        WriteToFile, then WriteToFile again
 //   remove  PATH                         RemovePosition, WriteToFile
 //   copy    FROM TO                      CopyFileW
+// With VZ_ANNOUNCE_WRITES set, "writing" and "written" on standard output
+// frame each first WriteToFile, for a test that kills the tool meanwhile.
 #include <windows.h>
 
 #include <cstdio>
@@ -56,6 +58,22 @@ std::vector<std::string> Split(const std::string& line)
     }
 }
 
+// The first WriteToFile of a command, framed for the kill test.
+HRESULT AnnouncedWrite(ExifBlock& block)
+{
+    static const bool announce = std::getenv("VZ_ANNOUNCE_WRITES") != nullptr;
+    if (announce) {
+        std::fputs("writing\n", stdout);
+        std::fflush(stdout);
+    }
+    HRESULT hr = block.WriteToFile();
+    if (announce) {
+        std::fputs("written\n", stdout);
+        std::fflush(stdout);
+    }
+    return hr;
+}
+
 void Run(const std::vector<std::string>& f, int id, FILE* out)
 {
     const std::string& op = f[0];
@@ -75,7 +93,7 @@ void Run(const std::vector<std::string>& f, int id, FILE* out)
         block.Open(path.c_str());
         HRESULT store = block.StorePosition(std::atof(f[2].c_str()) * kDeg, std::atof(f[3].c_str()) * kDeg,
                                             std::atof(f[4].c_str()), std::atof(f[5].c_str()) * kDeg);
-        HRESULT write = block.WriteToFile();
+        HRESULT write = AnnouncedWrite(block);
         std::string once, twice;
         bool read = ReadWhole(path, &once);
         HRESULT write2 = block.WriteToFile();
@@ -87,7 +105,7 @@ void Run(const std::vector<std::string>& f, int id, FILE* out)
         ExifBlock block;
         block.Open(Wide(f[1]).c_str());
         block.RemovePosition();
-        HRESULT write = block.WriteToFile();
+        HRESULT write = AnnouncedWrite(block);
         std::fprintf(out, "{\"id\":%d,\"op\":\"remove\",\"write\":%ld}\n", id, static_cast<long>(write));
     } else if (op == "copy" && f.size() == 3) {
         BOOL ok = CopyFileW(Wide(f[1]).c_str(), Wide(f[2]).c_str(), FALSE);

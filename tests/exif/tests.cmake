@@ -35,3 +35,10 @@ set_tests_properties(${VZ_TEST_PREFIX}exif_full_disk PROPERTIES SKIP_RETURN_CODE
 
 # Hostile photos (seeded mutation test).
 include(${CMAKE_CURRENT_LIST_DIR}/mutation.cmake)
+
+# A writer killed at random moments of its write: the photo is always the
+# old one or the new one (bench/run-killed-writes.sh runs more trials).
+vz_add_wine_test(NAME exif_killed_writes
+  COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/exif/check_killed_writes.py
+    $<TARGET_FILE:exif_photo_tool> ${VZ_BENCH} ${CMAKE_BINARY_DIR}/exif-killed-writes 25
+  TIMEOUT 900)

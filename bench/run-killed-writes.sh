@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Photos whose writer is killed (SIGKILL) at random moments of the write, more
+# trials and a larger photo than the test suite's exif_killed_writes: for a
+# growing, a shrinking, an inserted and a same-size Exif segment, how many
+# photos were afterwards the old one, the new one, missing, damaged or had
+# files left beside them, and how many the next write in their folder left as
+# the old or new photo alone. Any damaged photo is a failure.
+# Environment: VZ_KILL_TRIALS (trials of each kind, default 100),
+# VZ_KILL_MEGAPIXELS (size of the photo, default 24: about 20 MB),
+# VZ_KILL_SEED (a seed to repeat a run), VZ_KILL_BENCH_WINE (folder for the
+# Wine prefix).
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+bench=$top/tests/wine/wine-bench.sh
+
+bash "$top/tools/install-deps.sh"
+
+. "$top/bench/bench-build.sh"
+bench_build exif_photo_tool
+
+work=$(mktemp -d /tmp/vz-kill-bench.XXXXXX)
+chmod 755 "$work"
+export VZ_BENCH_ROOT=${VZ_KILL_BENCH_WINE:-/tmp/vz-kill-bench-wine}
+prefix=$VZ_BENCH_ROOT/prefix-kill-bench
+cleanup() {
+  "$bench" prefix-down "$prefix" || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+"$bench" template
+"$bench" prefix-up "$prefix"
+WINEPREFIX=$prefix /usr/bin/python3 "$top/tests/exif/check_killed_writes.py" "$build/bin/exif_photo_tool.exe" \
+  "$bench" "$work/kill" "${VZ_KILL_TRIALS:-100}" "${VZ_KILL_MEGAPIXELS:-24}"

@@ -1,0 +1,173 @@
+#!/usr/bin/python3
+"""A photo survives its writer being killed: the photo tool rewrites a large
+photo under Wine and is killed (SIGKILL) at a random moment of the write;
+afterwards the photo's name holds, byte for byte, the old photo or the new
+one, or a later write in the same folder brings it back to one of them and
+leaves nothing else behind. One scenario per row of the table: the Exif
+segment grows, shrinks, is inserted into a photo without one, or keeps its
+size. Delays fall anywhere within 1.5 times the write, and one in five in
+its last fifth.
+
+usage: check_killed_writes.py PHOTO_TOOL.exe WINE-BENCH WORK [TRIALS [MEGAPIXELS]]
+"""
+import hashlib
+import os
+import random
+import shutil
+import signal
+import subprocess
+import sys
+import time
+
+from PIL import Image
+
+tool, bench, work = sys.argv[1:4]
+trials = int(sys.argv[4]) if len(sys.argv) > 4 else 25
+megapixels = float(sys.argv[5]) if len(sys.argv) > 5 else 12
+
+# kind: (base photo, command of the trial with {photo} for its path)
+SCENARIOS = [
+    ("grows", "plain_exif", "store\t{photo}\t48.8582\t2.2945\t35.5\t90"),
+    ("shrinks", "located", "remove\t{photo}"),
+    ("inserted", "no_exif", "store\t{photo}\t-33.8568\t151.2153\t58\t10"),
+    ("same size", "located", "store\t{photo}\t-33.8568\t151.2153\t58\t10"),
+]
+
+
+def winpath(path):
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def digest(path):
+    with open(path, "rb") as f:
+        return hashlib.sha1(f.read()).hexdigest()
+
+
+def give_to_wine(*paths):
+    """As root the bench runs Wine as nobody, who must own what it writes."""
+    if os.getuid() == 0:
+        for path in paths:
+            subprocess.run(["chown", "-R", "nobody:nogroup", path], check=True)
+
+
+def start(commands, announce):
+    listing = os.path.join(work, "commands-%d.txt" % random.getrandbits(32))
+    with open(listing, "w") as f:
+        f.write("\n".join(commands) + "\n")
+    give_to_wine(listing)
+    env = dict(os.environ)
+    if announce:
+        env["VZ_ANNOUNCE_WRITES"] = "1"
+    return subprocess.Popen(["bash", bench, "run", tool, winpath(listing), winpath(listing + ".jsonl")],
+                            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, env=env, start_new_session=True,
+                            text=True)
+
+
+def run(commands):
+    process = start(commands, False)
+    process.communicate()
+    if process.returncode != 0:
+        sys.exit("FAIL: the photo tool ended with %d" % process.returncode)
+
+
+def wait_for(process, word):
+    while True:
+        line = process.stdout.readline()
+        if not line:
+            return False
+        if line.strip() == word:
+            return True
+
+
+def make_bases():
+    os.makedirs(os.path.join(work, "bases"))
+    width = int((megapixels * 1e6 * 4 / 3) ** 0.5)
+    height = int(width * 3 / 4)
+    noise = Image.frombytes("RGB", (width, height), os.urandom(width * height * 3))
+    no_exif = os.path.join(work, "bases", "no_exif.jpg")
+    noise.save(no_exif, quality=92)
+    plain = os.path.join(work, "bases", "plain_exif.jpg")
+    subprocess.run(["exiftool", "-q", "-Make=Killtest", "-Model=Kill 1", "-o", plain, no_exif], check=True)
+    located = os.path.join(work, "bases", "located.jpg")
+    shutil.copy(plain, located)
+    give_to_wine(os.path.join(work, "bases"))
+    run(["store\t%s\t10.5\t20.5\t100\t45" % winpath(located)])
+
+
+def calibrate(base, command):
+    """The new photo, and how long its write takes."""
+    folder = os.path.join(work, "calibrate")
+    os.makedirs(folder)
+    photo = os.path.join(folder, "photo.jpg")
+    shutil.copy(base, photo)
+    give_to_wine(folder)
+    process = start([command.format(photo=winpath(photo))], True)
+    wait_for(process, "writing")
+    began = time.monotonic()
+    wait_for(process, "written")
+    took = time.monotonic() - began
+    process.communicate()
+    new = digest(photo)
+    shutil.rmtree(folder)
+    return new, took
+
+
+def main():
+    shutil.rmtree(work, ignore_errors=True)
+    os.makedirs(work)
+    os.chmod(work, 0o777)
+    random.seed(int(os.environ.get("VZ_KILL_SEED", "0")) or None)
+    make_bases()
+    small = os.path.join(work, "bases", "small.jpg")
+    Image.frombytes("RGB", (64, 48), os.urandom(64 * 48 * 3)).save(small)
+    failures = []
+    for kind, base_name, command in SCENARIOS:
+        base = os.path.join(work, "bases", base_name + ".jpg")
+        old = digest(base)
+        new, took = calibrate(base, command)
+        counts = {"old": 0, "new": 0, "missing": 0, "damaged": 0, "left behind": 0}
+        folders = []
+        for trial in range(trials):
+            folder = os.path.join(work, "%s-%03d" % (kind.replace(" ", "-"), trial))
+            os.makedirs(folder)
+            photo = os.path.join(folder, "photo.jpg")
+            shutil.copy(base, photo)
+            shutil.copy(small, os.path.join(folder, "other.jpg"))
+            give_to_wine(folder)
+            delay = random.uniform(0.8, 1.0) * took if trial % 5 == 4 else random.uniform(0, 1.5) * took
+            process = start([command.format(photo=winpath(photo))], True)
+            if wait_for(process, "writing"):
+                time.sleep(delay)
+            os.killpg(process.pid, signal.SIGKILL)
+            process.communicate()
+            state = digest(photo) if os.path.exists(photo) else None
+            counts["old" if state == old else "new" if state == new else "missing" if state is None else "damaged"] += 1
+            if sorted(os.listdir(folder)) != ["other.jpg", "photo.jpg"]:
+                counts["left behind"] += 1
+            folders.append(folder)
+        # The next write in each folder resolves what was left.
+        run(["store\t%s\t1\t2\t3\t4" % winpath(os.path.join(f, "other.jpg")) for f in folders])
+        recovered = 0
+        for folder in folders:
+            photo = os.path.join(folder, "photo.jpg")
+            state = digest(photo) if os.path.exists(photo) else None
+            if state in (old, new) and sorted(os.listdir(folder)) == ["other.jpg", "photo.jpg"]:
+                recovered += 1
+        print("%-10s write %6.1f ms; %3d trials: %3d old, %3d new, %3d missing, %3d damaged, %3d with files left "
+              "behind; %3d old or new after the next write in the folder"
+              % (kind, took * 1000, trials, counts["old"], counts["new"], counts["missing"], counts["damaged"],
+                 counts["left behind"], recovered), flush=True)
+        if counts["damaged"] or recovered < trials:
+            failures.append("%s: %d damaged, %d not the old or new photo alone after the next write"
+                            % (kind, counts["damaged"], trials - recovered))
+        for folder in folders:
+            shutil.rmtree(folder)
+    if failures:
+        print("FAIL: " + "; ".join(failures))
+        return 1
+    print("every photo was the old one or the new one")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
