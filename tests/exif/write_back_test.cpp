@@ -160,6 +160,8 @@ TEST_F(WriteBack, ASegmentOfTheSameSizeChangesOnlyItsOwnBytes)
     const size_t segmentEnd = 2 + block.BuildExifSegment().size;
     EXPECT_EQ(Bytes(after.begin() + segmentEnd, after.end()), Bytes(before.begin() + segmentEnd, before.end()));
     EXPECT_NE(after, before);
+    // The new photo shows as the old one did: not hidden like its replacement file was.
+    EXPECT_EQ(GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
 }
 
 TEST_F(WriteBack, AMillionBytePhotoWithoutExifGetsItsSegmentRightAfterSoi)
