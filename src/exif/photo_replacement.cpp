@@ -41,6 +41,14 @@ struct AccessRules {
     bool isProtected = false;
 };
 
+// A new file that nobody else may open until it is closed.
+HANDLE CreateNewFile(const std::wstring& path, bool mayChangeRules)
+{
+    const DWORD access = GENERIC_READ | GENERIC_WRITE | DELETE | (mayChangeRules ? WRITE_DAC : 0);
+    return CreateFileW(path.c_str(), access, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_SEQUENTIAL_SCAN,
+                       nullptr);
+}
+
 bool ReadAccessRules(HANDLE file, AccessRules* rules)
 {
     if (GetSecurityInfo(file, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &rules->dacl, nullptr,
@@ -84,8 +92,12 @@ HRESULT PhotoReplacement::Begin(const wchar_t* photoPath, HANDLE photo)
             hr = E_FAIL;
             break;
         }
-        m_file.Reset(CreateFileW(m_path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE | WRITE_DAC, 0, nullptr,
-                                 CREATE_NEW, FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        m_file.Reset(CreateNewFile(m_path, true));
+        // A share may refuse a creator the right to set access rules; the
+        // new file is made without it, and a photo whose rules differ from
+        // those it gets is then not replaced.
+        if (!m_file.IsValid() && GetLastError() == ERROR_ACCESS_DENIED)
+            m_file.Reset(CreateNewFile(m_path, false));
         const DWORD error = m_file.IsValid() ? ERROR_SUCCESS : GetLastError();
         if (!m_file.IsValid() && ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) ||
                                   attempt + 1 == kNameAttempts)) {
