@@ -6,6 +6,7 @@
 #include "notation/coords_texts.h"
 #include "notation/position_links.h"
 #include "support/clipboard_text.h"
+#include "support/message_box.h"
 
 #include <memory>
 #include <new>
@@ -90,8 +91,7 @@ void TakeFromClipboard(CoordinatesDialogState* state)
         state->position = position;
         FillFields(state);
     } else {
-        MessageBoxA(state->dialog, VZ_TEXT_INVALID_COORDINATE_FORMAT, VZ_COORD_CAPTION,
-                    MB_ICONERROR | MB_SETFOREGROUND);
+        ShowMessage(state->dialog, kInvalidCoordinateFormatMessage, MB_ICONERROR | MB_SETFOREGROUND);
     }
     state->busy = FALSE;
 }

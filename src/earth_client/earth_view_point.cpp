@@ -4,6 +4,7 @@
 #include "earth_client/earth_client.h"
 #include "earth_client/earth_texts.h"
 #include "support/geo_position.h"
+#include "support/message_box.h"
 #include "support/text_bounded.h"
 
 namespace {
@@ -53,14 +54,14 @@ void ShowEarthWarning(bool reportedInitialized, HRESULT hr, const wchar_t* versi
     char text[kMessageCapacity];
     FormatBounded(text, kMessageCapacity, reportedInitialized ? kEarthCallFailedMessage : kEarthWaitMessage,
                   static_cast<unsigned long>(hr), version);
-    MessageBoxA(nullptr, text, kEarthMessageTitle, MB_SETFOREGROUND | MB_ICONWARNING);
+    ShowMessage(nullptr, text, MB_SETFOREGROUND | MB_ICONWARNING);
 }
 
 void ShowTerrainNotice(const wchar_t* version)
 {
     char text[kMessageCapacity];
     FormatBounded(text, kMessageCapacity, kEarthTerrainMessage, version);
-    MessageBoxA(nullptr, text, kEarthMessageTitle, MB_SETFOREGROUND | MB_ICONINFORMATION);
+    ShowMessage(nullptr, text, MB_SETFOREGROUND | MB_ICONINFORMATION);
 }
 
 }  // namespace

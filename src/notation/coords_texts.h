@@ -2,13 +2,14 @@
 #pragma once
 
 // The notation list of the coordinates dialog, in the order of CoordNotation.
-#define VZ_TEXT_NOTATION_DECIMAL_DEGREES L"+-DDD.dddddd\u00b0"
-#define VZ_TEXT_NOTATION_DEGREES_MINUTES L"DDD\u00b0 MM.mmmm'"
-#define VZ_TEXT_NOTATION_DEGREES_MINUTES_SECONDS L"DDD\u00b0 MM' SS.ss''"
+const wchar_t kNotationDecimalDegrees[] = L"+-DDD.dddddd\u00b0";
+const wchar_t kNotationDegreesMinutes[] = L"DDD\u00b0 MM.mmmm'";
+const wchar_t kNotationDegreesMinutesSeconds[] = L"DDD\u00b0 MM' SS.ss''";
 
 // Shown when a pasted text is not a position.
-#define VZ_TEXT_INVALID_COORDINATE_FORMAT "Invalid coordinate format!"
+const char kInvalidCoordinateFormatMessage[] = "Invalid coordinate format!";
 
-// The stored setting, in HKEY_CURRENT_USER.
+// The stored setting, in HKEY_CURRENT_USER (registry names, given to the
+// registry functions as they are).
 #define VZ_SETTINGS_KEY "Software\\Halcyra\\VantreloZerli"
 #define VZ_SETTINGS_VALUE "GpsFlags"
