@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "earth/earth_standin.h"
+#include "earth_client/earth_standin.h"
 #include "earth/get_location.h"
 #include "exif/exif_block.h"
 #include "selection/image_selection.h"

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "earth_client/earth_client.h"
-#include "earth/earth_standin.h"
+#include "earth_client/earth_standin.h"
 #include "testlib/earth_install.h"
 #include "testlib/temp_folder.h"
 

@@ -1,10 +1,10 @@
-#include "earth/earth_standin.h"
+#include "earth_client/earth_standin.h"
 
 #include <oleauto.h>
 #include <cwchar>
 
-#include "earth/standin/standin_registry.h"
-#include "earth/standin/standin_settings.h"
+#include "earth_client/standin/standin_registry.h"
+#include "earth_client/standin/standin_settings.h"
 #include "testlib/earth_install.h"
 #include "testlib/temp_folder.h"
 

@@ -1,4 +1,4 @@
-// The test side of the Google Earth stand-in (tests/earth/standin): registers
+// The test side of the Google Earth stand-in (tests/earth_client/standin): registers
 // one of its two flavours as CLSID_ApplicationGE in the test prefix and sets
 // what it answers. Its answers are read by the stand-in at every call.
 #pragma once

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "earth_client/earth_client.h"
-#include "earth/earth_standin.h"
+#include "earth_client/earth_standin.h"
 #include "testlib/earth_install.h"
 #include "testlib/message_box_watcher.h"
 

@@ -14,7 +14,7 @@
 #include "exif/exif_block.h"
 #include "geotag/geotag_command.h"
 #include "geotag/geotag_dialog_resources.h"
-#include "geotag/geotag_files.h"
+#include "track/track_files.h"
 #include "track/gpx_reader.h"
 #include "selection/image_selection.h"
 #include "testlib/dialog_driver.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "selection/image_selection_reader.h"
-#include "shellext/selection_test_util.h"
+#include "selection/selection_test_util.h"
 #include "testlib/shell_data_object.h"
 #include "testlib/shortcut_file.h"
 #include "testlib/temp_folder.h"

@@ -6,7 +6,7 @@
 
 #include "selection/jpeg_file.h"
 #include "selection/track_file.h"
-#include "shellext/selection_test_util.h"
+#include "selection/selection_test_util.h"
 #include "support/shortcut.h"
 #include "testlib/shortcut_file.h"
 #include "testlib/temp_folder.h"

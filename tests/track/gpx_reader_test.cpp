@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <string>
 
-#include "geotag/geotag_files.h"
+#include "track/track_files.h"
 #include "track/gpx_reader.h"
 #include "testlib/temp_folder.h"
 

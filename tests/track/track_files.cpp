@@ -1,4 +1,4 @@
-#include "geotag/geotag_files.h"
+#include "track/track_files.h"
 
 #include <cstdio>
 

@@ -1,5 +1,5 @@
-// Files the geotagging tests make in their temporary folders: copies of a
-// real photo with chosen Exif times, and a small GPX track.
+// Files the track and geotagging tests make in their temporary folders:
+// copies of a real photo with chosen Exif times, and a small GPX track.
 #pragma once
 #include <string>
 

@@ -1,7 +1,7 @@
 // What the Google Earth stand-in answers and what it records, kept in the
 // registry of the test prefix (current user). The stand-in reads its answers
 // anew at every call, so a test changes them between calls; the test side is
-// tests/earth/earth_standin.h.
+// tests/earth_client/earth_standin.h.
 #pragma once
 
 namespace standin {
