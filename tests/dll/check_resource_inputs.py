@@ -22,7 +22,7 @@ import sys
 
 # A resource statement that names a file: ID TYPE "file".
 FILE_RESOURCE = re.compile(
-    r'^\s*\S+\s+(?:BITMAP|ICON|CURSOR|RT_MANIFEST|HTML|RCDATA|FONT)\s+"([^"]+)"')
+    r'^\s*\S+\s+(?:BITMAP|ICON|CURSOR|RT_MANIFEST|HTML|RCDATA|FONT|TYPELIB|MESSAGETABLE)\s+"([^"]+)"')
 
 
 def ninja(build, *args):
