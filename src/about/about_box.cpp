@@ -4,7 +4,8 @@
 #include <new>
 
 #include "about/about_resources.h"
-#include "earth/client/earth_client.h"
+#include "about/about_texts.h"
+#include "earth_client/earth_client.h"
 #include "product_identity.h"
 #include "resources/resource_ids.h"
 #include "support/dialog_items.h"
@@ -70,7 +71,7 @@ void OpenMakerPage(const wchar_t* path)
 void ShowEarthAvailability(HWND dialog, BOOL installed)
 {
     SetDlgItemTextW(dialog, IDC_ABOUT_EARTH_TEXT,
-                    installed ? VZ_ABOUT_EARTH_AVAILABLE : VZ_ABOUT_EARTH_NOT_AVAILABLE);
+                    installed ? kAboutEarthAvailable : kAboutEarthNotAvailable);
     HANDLE symbol = LoadImageW(ResourceModule(),
                                MAKEINTRESOURCEW(installed ? IDB_EARTH_AVAILABLE : IDB_EARTH_NOT_AVAILABLE),
                                IMAGE_BITMAP, 0, 0, LR_SHARED);
@@ -170,10 +171,10 @@ INT_PTR OnCommand(HWND dialog, int id)
         OpenMakerPage(L"");
         break;
     case IDC_ABOUT_TOOL_PAGE:
-        OpenMakerPage(VZ_ABOUT_TOOL_PAGE_PATH);
+        OpenMakerPage(kAboutToolPagePath);
         break;
     case IDC_ABOUT_GPS_PAGE:
-        OpenMakerPage(VZ_ABOUT_GPS_PAGE_PATH);
+        OpenMakerPage(kAboutGpsPagePath);
         break;
     default:
         break;
@@ -196,12 +197,12 @@ void FormatAboutText(wchar_t* buffer, size_t capacity)
     if (capacity == 0) {
         return;
     }
-    FormatBoundedW(buffer, capacity, VZ_ABOUT_TEXT_HEAD, VZ_PRODUCT_NAME_A, VZ_FILE_VERSION_A,
-                   VZ_ABOUT_COPYRIGHT);
-    AppendBounded(buffer, capacity, VZ_ABOUT_TEXT_TERMS);
-    AppendBounded(buffer, capacity, VZ_ABOUT_TEXT_VIEWER);
+    FormatBoundedW(buffer, capacity, kAboutTextHead, VZ_PRODUCT_NAME_A, VZ_FILE_VERSION_A,
+                   kAboutCopyright);
+    AppendBounded(buffer, capacity, kAboutTextTerms);
+    AppendBounded(buffer, capacity, kAboutTextViewer);
     AppendBounded(buffer, capacity, MakerHostName());
-    AppendBounded(buffer, capacity, VZ_ABOUT_TEXT_TAIL);
+    AppendBounded(buffer, capacity, kAboutTextTail);
 }
 
 INT_PTR CALLBACK AboutBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)

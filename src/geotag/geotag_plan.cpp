@@ -6,9 +6,9 @@
 #include <new>
 
 #include "exif/exif_block.h"
-#include "exif/photo_writer.h"
-#include "geotag/track/track_time.h"
-#include "shellext/selection/file_access.h"
+#include "track/track_time.h"
+#include "selection/file_access.h"
+#include "selection/photo_writes.h"
 
 namespace {
 
@@ -119,22 +119,17 @@ int GeotagPlan::LocatedCount() const
 
 HRESULT GeotagPlan::Write(int* written, int* readOnly) const
 {
-    int writtenCount = 0, readOnlyCount = 0;
-    for (const GeotagPhoto& photo : m_photos) {
-        if (!photo.position.known)
-            continue;
-        // The attribute as it is now: the user may have changed it while
-        // the dialog was open.
-        if (IsFileReadOnly(photo.path.c_str())) {
-            ++readOnlyCount;
-            continue;
-        }
-        if (SUCCEEDED(WritePositionToPhoto(photo.path.c_str(), photo.position)))
-            ++writtenCount;
-    }
+    // Photos without a position are left as they are.
+    int count = static_cast<int>(m_photos.size());
+    PhotoWrites writes = WritePositionsToPhotos(count, [&](int i, const wchar_t** path, GeoPosition* position) {
+        const GeotagPhoto& photo = m_photos[static_cast<size_t>(i)];
+        *path = photo.path.c_str();
+        *position = photo.position;
+        return photo.position.known != FALSE;
+    });
     if (written)
-        *written = writtenCount;
+        *written = writes.written;
     if (readOnly)
-        *readOnly = readOnlyCount;
-    return writtenCount > 0 ? S_OK : E_FAIL;
+        *readOnly = writes.readOnly;
+    return writes.written > 0 ? S_OK : E_FAIL;
 }
