@@ -11,22 +11,10 @@
 # Wine prefix).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-bench=$top/tests/wine/wine-bench.sh
-
-bash "$top/tools/install-deps.sh"
 
 . "$top/bench/bench-build.sh"
 bench_build exif_photo_tool
-
-work=$(mktemp -d /tmp/vz-kill-bench.XXXXXX)
-chmod 755 "$work"
-export VZ_BENCH_ROOT=${VZ_KILL_BENCH_WINE:-/tmp/vz-kill-bench-wine}
-prefix=$VZ_BENCH_ROOT/prefix-kill-bench
-cleanup() {
-  "$bench" prefix-down "$prefix" || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+bench_workspace kill "${VZ_KILL_BENCH_WINE:-}"
 
 "$bench" template
 "$bench" prefix-up "$prefix"

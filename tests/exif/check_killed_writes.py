@@ -10,7 +10,6 @@ its last fifth.
 
 usage: check_killed_writes.py PHOTO_TOOL.exe WINE-BENCH WORK [TRIALS [MEGAPIXELS]]
 """
-import hashlib
 import os
 import random
 import shutil
@@ -20,6 +19,9 @@ import sys
 import time
 
 from PIL import Image
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "testlib"))
+from exiftool_readback import digest, windows_path  # noqa: E402
 
 tool, bench, work = sys.argv[1:4]
 trials = int(sys.argv[4]) if len(sys.argv) > 4 else 25
@@ -35,12 +37,7 @@ SCENARIOS = [
 
 
 def winpath(path):
-    return "Z:" + os.path.abspath(path).replace("/", "\\")
-
-
-def digest(path):
-    with open(path, "rb") as f:
-        return hashlib.sha1(f.read()).hexdigest()
+    return windows_path(os.path.abspath(path))
 
 
 def give_to_wine(*paths):
