@@ -81,7 +81,10 @@ void TakeFromGoogleEarth(CoordinatesDialogState* state)
 {
     state->busy = TRUE;
     GeoPosition point;
-    HRESULT hr = GetEarthViewPoint(&point.latitude, &point.longitude, &point.altitude, &point.heading);
+    EarthViewReport report;
+    HRESULT hr = GetEarthViewPoint(&point.latitude, &point.longitude, &point.altitude, &point.heading, &report);
+    if (report.flags)
+        ShowMessage(nullptr, report.text, report.flags);
     if (SUCCEEDED(hr)) {
         point.known = TRUE;
         state->position = point;

@@ -49,7 +49,11 @@ bool ConfirmPosition(const GeoPosition& position, int fileCount)
 HRESULT GetLocationFromEarth(const ImageSelection& selection)
 {
     GeoPosition position;
-    HRESULT hr = GetEarthViewPoint(&position.latitude, &position.longitude, &position.altitude, &position.heading);
+    EarthViewReport report;
+    HRESULT hr = GetEarthViewPoint(&position.latitude, &position.longitude, &position.altitude, &position.heading,
+                                   &report);
+    if (report.flags)
+        ShowMessage(nullptr, report.text, report.flags);
     if (FAILED(hr)) {
         ShowMessage(nullptr, kEarthPositionFailedMessage, MB_SETFOREGROUND | MB_ICONERROR);
         return hr;

@@ -17,15 +17,25 @@ extern const IID IID_IApplicationGE;
 // 260 bytes counts as not installed.
 bool IsEarthInstalled();
 
+// What the user is to be told after a view point was asked for: nothing
+// (flags 0), the warning for a failure, or the notice of a terrain
+// exaggeration of 0; the caller shows it (ShowMessage, narrow text).
+struct EarthViewReport {
+    static const size_t kCapacity = 512;
+    char text[kCapacity] = "";
+    UINT flags = 0;
+};
+
 // Asks a running Google Earth (started by COM when registered but not
 // running) for the point on the terrain at the centre of its view:
 // latitude and longitude in radians, altitude in metres, heading in radians
 // in [0, 2pi). latitude and longitude are required; altitude and heading may
 // be null. All given outputs are 0 first; on failure they keep what was set
-// before it. Shows the warning for a failure (and returns its HRESULT:
-// E_PENDING for a Google Earth that is not yet initialised) and the notice
-// for a terrain exaggeration of 0 (and returns S_OK).
-HRESULT GetEarthViewPoint(double* latitude, double* longitude, double* altitude, double* heading);
+// before it. *report receives the warning for a failure (whose HRESULT is
+// returned: E_PENDING for a Google Earth that is not yet initialised) or
+// the notice for a terrain exaggeration of 0 (S_OK).
+HRESULT GetEarthViewPoint(double* latitude, double* longitude, double* altitude, double* heading,
+                          EarthViewReport* report);
 
 // The inner step of GetEarthViewPoint on an application object, without
 // messages and without the normalisation of the heading.

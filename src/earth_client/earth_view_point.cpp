@@ -1,16 +1,14 @@
-// The view point of a running Google Earth, with the messages that tell the
+// The view point of a running Google Earth, with the report that tells the
 // user why there is none.
 #include "earth_client/automation_call.h"
 #include "earth_client/earth_client.h"
 #include "earth_client/earth_texts.h"
 #include "support/geo_position.h"
-#include "support/message_box.h"
 #include "support/text_bounded.h"
 
 namespace {
 
 const size_t kVersionCapacity = 64;
-const size_t kMessageCapacity = 512;
 // Headings below this (radians) are negative: Google Earth gives -180 .. 180 degrees.
 const double kNegativeHeading = -1e-8;
 const double kTwoPi = 6.283185307179586;
@@ -48,26 +46,28 @@ HRESULT ReadExaggeration(IUnknown* application, double* exaggeration)
     return hr;
 }
 
-// The waiting or the call-failed message, with the failing HRESULT.
-void ShowEarthWarning(bool reportedInitialized, HRESULT hr, const wchar_t* version)
+// The waiting or the call-failed warning, with the failing HRESULT.
+void ReportEarthWarning(bool reportedInitialized, HRESULT hr, const wchar_t* version, EarthViewReport* report)
 {
-    char text[kMessageCapacity];
-    FormatBounded(text, kMessageCapacity, reportedInitialized ? kEarthCallFailedMessage : kEarthWaitMessage,
-                  static_cast<unsigned long>(hr), version);
-    ShowMessage(nullptr, text, MB_SETFOREGROUND | MB_ICONWARNING);
+    FormatBounded(report->text, EarthViewReport::kCapacity,
+                  reportedInitialized ? kEarthCallFailedMessage : kEarthWaitMessage, static_cast<unsigned long>(hr),
+                  version);
+    report->flags = MB_SETFOREGROUND | MB_ICONWARNING;
 }
 
-void ShowTerrainNotice(const wchar_t* version)
+void ReportTerrainNotice(const wchar_t* version, EarthViewReport* report)
 {
-    char text[kMessageCapacity];
-    FormatBounded(text, kMessageCapacity, kEarthTerrainMessage, version);
-    ShowMessage(nullptr, text, MB_SETFOREGROUND | MB_ICONINFORMATION);
+    FormatBounded(report->text, EarthViewReport::kCapacity, kEarthTerrainMessage, version);
+    report->flags = MB_SETFOREGROUND | MB_ICONINFORMATION;
 }
 
 }  // namespace
 
-HRESULT GetEarthViewPoint(double* latitude, double* longitude, double* altitude, double* heading)
+HRESULT GetEarthViewPoint(double* latitude, double* longitude, double* altitude, double* heading,
+                          EarthViewReport* report)
 {
+    if (report)
+        *report = EarthViewReport();
     ClearOutput(latitude);
     ClearOutput(longitude);
     ClearOutput(altitude);
@@ -99,9 +99,9 @@ HRESULT GetEarthViewPoint(double* latitude, double* longitude, double* altitude,
         hrExaggeration = ReadExaggeration(application.Get(), &exaggeration);
     application.Reset();
 
-    if (FAILED(hr))
-        ShowEarthWarning(reportedInitialized, hr, version);
-    else if (SUCCEEDED(hrExaggeration) && exaggeration == 0.0)
-        ShowTerrainNotice(version);
+    if (report && FAILED(hr))
+        ReportEarthWarning(reportedInitialized, hr, version, report);
+    else if (report && SUCCEEDED(hrExaggeration) && exaggeration == 0.0)
+        ReportTerrainNotice(version, report);
     return SUCCEEDED(hr) ? S_OK : hr;
 }
