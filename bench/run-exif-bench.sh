@@ -20,27 +20,11 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 rounds=${VZ_BENCH_ROUNDS:-7}
-photos=${VZ_PHOTOS:-$top/../shared/photos}
-bench=$top/tests/wine/wine-bench.sh
-
-bash "$top/tools/install-deps.sh"
 
 . "$top/bench/bench-build.sh"
 bench_build exif_store_bench exif_read_bench exif_grow_bench
+bench_workspace exif "${VZ_EXIF_BENCH_WINE:-}"
 
-work=$(mktemp -d /tmp/vz-exif-bench.XXXXXX)
-chmod 755 "$work"
-export VZ_BENCH_ROOT=${VZ_EXIF_BENCH_WINE:-/tmp/vz-exif-bench-wine}
-prefix=$VZ_BENCH_ROOT/prefix-exif-bench
-cleanup() {
-  "$bench" prefix-down "$prefix" || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-# Wine runs as "nobody" when we are root: it must own the work folders.
-own() { if [ "$(id -u)" -eq 0 ]; then chown -R nobody:nogroup "$@"; fi; }
-winpath() { echo "Z:${1//\//\\}"; }
 run_windows() { WINEPREFIX=$prefix "$bench" run "$@"; }
 
 echo "== Wine prefix" >&2
@@ -55,7 +39,7 @@ echo "== (a) store + write, $rounds rounds of fresh copies" >&2
 mkdir -p "$work/a/originals" "$work/a/ours" "$work/a/exiftool" "$work/a/exiv2"
 cp "$photos"/*.jpg "$work/a/originals/"
 chmod 644 "$work/a/originals"/*.jpg
-own "$work/a"
+bench_own "$work/a"
 run_windows "$build/bin/exif_store_bench.exe" "$(winpath "$work/a/originals")" \
   "$(winpath "$work/a/ours")" "$rounds" | tr -d '\r' >"$work/a/ours.txt"
 VZ_BENCH_NO_FLUSH=1 run_windows "$build/bin/exif_store_bench.exe" "$(winpath "$work/a/originals")" \
@@ -72,7 +56,7 @@ for i in $(seq 0 999); do
   cp "$photos/$name" "$work/b/$(printf '%04d' "$i")-$name"
 done
 chmod 644 "$work/b"/*.jpg
-own "$work/b"
+bench_own "$work/b"
 run_windows "$build/bin/exif_read_bench.exe" "$(winpath "$work/b")" 3 | tr -d '\r' >"$work/b.txt"
 rm -rf "$work/b"
 
@@ -96,7 +80,7 @@ open(sys.argv[3], "wb").write(b"\xff\xd8" + camera[p:p + 2 + length] + noise[2:]
 PY
 rm "$work/c/noise.jpg"
 chmod 644 "$work/c/big.jpg"
-own "$work/c"
+bench_own "$work/c"
 run_windows "$build/bin/exif_grow_bench.exe" "$(winpath "$work/c/big.jpg")" \
   "$(winpath "$work/c/copy.jpg")" "$rounds" | tr -d '\r' >"$work/c.txt"
 VZ_BENCH_NO_FLUSH=1 run_windows "$build/bin/exif_grow_bench.exe" "$(winpath "$work/c/big.jpg")" \

@@ -39,10 +39,7 @@ echo
 echo "== A fresh $arch Wine prefix: $prefix"
 "$bench" xvfb-up
 stop_wine() {
-  # The server runs as the user the bench runs Wine as (nobody, for root).
-  local as_user=()
-  if [ "$(id -u)" -eq 0 ]; then as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups); fi
-  WINEPREFIX=$prefix ${as_user[@]+"${as_user[@]}"} /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
+  "$bench" prefix-stop "$prefix"
   sleep 1
   "$bench" xvfb-down
 }

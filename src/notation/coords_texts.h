@@ -11,5 +11,5 @@ const char kInvalidCoordinateFormatMessage[] = "Invalid coordinate format!";
 
 // The stored setting, in HKEY_CURRENT_USER (registry names, given to the
 // registry functions as they are).
-#define VZ_SETTINGS_KEY "Software\\Halcyra\\VantreloZerli"
-#define VZ_SETTINGS_VALUE "GpsFlags"
+const char kSettingsKey[] = "Software\\Halcyra\\VantreloZerli";
+const char kSettingsValue[] = "GpsFlags";

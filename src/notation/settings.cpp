@@ -35,8 +35,8 @@ void LoadSettings()
     BYTE bytes[4];
     WordToBytes(kDefaultFlags, bytes);
     RegistryKey key;
-    key.Open(FALSE, HKEY_CURRENT_USER, VZ_SETTINGS_KEY);
-    key.QueryValue(VZ_SETTINGS_VALUE, nullptr, bytes, sizeof(bytes));
+    key.Open(FALSE, HKEY_CURRENT_USER, kSettingsKey);
+    key.QueryValue(kSettingsValue, nullptr, bytes, sizeof(bytes));
     key.Close();
     GpsFlags.store(BytesToWord(bytes));
 }
@@ -52,7 +52,7 @@ void StoreNotation(uint32_t notation)
     BYTE bytes[4];
     WordToBytes(updated, bytes);
     RegistryKey key;
-    key.Open(TRUE, HKEY_CURRENT_USER, VZ_SETTINGS_KEY);
-    key.SetValue(VZ_SETTINGS_VALUE, REG_BINARY, bytes, sizeof(bytes));
+    key.Open(TRUE, HKEY_CURRENT_USER, kSettingsKey);
+    key.SetValue(kSettingsValue, REG_BINARY, bytes, sizeof(bytes));
     key.Close();
 }

@@ -21,6 +21,9 @@ import shutil
 import subprocess
 import sys
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "testlib"))
+import exiftool_readback as readback  # noqa: E402
+
 TOOL, BENCH, PHOTOS, WORK, REPORT = sys.argv[1:6]
 
 # Positions stored: degrees, degrees, metres, degrees. They cover both
@@ -65,7 +68,7 @@ def fail(name, message):
 
 
 def windows_path(path):
-    return "Z:" + os.path.abspath(path).replace("/", "\\")
+    return readback.windows_path(os.path.abspath(path))
 
 
 def exiftool_json(paths):

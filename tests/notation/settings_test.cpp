@@ -15,21 +15,21 @@ class Settings : public testing::Test {
 protected:
     void SetUp() override
     {
-        RegDeleteTreeA(HKEY_CURRENT_USER, VZ_SETTINGS_KEY);
+        RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
         GpsFlags.store(0xDEADBEEF);
     }
     void TearDown() override
     {
-        RegDeleteTreeA(HKEY_CURRENT_USER, VZ_SETTINGS_KEY);
+        RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
     }
 
     // Writes the value with the registry's own functions.
     static void StoreRaw(DWORD type, const std::string& bytes)
     {
         HKEY key = nullptr;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, VZ_SETTINGS_KEY, 0, nullptr, 0,
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0,
                                                  KEY_ALL_ACCESS, nullptr, &key, nullptr));
-        EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(key, VZ_SETTINGS_VALUE, 0, type,
+        EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(key, kSettingsValue, 0, type,
                                                 reinterpret_cast<const BYTE*>(bytes.data()),
                                                 static_cast<DWORD>(bytes.size())));
         RegCloseKey(key);
@@ -39,12 +39,12 @@ protected:
     static bool ReadRaw(DWORD* type, std::string* bytes)
     {
         HKEY key = nullptr;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, VZ_SETTINGS_KEY, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
             return false;
         }
         char data[64];
         DWORD size = sizeof(data);
-        LONG error = RegQueryValueExA(key, VZ_SETTINGS_VALUE, nullptr, type,
+        LONG error = RegQueryValueExA(key, kSettingsValue, nullptr, type,
                                       reinterpret_cast<BYTE*>(data), &size);
         RegCloseKey(key);
         if (error != ERROR_SUCCESS) {
@@ -63,7 +63,7 @@ TEST_F(Settings, WithoutKeyOrValueTheDefaultIsDecimalDegrees)
 
     // The key alone, without the value.
     HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, VZ_SETTINGS_KEY, 0, nullptr, 0,
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0,
                                              KEY_ALL_ACCESS, nullptr, &key, nullptr));
     RegCloseKey(key);
     GpsFlags.store(0x12345678);

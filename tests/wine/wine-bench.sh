@@ -4,16 +4,25 @@
 # test program.
 #
 #   wine-bench.sh template               boot the template prefix once
-#   wine-bench.sh prefix-up   PREFIX     copy the template, start its wineserver
+#   wine-bench.sh prefix-up   PREFIX [--no-boot]
+#                                        copy the template, start its wineserver
+#                                        (and its services, unless --no-boot:
+#                                        then the first program starts them on
+#                                        the display it finds)
+#   wine-bench.sh prefix-stop PREFIX     stop its wineserver, keep it
 #   wine-bench.sh prefix-down PREFIX     stop its wineserver, remove it
-#   wine-bench.sh xvfb-up | xvfb-down    the display shared by the UI tests
+#   wine-bench.sh xvfb-up [SCREENS...]   the display shared by the UI tests;
+#                                        Xvfb options for other screens than
+#                                        the one of 1024x768
+#   wine-bench.sh xvfb-down
 #   wine-bench.sh run PROGRAM ARGS...    run a Windows program in $WINEPREFIX
 #   wine-bench.sh wine ARGS...           run wine itself in $WINEPREFIX
 #   wine-bench.sh can-run ARCH           exit 0 when Wine can run win32 (or
 #                                        win64) programs on this host
 #
 # Environment: VZ_BENCH_ROOT (folder for prefixes and the display's records),
-# VZ_WINE_ARCH (win32 or win64), WINEPREFIX for run/wine.
+# VZ_TEMPLATE_ROOT (folder of the template prefixes, by default
+# VZ_BENCH_ROOT), VZ_WINE_ARCH (win32 or win64), WINEPREFIX for run/wine.
 #
 # As root, Wine runs as the user "nobody": Windows programs then see read-only
 # files as read-only (root ignores missing write bits).
@@ -60,14 +69,15 @@ bench_root_up() {
   make_owned_dir "$VZ_BENCH_ROOT/output"
 }
 
-template_dir() { echo "$VZ_BENCH_ROOT/template-$VZ_WINE_ARCH"; }
+template_dir() { echo "${VZ_TEMPLATE_ROOT:-$VZ_BENCH_ROOT}/template-$VZ_WINE_ARCH"; }
 
 display_of() { cat "$VZ_BENCH_ROOT/display" 2>/dev/null || true; }
 
 cmd_template() {
   bench_root_up
   local t; t=$(template_dir)
-  exec 9>"$VZ_BENCH_ROOT/template.lock"
+  mkdir -p "$(dirname "$t")"
+  exec 9>"$(dirname "$t")/template.lock"
   flock 9
   if [ -f "$t/.vz-ready" ]; then return 0; fi
   rm -rf "$t"
@@ -81,13 +91,14 @@ cmd_template() {
 }
 
 cmd_prefix_up() {
-  local p=$1 t; t=$(template_dir)
+  local p=$1 boot=${2:-} t; t=$(template_dir)
   [ -f "$t/.vz-ready" ] || cmd_template
   cmd_prefix_down "$p"
   mkdir -p "$(dirname "$p")"
   cp -a "$t" "$p"
   rm -f "$p/.vz-ready"
   WINEPREFIX=$p as_user "$wineserver_bin" -p </dev/null >/dev/null 2>&1
+  [ "$boot" != --no-boot ] || return 0
   # Start the prefix's services under the persistent server. With the
   # display: the desktop process that wineboot starts lingers for a few
   # seconds, and a test program that attaches to it meanwhile would get no
@@ -97,22 +108,29 @@ cmd_prefix_up() {
   WINEPREFIX=$p as_user "$wine_loader" wineboot >/dev/null 2>&1 </dev/null
 }
 
+cmd_prefix_stop() {
+  if [ -d "$1" ]; then
+    WINEPREFIX=$1 as_user "$wineserver_bin" -k >/dev/null 2>&1 || true
+  fi
+}
+
 cmd_prefix_down() {
-  local p=$1
-  if [ -d "$p" ]; then
-    WINEPREFIX=$p as_user "$wineserver_bin" -k >/dev/null 2>&1 || true
-    rm -rf "$p"
+  if [ -d "$1" ]; then
+    cmd_prefix_stop "$1"
+    rm -rf "$1"
   fi
 }
 
 cmd_xvfb_up() {
+  local screens=("$@")
+  [ ${#screens[@]} -gt 0 ] || screens=(-screen 0 1024x768x24)
   bench_root_up
   cmd_xvfb_down
   # Xvfb chooses a free display number itself and writes it to fd 3, so that
   # the benches of both architectures can start their displays side by side.
   local numberfile=$VZ_BENCH_ROOT/xvfb.displayfd
   rm -f "$numberfile"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -ac \
+  Xvfb -displayfd 3 "${screens[@]}" -nolisten tcp -ac \
     3>"$numberfile" >/dev/null 2>&1 </dev/null &
   echo $! >"$VZ_BENCH_ROOT/xvfb.pid"
   local i n=
@@ -145,11 +163,12 @@ cmd_run() {
 
 case "${1:-}" in
   template)    cmd_template ;;
-  prefix-up)   cmd_prefix_up "$2" ;;
+  prefix-up)   cmd_prefix_up "$2" "${3:-}" ;;
+  prefix-stop) cmd_prefix_stop "$2" ;;
   prefix-down) cmd_prefix_down "$2" ;;
-  xvfb-up)     cmd_xvfb_up ;;
+  xvfb-up)     shift; cmd_xvfb_up "$@" ;;
   xvfb-down)   cmd_xvfb_down ;;
   run)         shift; cmd_run "$@" ;;
   wine)        shift; cmd_run "$@" ;;
-  *) echo "usage: $0 template|prefix-up P|prefix-down P|xvfb-up|xvfb-down|run PROGRAM..." >&2; exit 2 ;;
+  *) echo "usage: $0 template|prefix-up P [--no-boot]|prefix-stop P|prefix-down P|xvfb-up [SCREENS...]|xvfb-down|run PROGRAM..." >&2; exit 2 ;;
 esac
