@@ -27,7 +27,8 @@ int LinkTextCapacity()
 
 // The position on the clipboard: its first 63 characters as a plain position
 // (altitude and heading 0), else the whole bounded text as a geo: URI, a map
-// link or a KML placemark.
+// link or a KML placemark. E_ACCESSDENIED when another program holds the
+// clipboard open.
 HRESULT ReadClipboardPosition(HWND owner, GeoPosition* position)
 {
     int capacity = LinkTextCapacity();
@@ -35,7 +36,7 @@ HRESULT ReadClipboardPosition(HWND owner, GeoPosition* position)
     if (!text)
         return E_OUTOFMEMORY;
     if (!ReadClipboardText(owner, text.get(), capacity))
-        return E_FAIL;
+        return E_ACCESSDENIED;
     // ParsePositionText reads the first 63 characters only, as it always has.
     double latitude = 0.0;
     double longitude = 0.0;
@@ -86,12 +87,14 @@ void TakeFromClipboard(CoordinatesDialogState* state)
 {
     state->busy = TRUE;
     GeoPosition position;
-    if (SUCCEEDED(ReadClipboardPosition(state->dialog, &position))) {
+    HRESULT hr = ReadClipboardPosition(state->dialog, &position);
+    if (SUCCEEDED(hr)) {
         state->position = position;
         FillFields(state);
     } else {
-        MessageBoxA(state->dialog, VZ_TEXT_INVALID_COORDINATE_FORMAT, VZ_COORD_CAPTION,
-                    MB_ICONERROR | MB_SETFOREGROUND);
+        MessageBoxA(state->dialog,
+                    hr == E_ACCESSDENIED ? VZ_COORD_CLIPBOARD_BUSY : VZ_TEXT_INVALID_COORDINATE_FORMAT,
+                    VZ_COORD_CAPTION, MB_ICONERROR | MB_SETFOREGROUND);
     }
     state->busy = FALSE;
 }

@@ -58,6 +58,7 @@
 #define VZ_COORD_TITLE          L"Vantrelo Zerli: Coordinates for %ls"
 #define VZ_COORD_EARTH_FAILED   "Couldn't get the current position from the Google Earth client!"
 #define VZ_COORD_NOTHING_WRITTEN "There is no file selected with write access allowed\n- can't insert GPS data!"
+#define VZ_COORD_CLIPBOARD_BUSY "Another program is using the clipboard - please try again!"
 #define VZ_COORD_CAPTION        "Vantrelo Zerli"
 
 #endif
