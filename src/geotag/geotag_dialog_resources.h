@@ -25,6 +25,8 @@
 #define VZ_GEOTAG_COLUMN_TAKEN     L"Taken"
 #define VZ_GEOTAG_COLUMN_POSITION  L"Position"
 
+// A position with the track's altitude.
+#define VZ_GEOTAG_WITH_ALTITUDE  L"%ls / %.0f m"
 // What a photo gets, when not a position.
 #define VZ_GEOTAG_NO_TIME        L"none: no time in the photo"
 #define VZ_GEOTAG_TOO_FAR        L"none: more than 30 minutes from the track"

@@ -6,7 +6,6 @@
 #include <new>
 
 #include "exif/exif_block.h"
-#include "exif/photo_writer.h"
 #include "geotag/track/track_time.h"
 #include "shellext/selection/file_access.h"
 
@@ -30,23 +29,44 @@ double SecondsOf(const SYSTEMTIME& time)
            time.wSecond;
 }
 
+// Opens the photo, stores the track's fix for it and rewrites the file.
+HRESULT WriteFixToPhoto(const GeotagPhoto& photo)
+{
+    CivilTime utc;
+    if (!CivilTimeOf(photo.utcSeconds, &utc))
+        return E_INVALIDARG;
+    const GpsFixTime time = {utc.year, utc.month, utc.day, utc.hour, utc.minute, utc.second};
+    ExifBlock block;
+    block.Open(photo.path.c_str());
+    HRESULT hr = block.StoreFix(photo.position.latitude, photo.position.longitude,
+                                photo.hasAltitude ? &photo.position.altitude : nullptr, time);
+    if (SUCCEEDED(hr))
+        hr = block.WriteToFile();
+    return hr;
+}
+
 }  // namespace
 
-int ComputerOffsetMinutesAt(double wallSeconds)
+int ZoneOffsetMinutesAt(const TIME_ZONE_INFORMATION* zone, double wallSeconds)
 {
-    // The wall time is read as UTC and converted to local time: the
-    // difference is the zone's bias on that date (a few hours off at the
-    // change of daylight saving time, which does not move the date).
+    // The wall time is the zone's local time: converted to UTC, the
+    // difference is the bias in force at that very time of day, also in
+    // the hours around a change of daylight saving time.
     CivilTime civil;
     if (!CivilTimeOf(wallSeconds, &civil))
         return 0;
-    SYSTEMTIME utc = {static_cast<WORD>(civil.year), static_cast<WORD>(civil.month), 0,
-                      static_cast<WORD>(civil.day), static_cast<WORD>(civil.hour), static_cast<WORD>(civil.minute),
-                      static_cast<WORD>(civil.second), 0};
-    SYSTEMTIME local;
-    if (!SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
+    SYSTEMTIME local = {static_cast<WORD>(civil.year), static_cast<WORD>(civil.month), 0,
+                        static_cast<WORD>(civil.day), static_cast<WORD>(civil.hour), static_cast<WORD>(civil.minute),
+                        static_cast<WORD>(civil.second), 0};
+    SYSTEMTIME utc;
+    if (!TzSpecificLocalTimeToSystemTime(zone, &local, &utc))
         return 0;
     return static_cast<int>(std::lround((SecondsOf(local) - SecondsOf(utc)) / 60.0));
+}
+
+int ComputerOffsetMinutesAt(double wallSeconds)
+{
+    return ZoneOffsetMinutesAt(nullptr, wallSeconds);
 }
 
 HRESULT GeotagPlan::Load(const wchar_t* const* paths, int count)
@@ -84,13 +104,14 @@ void GeotagPlan::Match(const GpsTrack& track, const GeotagSettings& settings)
         if (photo.outcome == GeotagOutcome::NotAPhoto)
             continue;
         photo.position = GeoPosition();
+        photo.hasAltitude = false;
         if (!photo.time.known) {
             photo.outcome = GeotagOutcome::NoTime;
             continue;
         }
         int offset = photo.time.hasOffset ? photo.time.offsetMinutes : settings.offsetMinutes;
         photo.utcSeconds = photo.time.wallSeconds - offset * 60.0 + settings.clockCorrectionSeconds;
-        photo.outcome = OutcomeOf(MatchTrack(track, photo.utcSeconds, &photo.position));
+        photo.outcome = OutcomeOf(MatchTrack(track, photo.utcSeconds, &photo.position, &photo.hasAltitude));
     }
 }
 
@@ -129,7 +150,7 @@ HRESULT GeotagPlan::Write(int* written, int* readOnly) const
             ++readOnlyCount;
             continue;
         }
-        if (SUCCEEDED(WritePositionToPhoto(photo.path.c_str(), photo.position)))
+        if (SUCCEEDED(WriteFixToPhoto(photo)))
             ++writtenCount;
     }
     if (written)
