@@ -129,6 +129,9 @@ void FormatPhotoPlace(const GeotagPhoto& photo, uint32_t notation, wchar_t* buff
     case GeotagOutcome::NoTime:
         CopyTextBounded(buffer, VZ_GEOTAG_NO_TIME, capacity);
         return;
+    case GeotagOutcome::InUse:
+        CopyTextBounded(buffer, VZ_GEOTAG_IN_USE, capacity);
+        return;
     case GeotagOutcome::NotAPhoto:
     default:
         CopyTextBounded(buffer, VZ_GEOTAG_NOT_A_PHOTO, capacity);

@@ -83,11 +83,15 @@ HRESULT GeotagPlan::Load(const wchar_t* const* paths, int count)
             GeotagPhoto photo;
             photo.path = paths[i] ? paths[i] : L"";
             block->Open(photo.path.c_str());
+            // The engine names the shortcut's target, or nothing when even
+            // the path could not be taken.
+            photo.target = block->Path()[0] ? block->Path() : photo.path;
             if (!block->IsJpeg()) {
-                photo.outcome = GeotagOutcome::NotAPhoto;
+                photo.outcome =
+                    IsFileInUse(photo.target.c_str()) ? GeotagOutcome::InUse : GeotagOutcome::NotAPhoto;
             } else {
                 photo.time = ReadPhotoTime(*block);
-                photo.readOnly = IsFileReadOnly(photo.path.c_str());
+                photo.readOnly = IsFileReadOnly(photo.target.c_str());
             }
             m_photos.push_back(std::move(photo));
         }
@@ -101,7 +105,7 @@ HRESULT GeotagPlan::Load(const wchar_t* const* paths, int count)
 void GeotagPlan::Match(const GpsTrack& track, const GeotagSettings& settings)
 {
     for (GeotagPhoto& photo : m_photos) {
-        if (photo.outcome == GeotagOutcome::NotAPhoto)
+        if (photo.outcome == GeotagOutcome::NotAPhoto || photo.outcome == GeotagOutcome::InUse)
             continue;
         photo.position = GeoPosition();
         photo.hasAltitude = false;
@@ -146,7 +150,7 @@ HRESULT GeotagPlan::Write(int* written, int* readOnly) const
             continue;
         // The attribute as it is now: the user may have changed it while
         // the dialog was open.
-        if (IsFileReadOnly(photo.path.c_str())) {
+        if (IsFileReadOnly(photo.target.c_str())) {
             ++readOnlyCount;
             continue;
         }

@@ -27,12 +27,14 @@ enum class GeotagOutcome {
     TooFar,         // no track point within 30 minutes of its time
     NoTime,         // the photo has no readable date and time
     NotAPhoto,      // the file cannot be read as a JPEG photo
+    InUse,          // another program holds the file open
 };
 
 struct GeotagPhoto {
     std::wstring path;
     PhotoTime time;
-    bool readOnly = false;   // the read-only attribute, judged at Load
+    std::wstring target;     // the file written: a shortcut's target, else path
+    bool readOnly = false;   // the target's read-only attribute, judged at Load
     GeotagOutcome outcome = GeotagOutcome::NoTime;
     double utcSeconds = 0;   // the moment matched (when the photo has a time)
     GeoPosition position;    // known for Interpolated and Nearest; heading 0

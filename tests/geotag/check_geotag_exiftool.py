@@ -14,6 +14,7 @@ times beside it), several photos minutes apart. For
 each of several settings (the user's offset to UTC, the clock correction)
 the script writes tracks around the photos' moments, each GPX file in
 another dialect: versions 1.0 and 1.1, several tracks and segments, routes,
+files of waypoints alone, files without any elevation,
 points without time or elevation, repeated times, fractions of seconds,
 offsets to UTC, files out of time order, the 180th meridian. Around each
 photo the points are placed so that it falls between two points close
@@ -111,6 +112,8 @@ PRIOR_GPS = {
 NEAR_TAGS = {"GPSLatitude", "GPSLongitude", "GPSAltitude", "GPSVersionID"}
 # Tracks without any <ele>: (setting index, style).
 WITHOUT_ELEVATION = {(1, "B"), (3, "B"), (2, "A")}
+# Files of waypoints alone, as some loggers write them: (setting index, style).
+WAYPOINTS_ONLY = {(1, "C"), (3, "A")}
 # The settings: the user's offset in minutes, the clock correction in seconds.
 SETTINGS = [(0, 0), (120, -45), (-300, 3617), (345, -7200)]
 # A read-only copy and a file that is no photo join the product's set.
@@ -462,14 +465,24 @@ def point_xml(rnd, style, tag, q, indent):
                                                     "".join(children), tag)
 
 
-def write_gpx(maker, path, rnd):
+def write_gpx(maker, path, rnd, waypoints=False):
     """Writes the track in the maker's dialect: A is GPX 1.1 in time order,
     one track of many segments; B is GPX 1.0, several tracks and segments in
     no order; C is GPX 1.1 with the repeated points first in a track of
-    their own and part of the points as routes after the tracks."""
+    their own and part of the points as routes after the tracks. With
+    waypoints, every point is a <wpt> of a GPX 1.1 file, the repeated first."""
     style = maker.style
     groups = list(maker.groups)
     lines = ['<?xml version="1.0" encoding="UTF-8"?>']
+    if waypoints:
+        lines.append('<gpx version="1.1" creator="geotag oracle" xmlns="http://www.topografix.com/GPX/1/1" '
+                     'xmlns:h="urn:example:heart">')
+        for q in maker.decoys + sorted((q for g in groups for q in g), key=lambda q: q.us):
+            lines.append(point_xml(rnd, style, "wpt", q, " "))
+        lines.append("</gpx>")
+        with open(path, "w", encoding="utf-8") as f:
+            f.write("\n".join(lines) + "\n")
+        return
     if style == "B":
         lines.append('<gpx version="1.0" creator="geotag oracle" xmlns="http://www.topografix.com/GPX/1/0">')
         lines.append("<time>2001-01-01T00:00:00Z</time>")
@@ -546,12 +559,12 @@ def parse_driver_tag(stdout):
 
 
 def gpxpy_points(path):
-    """The timed points of trk/trkseg and rte as gpxpy reads them, in file
-    order (the routes follow the tracks in these files), sorted by time with
+    """The timed points of wpt, trk/trkseg and rte as gpxpy reads them, in
+    file order (the routes follow the tracks in these files), sorted by time with
     the last of each time kept: (seconds, latitude, longitude, elevation)."""
     with open(path, encoding="utf-8") as f:
         gpx = gpxpy.parse(f)
-    found = []
+    found = list(gpx.waypoints)  # written first, when there are any
     for track in gpx.tracks:
         for segment in track.segments:
             found += segment.points
@@ -882,7 +895,10 @@ def main():
                     elevations = (s_index, style) not in WITHOUT_ELEVATION
                     maker = plan_track(rnd, style, moments, elevations)
                     cov.add("tracks with elevation" if elevations else "tracks without elevation")
-                    write_gpx(maker, track, rnd)
+                    waypoints = (s_index, style) in WAYPOINTS_ONLY
+                    write_gpx(maker, track, rnd, waypoints)
+                    if waypoints:
+                        cov.add("tracks of waypoints alone")
                     for scenario in maker.scenarios.values():
                         cov.add("scenario " + scenario)
                     own(run)
@@ -922,7 +938,8 @@ def main():
                            ("scenario after-near-without-elevation", 1),
                            ("scenario interpolate-30-minutes", 1), ("scenario nearest-at-30-minutes", 1),
                            ("scenario midway", 1), ("scenario just-too-far", 1),
-                           ("tracks without elevation", 3), ("GPS tag sets compared", 150),
+                           ("tracks without elevation", 3), ("tracks of waypoints alone", 2),
+                           ("GPS tag sets compared", 150),
                            ("earlier GPSAltitude removed", 1), ("earlier GPSImgDirection kept", 2),
                            ("earlier GPSTrack kept", 1), ("earlier GPSImgDirectionRef kept", 2)):
             checks.check(cov.get(key) >= least, "coverage: %s only %d times (at least %d)" % (key, cov.get(key),

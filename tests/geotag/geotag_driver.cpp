@@ -42,6 +42,8 @@ const char* OutcomeName(GeotagOutcome outcome)
         return "no-time";
     case GeotagOutcome::NotAPhoto:
         return "not-a-photo";
+    case GeotagOutcome::InUse:
+        return "in-use";
     }
     return "unknown";
 }

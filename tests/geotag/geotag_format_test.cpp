@@ -98,6 +98,9 @@ TEST(GeotagTexts, APositionIsShownInTheNotationAsked)
     EXPECT_STREQ(L"48.500000\u00b0 / -11.250000\u00b0 / 0 m", text);
     FormatPhotoPlace(photo, DecimalDegrees, text, 10);
     EXPECT_STREQ(L"48.500000", text);  // cut to the buffer
+    photo.outcome = GeotagOutcome::InUse;
+    FormatPhotoPlace(photo, DecimalDegrees, text, kGeotagTextCapacity);
+    EXPECT_STREQ(L"none: in use by another program", text);
 }
 
 }  // namespace

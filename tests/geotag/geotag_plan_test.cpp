@@ -8,6 +8,7 @@
 #include "exif/exif_block.h"
 #include "geotag/geotag_files.h"
 #include "geotag/geotag_plan.h"
+#include "testlib/shortcut_file.h"
 #include "testlib/temp_folder.h"
 
 using vztest::TempFolder;
@@ -211,4 +212,40 @@ TEST_F(GeotagPlanTest, WritingTouchesOnlyLocatedWritablePhotos)
     plan.Match(GpsTrack(), settings);
     EXPECT_EQ(E_FAIL, plan.Write(&written, &readOnly));
     EXPECT_EQ(0, written);
+}
+
+// A photo selected through a shortcut is judged and written at its target;
+// one another program holds open is in use, not "no photo".
+TEST(GeotagPhotoFiles, ShortcutsAreJudgedAtTheirTargetsAndPhotosHeldOpenAreInUse)
+{
+    TempFolder folder;
+    std::wstring lockedTarget = MakePhoto(folder, L"read_only.jpg", L"2024:05:01 12:10:00", L"+02:00");
+    std::wstring freeTarget = MakePhoto(folder, L"writable.jpg", L"2024:05:01 12:10:00", L"+02:00");
+    std::wstring held = MakePhoto(folder, L"held.jpg", L"2024:05:01 12:10:00", L"+02:00");
+    std::wstring toLocked = folder / L"read_only.lnk";
+    std::wstring toFree = folder / L"writable.lnk";
+    ASSERT_EQ(S_OK, vztest::CreateShortcut(toLocked, lockedTarget));
+    ASSERT_EQ(S_OK, vztest::CreateShortcut(toFree, freeTarget));
+    ASSERT_TRUE(vztest::SetReadOnly(lockedTarget, true));
+    std::string lockedBefore = vztest::ReadFileBytes(lockedTarget);
+    std::string freeBefore = vztest::ReadFileBytes(freeTarget);
+    HANDLE holder = CreateFileW(held.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+
+    const wchar_t* paths[] = {toLocked.c_str(), toFree.c_str(), held.c_str()};
+    GeotagPlan plan;
+    ASSERT_EQ(S_OK, plan.Load(paths, 3));
+    EXPECT_EQ(lockedTarget, plan.At(0).target);
+    EXPECT_TRUE(plan.At(0).readOnly);
+    EXPECT_FALSE(plan.At(1).readOnly);
+    EXPECT_EQ(GeotagOutcome::InUse, plan.At(2).outcome);
+    plan.Match(NorthboundTrack(), GeotagSettings());
+    int written = -1, readOnly = -1;
+    EXPECT_EQ(S_OK, plan.Write(&written, &readOnly));
+    EXPECT_EQ(1, written);
+    EXPECT_EQ(1, readOnly);
+    EXPECT_EQ(lockedBefore, vztest::ReadFileBytes(lockedTarget));
+    EXPECT_NE(freeBefore, vztest::ReadFileBytes(freeTarget));
+    CloseHandle(holder);
+    ASSERT_TRUE(vztest::SetReadOnly(lockedTarget, false));
 }
