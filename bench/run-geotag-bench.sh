@@ -17,24 +17,11 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 rounds=${VZ_BENCH_ROUNDS:-5}
 et_rounds=${VZ_EXIFTOOL_ROUNDS:-3}
-photos=${VZ_PHOTOS:-$top/../shared/photos}
-bench=$top/tests/wine/wine-bench.sh
-
-bash "$top/tools/install-deps.sh"
 
 . "$top/bench/bench-build.sh"
 bench_build geotag_track_bench
 
-work=$(mktemp -d /tmp/vz-geotag-bench.XXXXXX)
-chmod 755 "$work"
-export VZ_BENCH_ROOT=${VZ_GEOTAG_BENCH_WINE:-/tmp/vz-geotag-bench-wine}
-prefix=$VZ_BENCH_ROOT/prefix-geotag-bench
-cleanup() {
-  "$bench" prefix-down "$prefix" || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-winpath() { echo "Z:${1//\//\\}"; }
+bench_workspace geotag "${VZ_GEOTAG_BENCH_WINE:-}"
 
 # Camera photos without a position or an offset of their own; all their
 # dates become one marker first, which each copy then replaces by its time.
@@ -75,7 +62,7 @@ for i in range(1000):
         f.write(copy)
 PY
 chmod 644 "$work/originals"/*.jpg
-if [ "$(id -u)" -eq 0 ]; then chown -R nobody:nogroup "$work"; fi
+bench_own "$work"
 
 echo "== Wine prefix" >&2
 "$bench" template

@@ -10,23 +10,11 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 passes=${VZ_BENCH_PASSES:-7}
-photos=${VZ_PHOTOS:-$top/../shared/photos}
-bench=$top/tests/wine/wine-bench.sh
-
-bash "$top/tools/install-deps.sh"
 
 . "$top/bench/bench-build.sh"
 bench_build kml_document_bench
 
-work=$(mktemp -d /tmp/vz-kml-bench.XXXXXX)
-chmod 755 "$work"
-export VZ_BENCH_ROOT=${VZ_KML_BENCH_WINE:-/tmp/vz-kml-bench-wine}
-prefix=$VZ_BENCH_ROOT/prefix-kml-bench
-cleanup() {
-  "$bench" prefix-down "$prefix" || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+bench_workspace kml "${VZ_KML_BENCH_WINE:-}"
 
 # 1,000 located photos: copies of the sample photos that carry a position.
 located=()
@@ -37,14 +25,14 @@ mkdir -p "$work/photos"
 for i in $(seq 0 999); do
   cp "${located[$((i % ${#located[@]}))]}" "$(printf '%s/photos/p%04d.jpg' "$work" "$i")"
 done
-if [ "$(id -u)" -eq 0 ]; then chown -R nobody:nogroup "$work"; fi
+bench_own "$work"
 
 echo "== Wine prefix" >&2
 "$bench" template
 "$bench" prefix-up "$prefix"
 
 echo "== $passes timed passes over 1,000 photos" >&2
-result=$(WINEPREFIX=$prefix "$bench" run "$build/bin/kml_document_bench.exe" "Z:${work//\//\\}\\photos" "$passes" | tr -d '\r')
+result=$(WINEPREFIX=$prefix "$bench" run "$build/bin/kml_document_bench.exe" "$(winpath "$work/photos")" "$passes" | tr -d '\r')
 read -r _ photos_n placemarks chars read_us build_us beyond_us serialise_us \
   read_cpu build_cpu beyond_cpu serialise_cpu <<<"$result"
 printf '%-58s %s\n' "photos / placemarks / characters of text" "$photos_n / $placemarks / $chars"

@@ -10,23 +10,11 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 runs=${VZ_BENCH_RUNS:-9}
-photos=${VZ_PHOTOS:-$top/../shared/photos}
-bench=$top/tests/wine/wine-bench.sh
 
-bash "$top/tools/install-deps.sh"
 . "$top/bench/bench-build.sh"
 bench_build menu_first_use_bench VantreloZerli
 
-work=$(mktemp -d /tmp/vz-menu-bench.XXXXXX)
-chmod 755 "$work"
-export VZ_BENCH_ROOT=${VZ_MENU_BENCH_WINE:-/tmp/vz-menu-bench-wine}
-prefix=$VZ_BENCH_ROOT/prefix-menu-bench
-cleanup() {
-  "$bench" prefix-down "$prefix" || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-winpath() { echo "Z:${1//\//\\}"; }
+bench_workspace menu "${VZ_MENU_BENCH_WINE:-}"
 
 # 1,000 copies of the sample photos that carry no position, in turn.
 unlocated=()
@@ -42,7 +30,7 @@ for i in $(seq 0 999); do
   if [ "$i" -eq 0 ]; then cp "$located" "$work/first/$name"; else cp "$src" "$work/first/$name"; fi
 done
 cp "$build/bin/VantreloZerli.dll" "$work/"
-if [ "$(id -u)" -eq 0 ]; then chown -R nobody:nogroup "$work"; fi
+bench_own "$work"
 
 echo "== Wine prefix" >&2
 "$bench" template

@@ -1,25 +1,26 @@
 # The product's layers. Each folder under src/ is one layer, and code may use
 # only what lies in its own folder or in a layer below it: a library links
 # only libraries of lower layers (or of its own folder), and a source file
-# includes only headers of lower layers (or of its own folder). A subfolder
-# is a layer of its own (shellext/selection lies below shellext).
+# includes only headers of lower layers (or of its own folder). A folder
+# holds one layer only; a lower layer never lies inside a higher one's folder.
 #
 #   folder               layer   what it is
 set(VZ_LAYERS
-  resources             0     # resource numbers
+  resources             0     # resource numbers and artwork
   support               1     # containers, text, dialog and registry helpers
   exif                  2     # the photo engine, then its Windows file layer
-  shellext/selection    3     # the selected photos and the file checks
-  earth/client          4     # the Google Earth automation client
-  coords/notation       4     # coordinate notations and the stored setting
+  selection             3     # the selected photos and the file checks
+  earth_client          4     # the Google Earth automation client
+  notation              4     # coordinate notations and the stored setting
   kml                   4     # the XML writer and the KML documents
-  geotag/track          4     # GPS tracks: reading, times, matching
+  track                 4     # GPS tracks: reading, times, matching
   about                 5     # the About box
   earth                 6     # the two Google Earth commands
   coords                6     # the coordinates dialog and clipboard input
   geotag                6     # geotagging photos from a GPS track
   shellext              7     # the COM objects and the menu
-  setup                 8)    # registration and installation
+  setup                 8     # registration and installation
+  dll                   9)    # the DLL: resource scripts, exports, link
 
 # The layer of a folder below src/ (the longest listed folder it lies in);
 # -1 when it lies in none.
@@ -51,7 +52,8 @@ function(vz_layer_allows from to out)
   endif()
 endfunction()
 
-# Checks every library made from src/ and every source file under it; each
+# Checks every library made from src/ and every source file and resource
+# script under it (a script includes headers as a source does); each
 # use of a layer above (or beside) its own is an error that stops the
 # configuration.
 function(vz_check_layers)
@@ -75,7 +77,7 @@ function(vz_check_layers)
     endforeach()
   endforeach()
 
-  file(GLOB_RECURSE sources RELATIVE ${src} ${src}/*.h ${src}/*.cpp)
+  file(GLOB_RECURSE sources RELATIVE ${src} ${src}/*.h ${src}/*.cpp ${src}/*.rc)
   foreach(source IN LISTS sources)
     get_filename_component(folder ${source} DIRECTORY)
     vz_layer_of("${folder}" layer home)

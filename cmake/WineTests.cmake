@@ -15,17 +15,15 @@ set(VZ_BENCH_ROOT "/tmp/vz-bench-${vz_build_hash}")
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   set(VZ_WINE_ARCH win32)
-  set(vz_wine_loader /usr/lib/wine/wine)
 else()
   set(VZ_WINE_ARCH win64)
-  set(vz_wine_loader /usr/lib/wine/wine64)
 endif()
 set(VZ_TEST_PREFIX "${VZ_WINE_ARCH}.")
 
 # Some hosts cannot execute 32-bit Linux programs (no IA-32 emulation in the
 # kernel), and then 32-bit Wine cannot start. The suites of that architecture
 # are then reported as skipped instead of failing.
-execute_process(COMMAND ${vz_wine_loader} --version
+execute_process(COMMAND ${VZ_BENCH} can-run ${VZ_WINE_ARCH}
   RESULT_VARIABLE vz_wine_rc OUTPUT_QUIET ERROR_QUIET)
 if(vz_wine_rc EQUAL 0)
   set(VZ_WINE_USABLE ON)

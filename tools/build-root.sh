@@ -1,4 +1,5 @@
-# Sourced by tools/test.sh and tools/demo.sh, with top set to the checkout:
+# Sourced by tools/main.sh, tools/test.sh, tools/demo.sh and the benchmarks
+# (bench/bench-build.sh), with top set to the checkout:
 # sets build to the build root, a folder that Wine can reach.
 #
 # As root, the bench runs Wine as "nobody" (see tests/wine/wine-bench.sh),

@@ -19,7 +19,7 @@ photos_dir=${VZ_PHOTOS:-$top/../shared/photos}
 # The product is a 32-bit DLL. Some hosts cannot execute 32-bit programs (no
 # IA-32 emulation in the kernel), so 32-bit Wine cannot start there.
 arch=win32
-if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+if ! "$bench" can-run win32; then
   arch=win64
   echo "NOTE: this host cannot run 32-bit Wine (no IA-32 emulation), so the 32-bit DLL cannot"
   echo "      be shown here. The demonstration uses the 64-bit DLL in a 64-bit Wine prefix instead."

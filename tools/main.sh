@@ -3,9 +3,11 @@
 # are, what they import and what they export.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-build=${VZ_BUILD_ROOT:-$top/build}
 
 bash "$top/tools/install-deps.sh"
+# A build root that Wine can reach (see tools/build-root.sh), as the tests use.
+. "$top/tools/build-root.sh"
+vz_choose_build_root
 "$top/tools/build.sh"
 
 for arch in win32 win64; do

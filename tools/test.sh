@@ -15,7 +15,7 @@ vz_choose_build_root
 cd "$build"
 status=0
 ctest --output-on-failure -j"$(nproc)" "$@" || status=$?
-if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+if ! "$top/tests/wine/wine-bench.sh" can-run win32; then
   echo "NOTE: the win32 Wine suites were skipped: this host cannot execute 32-bit programs (no IA-32 emulation), so 32-bit Wine cannot start; the 32-bit DLL was built and win32.dll_image_check checked it without running it."
 fi
 exit $status

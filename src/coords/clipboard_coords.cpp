@@ -2,10 +2,12 @@
 
 #include "coords/coord_dialog.h"
 #include "coords/coord_dialog_resources.h"
-#include "coords/notation/coord_parse.h"
-#include "coords/notation/coords_texts.h"
-#include "coords/notation/position_links.h"
+#include "coords/coord_dialog_texts.h"
+#include "notation/coord_parse.h"
+#include "notation/coords_texts.h"
+#include "notation/position_links.h"
 #include "support/clipboard_text.h"
+#include "support/message_box.h"
 
 #include <memory>
 #include <new>
@@ -92,9 +94,8 @@ void TakeFromClipboard(CoordinatesDialogState* state)
         state->position = position;
         FillFields(state);
     } else {
-        MessageBoxA(state->dialog,
-                    hr == E_ACCESSDENIED ? VZ_COORD_CLIPBOARD_BUSY : VZ_TEXT_INVALID_COORDINATE_FORMAT,
-                    VZ_COORD_CAPTION, MB_ICONERROR | MB_SETFOREGROUND);
+        ShowMessage(state->dialog, hr == E_ACCESSDENIED ? kClipboardBusyMessage : kInvalidCoordinateFormatMessage,
+                    MB_ICONERROR | MB_SETFOREGROUND);
     }
     state->busy = FALSE;
 }

@@ -5,12 +5,14 @@
 #include "about/about_box.h"
 #include "coords/clipboard_coords.h"
 #include "coords/coord_dialog_resources.h"
-#include "coords/notation/coord_notation.h"
-#include "coords/notation/coords_texts.h"
-#include "coords/notation/settings.h"
-#include "earth/client/earth_client.h"
+#include "notation/coord_notation.h"
+#include "notation/coords_texts.h"
+#include "notation/settings.h"
+#include "earth_client/earth_client.h"
+#include "earth_client/earth_texts.h"
 #include "resources/resource_ids.h"
 #include "support/dialog_items.h"
+#include "support/message_box.h"
 #include "support/module.h"
 
 namespace {
@@ -38,9 +40,9 @@ void FillNotationList(HWND dialog)
 {
     HWND list = GetDlgItem(dialog, IDC_COORD_NOTATION);
     SendMessageW(list, CB_SETEXTENDEDUI, TRUE, 0);
-    ComboAddItem(list, VZ_TEXT_NOTATION_DECIMAL_DEGREES, DecimalDegrees);
-    ComboAddItem(list, VZ_TEXT_NOTATION_DEGREES_MINUTES, DegreesMinutes);
-    ComboAddItem(list, VZ_TEXT_NOTATION_DEGREES_MINUTES_SECONDS, DegreesMinutesSeconds);
+    ComboAddItem(list, kNotationDecimalDegrees, DecimalDegrees);
+    ComboAddItem(list, kNotationDegreesMinutes, DegreesMinutes);
+    ComboAddItem(list, kNotationDegreesMinutesSeconds, DegreesMinutesSeconds);
     // A stored notation that names none of the three (a damaged or foreign
     // setting) opens the dialog in decimal degrees rather than with no
     // fields at all.
@@ -85,7 +87,7 @@ void TakeFromGoogleEarth(CoordinatesDialogState* state)
         state->position = point;
         FillFields(state);
     } else {
-        MessageBoxA(state->dialog, VZ_COORD_EARTH_FAILED, VZ_COORD_CAPTION, MB_ICONERROR | MB_SETFOREGROUND);
+        ShowMessage(state->dialog, kEarthPositionFailedMessage, MB_ICONERROR | MB_SETFOREGROUND);
     }
     state->busy = FALSE;
 }

@@ -3,12 +3,13 @@
 #include <cwchar>
 
 #include "coords/coord_dialog.h"
-#include "coords/coord_dialog_resources.h"
+#include "coords/coord_dialog_texts.h"
 #include "exif/exif_block.h"
-#include "exif/photo_writer.h"
-#include "shellext/selection/file_access.h"
-#include "shellext/selection/image_selection.h"
+#include "selection/image_selection.h"
+#include "selection/photo_writes.h"
+#include "selection/selection_texts.h"
 #include "support/file_extension.h"
+#include "support/message_box.h"
 #include "support/text_bounded.h"
 
 namespace {
@@ -27,10 +28,10 @@ void PrepareCoordinatesDialog(CoordinatesDialogState* state, HWND owner, const I
     const wchar_t* onlyPath = count == 1 ? selection->PathAt(0) : nullptr;
     wchar_t subject[kTitleCapacity];
     if (onlyPath != nullptr)
-        FormatBoundedW(subject, kTitleCapacity, VZ_COORD_TITLE_ONE, FileNamePart(onlyPath));
+        FormatBoundedW(subject, kTitleCapacity, kCoordTitleOne, FileNamePart(onlyPath));
     else
-        FormatBoundedW(subject, kTitleCapacity, VZ_COORD_TITLE_MANY, count);
-    FormatBoundedW(state->title, kTitleCapacity, VZ_COORD_TITLE, subject);
+        FormatBoundedW(subject, kTitleCapacity, kCoordTitleMany, count);
+    FormatBoundedW(state->title, kTitleCapacity, kCoordTitle, subject);
 
     if (onlyPath != nullptr) {
         // Read into a position of its own: a read that fails halfway (a
@@ -48,16 +49,15 @@ void PrepareCoordinatesDialog(CoordinatesDialogState* state, HWND owner, const I
 
 HRESULT SavePositionToPhotos(const CoordinatesDialogState& state)
 {
-    HRESULT result = E_FAIL;
+    // A position that is not known removes the photos' positions.
     int count = state.selection != nullptr ? state.selection->Count() : 0;
-    for (int i = 0; i < count; ++i) {
-        const wchar_t* path = state.selection->PathAt(i);
-        if (path == nullptr || IsFileReadOnly(path))
-            continue;
-        if (SUCCEEDED(WritePositionToPhoto(path, state.position)))
-            result = S_OK;
-    }
+    PhotoWrites writes = WritePositionsToPhotos(count, [&](int i, const wchar_t** path, GeoPosition* position) {
+        *path = state.selection->PathAt(i);
+        *position = state.position;
+        return true;
+    });
+    HRESULT result = writes.written > 0 ? S_OK : E_FAIL;
     if (FAILED(result))
-        MessageBoxA(nullptr, VZ_COORD_NOTHING_WRITTEN, VZ_COORD_CAPTION, MB_ICONERROR);
+        ShowMessage(nullptr, kNoWritableFileMessage, MB_ICONERROR);
     return result;
 }

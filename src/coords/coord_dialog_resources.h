@@ -50,15 +50,3 @@
 #define IDC_COORD_FROM_EARTH     1465
 #define IDC_COORD_FROM_CLIPBOARD 1467
 #define IDC_COORD_ABOUT          1500
-
-#ifndef RC_INVOKED
-
-#define VZ_COORD_TITLE_ONE      L"'%ls'"
-#define VZ_COORD_TITLE_MANY     L"%d files"
-#define VZ_COORD_TITLE          L"Vantrelo Zerli: Coordinates for %ls"
-#define VZ_COORD_EARTH_FAILED   "Couldn't get the current position from the Google Earth client!"
-#define VZ_COORD_NOTHING_WRITTEN "There is no file selected with write access allowed\n- can't insert GPS data!"
-#define VZ_COORD_CLIPBOARD_BUSY "Another program is using the clipboard - please try again!"
-#define VZ_COORD_CAPTION        "Vantrelo Zerli"
-
-#endif

@@ -1,15 +1,16 @@
 // "Get location from Google Earth": query, confirm, write.
 #include "earth/get_location.h"
 
-#include "coords/notation/coord_notation.h"
-#include "coords/notation/position_line.h"
-#include "earth/client/earth_client.h"
-#include "earth/client/earth_texts.h"
-#include "earth/get_location_texts.h"
-#include "exif/geo_position.h"
-#include "exif/photo_writer.h"
-#include "shellext/selection/image_selection.h"
+#include "notation/coord_notation.h"
+#include "notation/position_line.h"
+#include "earth_client/earth_client.h"
+#include "earth_client/earth_texts.h"
+#include "earth/earth_command_texts.h"
+#include "support/geo_position.h"
+#include "selection/image_selection.h"
+#include "selection/photo_writes.h"
 #include "support/code_page_text.h"
+#include "support/message_box.h"
 #include "support/text_bounded.h"
 
 namespace {
@@ -40,8 +41,7 @@ bool ConfirmPosition(const GeoPosition& position, int fileCount)
     else
         FormatBounded(text, kConfirmationCapacity, kGetLocationConfirmMany, narrowLine,
                       static_cast<long>(fileCount));
-    return MessageBoxA(nullptr, text, kEarthMessageTitle, MB_OKCANCEL | MB_ICONINFORMATION | MB_SETFOREGROUND) ==
-           IDOK;
+    return ShowMessage(nullptr, text, MB_OKCANCEL | MB_ICONINFORMATION | MB_SETFOREGROUND) == IDOK;
 }
 
 }  // namespace
@@ -51,7 +51,7 @@ HRESULT GetLocationFromEarth(const ImageSelection& selection)
     GeoPosition position;
     HRESULT hr = GetEarthViewPoint(&position.latitude, &position.longitude, &position.altitude, &position.heading);
     if (FAILED(hr)) {
-        MessageBoxA(nullptr, kGetLocationFailedMessage, kEarthMessageTitle, MB_SETFOREGROUND | MB_ICONERROR);
+        ShowMessage(nullptr, kEarthPositionFailedMessage, MB_SETFOREGROUND | MB_ICONERROR);
         return hr;
     }
     position.known = TRUE;
@@ -62,11 +62,10 @@ HRESULT GetLocationFromEarth(const ImageSelection& selection)
 
     // Photos that cannot be opened, are read-only or cannot be written just
     // do not count.
-    int written = 0;
-    for (int i = 0; i < fileCount; i++) {
-        const wchar_t* path = selection.PathAt(i);
-        if (path && SUCCEEDED(WritePositionToPhoto(path, position)))
-            written++;
-    }
-    return written > 0 ? S_OK : E_FAIL;
+    PhotoWrites writes = WritePositionsToPhotos(fileCount, [&](int i, const wchar_t** path, GeoPosition* each) {
+        *path = selection.PathAt(i);
+        *each = position;
+        return true;
+    });
+    return writes.written > 0 ? S_OK : E_FAIL;
 }

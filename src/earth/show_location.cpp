@@ -3,11 +3,12 @@
 #include <shellapi.h>
 #include <oleauto.h>
 
-#include "earth/show_location_texts.h"
+#include "earth/earth_command_texts.h"
 #include "exif/file_access.h"
 #include "kml/kml_document.h"
 #include "kml/kml_files.h"
 #include "kml/xml_serializer.h"
+#include "support/message_box.h"
 #include "support/owners.h"
 #include "support/text_bounded.h"
 
@@ -18,7 +19,7 @@ const INT_PTR kLastShellError = 32;
 
 void ShowError(const char* message)
 {
-    MessageBoxA(nullptr, message, kShowLocationTitle, kShowLocationMessageFlags);
+    ShowMessage(nullptr, message, kShowLocationMessageFlags);
 }
 
 // Frees a BSTR when it goes.

@@ -7,9 +7,10 @@
 #include "geotag/geotag_dialog_resources.h"
 #include "geotag/geotag_format.h"
 #include "geotag/geotag_plan.h"
-#include "geotag/track/gpx_reader.h"
-#include "shellext/selection/image_selection.h"
+#include "track/gpx_reader.h"
+#include "selection/image_selection.h"
 #include "support/file_extension.h"
+#include "support/message_box.h"
 #include "support/text_bounded.h"
 
 namespace {
@@ -24,7 +25,7 @@ void ShowTrackRefused(HWND owner, const wchar_t* trackPath, HRESULT hr)
     else
         FormatBoundedW(text, kMessageCapacity, VZ_GEOTAG_TRACK_NOT_READ, FileNamePart(trackPath),
                        static_cast<unsigned long>(hr));
-    MessageBoxW(owner, text, VZ_GEOTAG_CAPTION, MB_ICONERROR);
+    ShowMessage(owner, text, MB_ICONERROR);
 }
 
 // "3 of 5 photos were geotagged.", then the read-only photos skipped and
@@ -41,7 +42,7 @@ void ShowWriteReport(HWND owner, const GeotagPlan& plan, int written, int readOn
                                  readOnly == 1 ? L" was" : L"s were");
     if (failed > 0)
         FormatBoundedW(text + length, kMessageCapacity - length, VZ_GEOTAG_FAILED, failed, failed == 1 ? L"" : L"s");
-    MessageBoxW(owner, text, VZ_GEOTAG_CAPTION, written > 0 ? MB_ICONINFORMATION : MB_ICONERROR);
+    ShowMessage(owner, text, written > 0 ? MB_ICONINFORMATION : MB_ICONERROR);
 }
 
 // The photos' paths as the plan takes them.

@@ -16,8 +16,9 @@
 
 #ifndef RC_INVOKED
 
-#define VZ_GEOTAG_CAPTION        L"Vantrelo Zerli"
-#define VZ_GEOTAG_TITLE          L"Vantrelo Zerli: Geotag from GPS track '%ls'"
+#include "product_identity.h"
+
+#define VZ_GEOTAG_TITLE          VZ_PRODUCT_NAME_W L": Geotag from GPS track '%ls'"
 #define VZ_GEOTAG_TRACK_LINE     L"GPS track '%ls': %u point%ls from %ls to %ls UTC"
 #define VZ_GEOTAG_TRACK_INCOMPLETE_LINE \
     L"GPS track '%ls' (incomplete: the file ends in the middle): %u point%ls from %ls to %ls UTC"

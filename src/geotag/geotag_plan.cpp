@@ -6,8 +6,8 @@
 #include <new>
 
 #include "exif/exif_block.h"
-#include "geotag/track/track_time.h"
-#include "shellext/selection/file_access.h"
+#include "selection/file_access.h"
+#include "track/track_time.h"
 
 namespace {
 
@@ -144,6 +144,9 @@ int GeotagPlan::LocatedCount() const
 
 HRESULT GeotagPlan::Write(int* written, int* readOnly) const
 {
+    // Not the loop of the commands that store positions
+    // (WritePositionsToPhotos): a fix is more than a position, and a
+    // shortcut's read-only attribute is judged at its target.
     int writtenCount = 0, readOnlyCount = 0;
     for (const GeotagPhoto& photo : m_photos) {
         if (!photo.position.known)

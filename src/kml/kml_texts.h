@@ -12,14 +12,14 @@ const wchar_t kKmlFolderName[] = L"New Images";
 // Piece 1 of the folder text (a format taking the date), then the maker's
 // site, then piece 3.
 const wchar_t kKmlFolderTextFormat[] = L"Folder created %ls with <a href=\"";
-const wchar_t kKmlFolderTextEnd[] = L"\">Vantrelo Zerli</a>";
+const wchar_t kKmlFolderTextEnd[] = L"\">" VZ_PRODUCT_NAME_W L"</a>";
 
 const wchar_t kPlacemarkNameFormat[] = L"Image - %ls";
 // Piece 1 of the placemark text: path, path, display width, display height,
 // date; then the maker's site, then piece 3.
 const wchar_t kPlacemarkTextFormat[] =
     L"<p>%ls</p><p><img src=\"%ls\" width=\"%d\" height=\"%d\"></p><p>Placemark created %ls with <a href=\"";
-const wchar_t kPlacemarkTextEnd[] = L"\">Vantrelo Zerli</a></p>";
+const wchar_t kPlacemarkTextEnd[] = L"\">" VZ_PRODUCT_NAME_W L"</a></p>";
 
 const wchar_t kLookAtRange[] = L"800";
 const wchar_t kLookAtTilt[] = L"0.0";

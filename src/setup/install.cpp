@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "setup/setup_texts.h"
+#include "support/message_box.h"
 #include "support/registry_key.h"
 #include "support/text_bounded.h"
 
@@ -16,7 +17,7 @@ const DWORD kPathCapacity = 260;
 void ShowSetupMessage(bool verbose, const char* text, UINT style)
 {
     if (verbose)
-        MessageBoxA(nullptr, text, kSetupMessageTitle, style);
+        ShowMessage(nullptr, text, style);
 }
 
 HRESULT SetStringValue(RegistryKey& key, const char* name, const char* text)
@@ -62,8 +63,7 @@ HRESULT Install(bool verbose, const wchar_t* modulePath)
 
 HRESULT Remove(bool verbose, const wchar_t* modulePath)
 {
-    if (verbose && MessageBoxA(nullptr, kConfirmRemovalMessage, kSetupMessageTitle, MB_ICONQUESTION | MB_YESNO) !=
-                       IDYES)
+    if (verbose && ShowMessage(nullptr, kConfirmRemovalMessage, MB_ICONQUESTION | MB_YESNO) != IDYES)
         return E_FAIL;
 
     HRESULT hr = DllUnregisterServer();

@@ -36,12 +36,11 @@ const char kEditionSuffix[] = "";
 const wchar_t kDisplayIconFormat[] = L"%ls,-%d";
 const wchar_t kUninstallStringFormat[] = L"regsvr32 -u -n -i:verbose \"%ls\"";
 
-const char kSetupMessageTitle[] = "Vantrelo Zerli";
 const char kRegistrationFailedMessage[] = "Error registering the tool - installation aborted";
 const char kInstalledMessageFormat[] =
     "%s %s has been successfully installed on your computer.\n\nTo use it:\n- Open the Windows Explorer\n"
     "- Right-click on a JPEG file\n- Select one of the Zerli's options!";
-const char kConfirmRemovalMessage[] = "Do you really want to remove the Vantrelo Zerli tool from your computer?";
+const char kConfirmRemovalMessage[] = "Do you really want to remove the " VZ_PRODUCT_NAME_A " tool from your computer?";
 const char kNoDeleteRightMessage[] = "Deleting program files requires administrator rights - uninstall failed";
 const char kRemovedMessageFormat[] =
     "%s %s has been uninstalled.\r\nSome remaining files will be deleted when you reboot your computer.";

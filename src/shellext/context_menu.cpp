@@ -4,24 +4,21 @@
 #include <memory>
 #include <new>
 
+#include "earth_client/earth_client.h"
 #include "exif/exif_block.h"
+#include "notation/settings.h"
+#include "selection/file_access.h"
+#include "selection/image_selection.h"
+#include "selection/selection_texts.h"
 #include "shellext/com_server.h"
-#include "shellext/context_menu_texts.h"
-#include "shellext/selection/file_access.h"
 #include "shellext/menu_bitmaps.h"
-#include "shellext/menu_commands.h"
-#include "shellext/selection/image_selection.h"
+#include "shellext/menu_table.h"
 #include "shellext/shell_ext_init.h"
 #include "support/code_page_text.h"
+#include "support/message_box.h"
 #include "support/text_bounded.h"
 
 namespace {
-
-// The submenu needs five identifiers: idCmdFirst .. idCmdFirst + 4. The host's
-// idCmdLast is inclusive, so a difference of 4 is enough; the track's command
-// needs a difference of 5.
-const UINT kMinIdentifierSpan = kAlwaysReservedCount - 1;
-const UINT kTrackIdentifierSpan = kOffsetGeotagTrack;
 
 // InvokeCommand tells the two structures apart by their size, which differs
 // between the 32-bit and the 64-bit build.
@@ -63,6 +60,13 @@ bool AnyPhotoLocated(const ImageSelection* selection)
             return true;
     }
     return false;
+}
+
+// The commands work on a selection; one never initialised is empty.
+const ImageSelection& OrEmpty(const ImageSelection* selection)
+{
+    static const ImageSelection empty;
+    return selection ? *selection : empty;
 }
 
 bool AnyFileWritable(const ImageSelection* selection)
@@ -140,16 +144,30 @@ bool CContextMenu::HasTrack() const
     return selection && selection->TrackPath();
 }
 
+bool CContextMenu::Offered(const MenuCommand& command) const
+{
+    switch (command.offer) {
+    case MenuOffer::WithEarth:
+        return m_bEarthInstalled != FALSE;
+    case MenuOffer::WithEarthAndLocation:
+        return m_bEarthInstalled && m_bAnyLocated;
+    case MenuOffer::WithTrack:
+        return HasTrack();
+    default:
+        return true;
+    }
+}
+
 bool CContextMenu::EnsureInitialized()
 {
     if (m_bInitialized)
         return true;
     if (!m_pShellExtInit)
         return false;
-    m_bEarthInstalled = QueryEarthInstalled() ? TRUE : FALSE;
+    m_bEarthInstalled = IsEarthInstalled() ? TRUE : FALSE;
     m_bAnyLocated = AnyPhotoLocated(Selection()) ? TRUE : FALSE;
     m_bAnyWritable = AnyFileWritable(Selection()) ? TRUE : FALSE;
-    LoadUserSettings();
+    LoadSettings();
     m_bInitialized = TRUE;
     return true;
 }
@@ -159,53 +177,42 @@ IFACEMETHODIMP CContextMenu::QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT 
 {
     // A query for the default command only (made each time photos are
     // opened) and a range without room for the submenu are answered before
-    // the selection is judged: that reads the photos.
-    if ((uFlags & CMF_DEFAULTONLY) || idCmdLast < idCmdFirst || idCmdLast - idCmdFirst < kMinIdentifierSpan)
+    // the selection is judged: that reads the photos. The host's idCmdLast
+    // is inclusive.
+    if ((uFlags & CMF_DEFAULTONLY) || idCmdLast < idCmdFirst ||
+        idCmdLast - idCmdFirst < ReservedIdentifiers(false) - 1)
         return E_FAIL;
     if (!EnsureInitialized())
         return E_FAIL;
 
     // The track's command comes with a track, when the range has room for
     // its identifier too; otherwise the menu is built without it.
-    bool withTrack = HasTrack() && idCmdLast - idCmdFirst >= kTrackIdentifierSpan;
-
-    HBITMAP bitmaps[kMenuCommandCount] = {};
-    for (UINT offset = 0; offset < kAlwaysReservedCount; ++offset)
-        bitmaps[offset] = MenuBitmap(offset);
-    if (withTrack)
-        bitmaps[kOffsetGeotagTrack] = MenuBitmap(kOffsetGeotagTrack);
+    bool withTrack = HasTrack() && idCmdLast - idCmdFirst >= ReservedIdentifiers(true) - 1;
 
     HMENU popup = CreateMenu();
     const UINT itemMask = MIIM_ID | MIIM_CHECKMARKS | MIIM_TYPE;
-    bool offered[kMenuCommandCount] = {
-        false,
-        m_bEarthInstalled && m_bAnyLocated,
-        m_bEarthInstalled != FALSE,
-        true,
-        true,
-        withTrack,
-    };
-    for (UINT offset : kSubmenuOrder) {
-        if (offered[offset])
-            AddMenuItem(popup, static_cast<UINT>(-1), itemMask, MFT_STRING, idCmdFirst + offset, nullptr,
-                        kMenuCommands[offset].text, 0, bitmaps[offset]);
+    const MenuCommand& submenu = kMenuTable[0];
+    for (UINT row = 1; row < kMenuTableRows; ++row) {
+        const MenuCommand& command = kMenuTable[row];
+        if (Offered(command) && (command.offer != MenuOffer::WithTrack || withTrack))
+            AddMenuItem(popup, static_cast<UINT>(-1), itemMask, MFT_STRING, idCmdFirst + command.offset, nullptr,
+                        command.text, 0, MenuBitmap(command));
     }
-    AddMenuItem(hmenu, indexMenu, itemMask | MIIM_SUBMENU, MFT_STRING, idCmdFirst + kOffsetSubmenu, popup,
-                kMenuCommands[kOffsetSubmenu].text, 0, bitmaps[kOffsetSubmenu]);
+    AddMenuItem(hmenu, indexMenu, itemMask | MIIM_SUBMENU, MFT_STRING, idCmdFirst + submenu.offset, popup,
+                submenu.text, 0, MenuBitmap(submenu));
 
-    // The first five identifiers are reserved, also those of commands left
-    // out; the track's command adds the sixth.
-    UINT reserved = withTrack ? kOffsetGeotagTrack + 1 : kAlwaysReservedCount;
-    return MAKE_HRESULT(SEVERITY_SUCCESS, FACILITY_NULL, reserved);
+    // The identifiers of commands left out are reserved too.
+    return MAKE_HRESULT(SEVERITY_SUCCESS, FACILITY_NULL, ReservedIdentifiers(withTrack));
 }
 
 IFACEMETHODIMP CContextMenu::GetCommandString(UINT_PTR idCmd, UINT uType, UINT* /*pReserved*/, CHAR* pszName,
                                               UINT cchMax)
 {
     // Without a track the track's command does not exist.
-    if (idCmd >= kMenuCommandCount || (idCmd == kOffsetGeotagTrack && !HasTrack()))
+    const MenuCommand* found = MenuCommandAt(idCmd);
+    if (!found || (found->offer == MenuOffer::WithTrack && !HasTrack()))
         return E_FAIL;
-    const MenuCommand& command = kMenuCommands[idCmd];
+    const MenuCommand& command = *found;
     bool writes = uType == GCS_VERBA || uType == GCS_HELPTEXTA || uType == GCS_VERBW || uType == GCS_HELPTEXTW;
     if (writes && !pszName && cchMax > 0)
         return E_INVALIDARG;
@@ -227,11 +234,7 @@ IFACEMETHODIMP CContextMenu::GetCommandString(UINT_PTR idCmd, UINT uType, UINT* 
     case GCS_VALIDATEW:
         if (!EnsureInitialized())
             return E_FAIL;
-        if (idCmd == kOffsetShowLocation)
-            return (m_bEarthInstalled && m_bAnyLocated) ? S_OK : S_FALSE;
-        if (idCmd == kOffsetGetLocation)
-            return m_bEarthInstalled ? S_OK : S_FALSE;
-        return S_OK;
+        return Offered(command) ? S_OK : S_FALSE;
     default:
         return E_FAIL;
     }
@@ -247,8 +250,10 @@ HRESULT CContextMenu::CommandOffset(const CMINVOKECOMMANDINFO* pici, UINT* offse
         return E_INVALIDARG;
 
     if (IS_INTRESOURCE(pici->lpVerb)) {
+        // A number no command has is accepted and runs nothing.
         *offset = static_cast<UINT>(reinterpret_cast<UINT_PTR>(pici->lpVerb));
-        return (*offset == kOffsetGeotagTrack && !HasTrack()) ? E_INVALIDARG : S_OK;
+        const MenuCommand* command = MenuCommandAt(*offset);
+        return (command && command->offer == MenuOffer::WithTrack && !HasTrack()) ? E_INVALIDARG : S_OK;
     }
 
     wchar_t converted[kVerbCapacity] = L"";
@@ -265,11 +270,12 @@ HRESULT CContextMenu::CommandOffset(const CMINVOKECOMMANDINFO* pici, UINT* offse
     // without regard to case, so that under Turkish rules "ABOUTZERLI" still
     // names AboutZerli (lstrcmpiW would not match I with i there).
     // Without a track the track's verb names nothing, as an unknown verb.
-    for (UINT candidate = kOffsetShowLocation; candidate < kMenuCommandCount; ++candidate) {
-        if (candidate == kOffsetGeotagTrack && !HasTrack())
+    for (UINT row = 1; row < kMenuTableRows; ++row) {
+        const MenuCommand& command = kMenuTable[row];
+        if (command.offer == MenuOffer::WithTrack && !HasTrack())
             continue;
-        if (CompareStringOrdinal(verb, -1, kMenuCommands[candidate].verb, -1, TRUE) == CSTR_EQUAL) {
-            *offset = candidate;
+        if (CompareStringOrdinal(verb, -1, command.verb, -1, TRUE) == CSTR_EQUAL) {
+            *offset = command.offset;
             return S_OK;
         }
     }
@@ -292,27 +298,11 @@ IFACEMETHODIMP CContextMenu::InvokeCommand(CMINVOKECOMMANDINFO* pici)
 void CContextMenu::RunCommand(UINT offset, HWND hwnd)
 {
     // The commands show their own messages; their results are not passed on.
-    const ImageSelection* selection = Selection();
-    switch (offset) {
-    case kOffsetShowLocation:
-        RunShowLocation(selection);
-        break;
-    case kOffsetGetLocation:
-        if (m_bAnyWritable)
-            RunGetLocation(selection);
-        else
-            MessageBoxW(hwnd, kNoWritableFileMessage, kMenuMessageTitle, MB_ICONERROR);
-        break;
-    case kOffsetEditLocation:
-        RunEditLocation(hwnd, selection);
-        break;
-    case kOffsetAbout:
-        RunAbout(hwnd);
-        break;
-    case kOffsetGeotagTrack:
-        RunGeotagFromTrack(hwnd, selection);
-        break;
-    default:
-        break;
-    }
+    const MenuCommand* command = MenuCommandAt(offset);
+    if (!command || !command->run)
+        return;
+    if (command->writes && !m_bAnyWritable)
+        ShowMessage(hwnd, kNoWritableFileMessage, MB_ICONERROR);
+    else
+        command->run(hwnd, OrEmpty(Selection()));
 }

@@ -7,6 +7,7 @@
 
 class CShellExtInit;
 class ImageSelection;
+struct MenuCommand;
 
 class CContextMenu final : public IContextMenu {
 public:
@@ -36,6 +37,8 @@ private:
     const ImageSelection* Selection() const;
     // Whether the selection holds a GPS track (the track's command exists).
     bool HasTrack() const;
+    // Whether the selection and the computer offer the command.
+    bool Offered(const MenuCommand& command) const;
     // The command offset named by pici, or E_INVALIDARG.
     HRESULT CommandOffset(const CMINVOKECOMMANDINFO* pici, UINT* offset) const;
     void RunCommand(UINT offset, HWND hwnd);

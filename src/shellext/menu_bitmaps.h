@@ -4,10 +4,12 @@
 #pragma once
 #include <windows.h>
 
-// The bitmap of the command at offset (0 to 5), loaded at its first use and
+struct MenuCommand;
+
+// The bitmap of a row of the menu's table, loaded at its first use and
 // kept; null when it cannot be loaded (the item is then shown without one).
 // The menu only borrows it: it must not be deleted.
-HBITMAP MenuBitmap(UINT offset);
+HBITMAP MenuBitmap(const MenuCommand& command);
 
 // Deletes the bitmaps loaded so far; called when the DLL is unloaded.
 void ReleaseMenuBitmaps();

@@ -51,7 +51,7 @@ void SetDlgItemDouble(HWND dialog, int id, double value, int decimals)
 {
     char text[kNumberTextCapacity] = {};
     if (!std::isfinite(value)) {
-        FormatBounded(text, sizeof(text), "%s", VZ_TEXT_NOT_FINITE);
+        FormatBounded(text, sizeof(text), "%s", kNotFiniteText);
     } else {
         if (decimals == -1) {
             FormatBounded(text, sizeof(text), "%f", value);

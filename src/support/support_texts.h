@@ -2,4 +2,4 @@
 #pragma once
 
 // Shown in a number field for a value that is infinite or not a number.
-#define VZ_TEXT_NOT_FINITE "***"
+const char kNotFiniteText[] = "***";

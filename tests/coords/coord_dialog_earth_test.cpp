@@ -12,7 +12,7 @@
 
 #include "coords/coord_dialog_fixture.h"
 #include "coords/coord_dialog_resources.h"
-#include "earth/earth_standin.h"
+#include "earth_client/earth_standin.h"
 #include "testlib/message_box_watcher.h"
 
 namespace {

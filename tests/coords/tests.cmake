@@ -1,13 +1,3 @@
-vz_add_suite(coords_tests
-  SOURCES
-    coords/position_line_test.cpp
-    coords/coord_notation_test.cpp
-    coords/coord_parse_test.cpp
-    coords/settings_test.cpp
-    coords/position_links_test.cpp
-    kml/kml_photos.cpp
-  LIBS vz_notation vz_kml)
-
 # The coordinates dialog and its clipboard input, driven under Xvfb; it takes
 # its dialog and picture from the DLL.
 vz_add_suite(coord_dialog_tests
@@ -21,14 +11,14 @@ target_compile_definitions(coord_dialog_tests PRIVATE VZ_DLL_UNIX_PATH="$<TARGET
 add_dependencies(coord_dialog_tests VantreloZerli)
 vz_dialog_fonts(coord_dialog_tests)
 
-# "From Google Earth!" against the Google Earth stand-in (tests/earth), in a
+# "From Google Earth!" against the Google Earth stand-in (tests/earth_client), in a
 # prefix of its own: every query starts the stand-in anew.
 vz_add_suite(coord_dialog_earth_tests
   SOURCES
     coords/coord_dialog_fixture.cpp
     coords/coord_dialog_earth_test.cpp
-    earth/earth_standin.cpp
-    earth/standin/standin_registry.cpp
+    earth_client/earth_standin.cpp
+    earth_client/standin/standin_registry.cpp
   LIBS vz_coords
   LOCKS clipboard
   TIMEOUT 600)

@@ -9,9 +9,9 @@
 #include <cstdio>
 #include <cwchar>
 
-#include "earth/earth_standin.h"
+#include "earth_client/earth_standin.h"
 #include "earth/get_location.h"
-#include "shellext/selection/image_selection.h"
+#include "selection/image_selection.h"
 #include "testlib/message_box_watcher.h"
 
 namespace {

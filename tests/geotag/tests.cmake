@@ -1,14 +1,3 @@
-# The track layer: times, matching, the GPX reader (with hostile files) and
-# the times of photos.
-vz_add_suite(geotag_track_tests
-  SOURCES
-    geotag/track_time_test.cpp
-    geotag/track_match_test.cpp
-    geotag/gpx_reader_test.cpp
-    geotag/geotag_plan_test.cpp
-    geotag/geotag_files.cpp
-  LIBS vz_geotag)
-
 # ExifTool as the judge of geotagging real photos from generated tracks, and
 # gpxpy as a second reader of those tracks: geotag_driver runs the track
 # reader and the plan under Wine, check_geotag_exiftool.py does the rest.
@@ -22,10 +11,11 @@ vz_add_wine_test(SCRIPT NO_DISPLAY NAME geotag_exiftool_tests
 
 # "Geotag from GPS track" driven as a user would, under Xvfb, over photos and
 # tracks the tests write; the dialog and its picture come from the DLL. The
-# texts of the dialog on their own.
+# plan of one geotagging and the texts of the dialog on their own.
 vz_add_suite(geotag_dialog_tests
   SOURCES
-    geotag/geotag_files.cpp
+    track/track_files.cpp
+    geotag/geotag_plan_test.cpp
     geotag/geotag_format_test.cpp
     geotag/geotag_dialog_test.cpp
   LIBS vz_geotag)

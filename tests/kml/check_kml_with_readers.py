@@ -14,6 +14,9 @@ import subprocess
 import sys
 import tempfile
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "testlib"))
+from exiftool_readback import windows_path  # noqa: E402
+
 # Sample photos with a GPS position as ExifTool reads it, and two without.
 # (hmd_nokia-8.3-5g_gps.jpg stores its coordinates as SRATIONAL, which the
 # product does not take as a position.)
@@ -32,10 +35,6 @@ def check(condition, message):
     if not condition:
         failures.append(message)
         print("FAILED: " + message)
-
-
-def windows_path(path):
-    return "Z:" + path.replace("/", "\\")
 
 
 def exiftool_positions(folder, names):

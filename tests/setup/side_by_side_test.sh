@@ -22,7 +22,7 @@ cp "$1" "$2" "$work/64/"
 cp "$3" "$work/answer_boxes.exe"
 cp "$VZ_PHOTOS/apple_iphone-4s_gps.jpg" "$work/photos/"
 can32=no
-if /usr/lib/wine/wine --version >/dev/null 2>&1 && [ -f "$4/VantreloZerli.dll" ] && [ -f "$4/ContextMenuHost.exe" ]; then
+if "$bench" can-run win32 && [ -f "$4/VantreloZerli.dll" ] && [ -f "$4/ContextMenuHost.exe" ]; then
   can32=yes
   cp "$4/VantreloZerli.dll" "$4/ContextMenuHost.exe" "$work/32/"
 fi

@@ -1,13 +1,3 @@
-# The photo selection: names from the shell's data objects, shortcuts made by
-# the shell-link object, read-only files, out-of-memory paths.
-vz_add_suite(shellext_selection_tests
-  SOURCES
-    shellext/image_selection_reader_test.cpp
-    shellext/jpeg_file_test.cpp
-    shellext/file_access_test.cpp
-    shellext/selection_memory_test.cpp
-  LIBS vz_selection)
-
 # The COM objects and the context menu, through the built DLL as a shell host
 # loads it (LoadLibrary, DllGetClassObject).
 vz_add_suite(shellext_com_tests

@@ -18,5 +18,5 @@ endif()
 add_test(NAME ${VZ_TEST_PREFIX}dll_image_check
   COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/smoke/check_dll_image.py
     --machine ${vz_pe_machine}
-    --def ${CMAKE_SOURCE_DIR}/src/resources/VantreloZerli.def
+    --def ${CMAKE_SOURCE_DIR}/src/dll/VantreloZerli.def
     $<TARGET_FILE:VantreloZerli>)

@@ -9,6 +9,8 @@
 #   wine-bench.sh xvfb-up | xvfb-down    the display shared by the UI tests
 #   wine-bench.sh run PROGRAM ARGS...    run a Windows program in $WINEPREFIX
 #   wine-bench.sh wine ARGS...           run wine itself in $WINEPREFIX
+#   wine-bench.sh can-run ARCH           exit 0 when Wine can run win32 (or
+#                                        win64) programs on this host
 #
 # Environment: VZ_BENCH_ROOT (folder for prefixes and the display's records),
 # VZ_WINE_ARCH (win32 or win64), WINEPREFIX for run/wine.
@@ -16,6 +18,17 @@
 # As root, Wine runs as the user "nobody": Windows programs then see read-only
 # files as read-only (root ignores missing write bits).
 set -euo pipefail
+
+# Some hosts cannot execute 32-bit Linux programs (no IA-32 emulation in the
+# kernel), and then 32-bit Wine cannot start: the one check of it, which
+# needs no bench folder.
+if [ "${1:-}" = can-run ]; then
+  case ${2:-} in
+    win32) exec /usr/lib/wine/wine --version >/dev/null 2>&1 ;;
+    win64) exec /usr/lib/wine/wine64 --version >/dev/null 2>&1 ;;
+    *) echo "usage: wine-bench.sh can-run win32|win64" >&2; exit 2 ;;
+  esac
+fi
 
 : "${VZ_BENCH_ROOT:?}"
 : "${VZ_WINE_ARCH:=win64}"

@@ -1,0 +1,118 @@
+#include "track/track_files.h"
+
+#include <cstdio>
+
+#include "exif/exif_block.h"
+#include "exif/tiff_types.h"
+#include "testlib/photos.h"
+#include "testlib/temp_folder.h"
+
+namespace vztest {
+
+namespace {
+
+const uint16_t kTagDateTime = 0x0132;
+const uint16_t kTagDateTimeOriginal = 0x9003;
+const uint16_t kTagDateTimeDigitized = 0x9004;
+const uint16_t kTagOffsetTime = 0x9010;
+const uint16_t kTagOffsetTimeOriginal = 0x9011;
+const uint16_t kTagOffsetTimeDigitized = 0x9012;
+
+// A camera photo without a position and with all three Exif times.
+const wchar_t kSourcePhoto[] = L"canon_powershot-s40.jpg";
+
+const int kWalkMinutes = 60;
+
+std::string Number(const char* format, double value)
+{
+    char text[32];
+    snprintf(text, sizeof(text), format, value);
+    return text;
+}
+
+}  // namespace
+
+std::wstring PhotoTakenAt(const std::wstring& folder, const std::wstring& name, const wchar_t* dateTimeOriginal,
+                          const wchar_t* offset, const wchar_t* dateTime)
+{
+    PhotoTimes times;
+    times.original = dateTimeOriginal;
+    times.offsetOriginal = offset;
+    times.dateTime = dateTime;
+    return PhotoWithTimes(folder, name, times);
+}
+
+std::wstring PhotoWithTimes(const std::wstring& folder, const std::wstring& name, const PhotoTimes& times)
+{
+    std::wstring path = CopyPhoto(kSourcePhoto, folder, name);
+    if (path.empty())
+        return path;
+    ExifBlock block;
+    block.Open(path.c_str());
+    if (!block.Root())
+        return std::wstring();
+    const struct {
+        IfdKind kind;
+        uint16_t tag;
+        const wchar_t* text;
+    } tags[] = {{ExifIfd, kTagDateTimeOriginal, times.original},     {ExifIfd, kTagDateTimeDigitized, times.digitized},
+                {Ifd0, kTagDateTime, times.dateTime},                {ExifIfd, kTagOffsetTimeOriginal, times.offsetOriginal},
+                {ExifIfd, kTagOffsetTimeDigitized, times.offsetDigitized}, {ExifIfd, kTagOffsetTime, times.offset}};
+    for (const auto& tag : tags) {
+        if (tag.text) {
+            if (block.SetTextTag(tag.kind, tag.tag, tag.text) != S_OK)
+                return std::wstring();
+        } else {
+            block.Root()->RemoveEntry(tag.kind, tag.tag);  // absent already is fine
+        }
+    }
+    return block.WriteToFile() == S_OK ? path : std::wstring();
+}
+
+std::string BillionLaughsGpx()
+{
+    std::string laughs = "<?xml version=\"1.0\"?>\n<!DOCTYPE gpx [\n <!ENTITY a0 \"laugh\">\n";
+    for (int i = 1; i <= 9; ++i) {
+        laughs += " <!ENTITY a" + std::to_string(i) + " \"";
+        for (int k = 0; k < 10; ++k)
+            laughs += "&a" + std::to_string(i - 1) + ";";
+        laughs += "\">\n";
+    }
+    laughs += "]>\n<gpx><trk><trkseg><trkpt lat=\"48\" lon=\"11\"><time>2024-05-01T10:00:00Z</time>"
+              "<name>&a9;</name></trkpt></trkseg></trk></gpx>\n";
+    return laughs;
+}
+
+std::string WalkTrackGpx()
+{
+    std::string gpx =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<gpx version=\"1.1\" creator=\"logger\" xmlns=\"http://www.topografix.com/GPX/1/1\">\n"
+        " <trk><name>walk</name><trkseg>\n";
+    for (int minute = 0; minute <= kWalkMinutes; ++minute) {
+        char time[32];
+        snprintf(time, sizeof(time), "2024-05-01T%02d:%02d:00Z", 10 + minute / 60, minute % 60);
+        gpx += "  <trkpt lat=\"" + Number("%.3f", WalkLatitudeAt(minute)) + "\" lon=\"" +
+               Number("%.3f", WalkLongitudeAt(minute)) + "\"><ele>" + Number("%.0f", WalkElevationAt(minute)) +
+               "</ele><time>" + time + "</time></trkpt>\n";
+    }
+    gpx += " </trkseg></trk>\n</gpx>\n";
+    return gpx;
+}
+
+double WalkLatitudeAt(double minute)
+{
+    return 48.0 + minute / 1000.0;
+}
+
+double WalkLongitudeAt(double minute)
+{
+    return 11.0 + minute / 1000.0;
+}
+
+double WalkElevationAt(double minute)
+{
+    return 500.0 + minute;
+}
+
+}  // namespace vztest
