@@ -2,6 +2,7 @@
 
 #include "coords/coord_dialog.h"
 #include "coords/coord_dialog_resources.h"
+#include "coords/coord_dialog_texts.h"
 #include "notation/coord_parse.h"
 #include "notation/coords_texts.h"
 #include "notation/position_links.h"
@@ -28,7 +29,8 @@ int LinkTextCapacity()
 
 // The position on the clipboard: its first 63 characters as a plain position
 // (altitude and heading 0), else the whole bounded text as a geo: URI, a map
-// link or a KML placemark.
+// link or a KML placemark. E_ACCESSDENIED when another program holds the
+// clipboard open.
 HRESULT ReadClipboardPosition(HWND owner, GeoPosition* position)
 {
     int capacity = LinkTextCapacity();
@@ -36,7 +38,7 @@ HRESULT ReadClipboardPosition(HWND owner, GeoPosition* position)
     if (!text)
         return E_OUTOFMEMORY;
     if (!ReadClipboardText(owner, text.get(), capacity))
-        return E_FAIL;
+        return E_ACCESSDENIED;
     // ParsePositionText reads the first 63 characters only, as it always has.
     double latitude = 0.0;
     double longitude = 0.0;
@@ -87,11 +89,13 @@ void TakeFromClipboard(CoordinatesDialogState* state)
 {
     state->busy = TRUE;
     GeoPosition position;
-    if (SUCCEEDED(ReadClipboardPosition(state->dialog, &position))) {
+    HRESULT hr = ReadClipboardPosition(state->dialog, &position);
+    if (SUCCEEDED(hr)) {
         state->position = position;
         FillFields(state);
     } else {
-        ShowMessage(state->dialog, kInvalidCoordinateFormatMessage, MB_ICONERROR | MB_SETFOREGROUND);
+        ShowMessage(state->dialog, hr == E_ACCESSDENIED ? kClipboardBusyMessage : kInvalidCoordinateFormatMessage,
+                    MB_ICONERROR | MB_SETFOREGROUND);
     }
     state->busy = FALSE;
 }

@@ -6,3 +6,6 @@
 const wchar_t kCoordTitleOne[] = L"'%ls'";
 const wchar_t kCoordTitleMany[] = L"%d files";
 const wchar_t kCoordTitle[] = VZ_PRODUCT_NAME_W L": Coordinates for %ls";
+
+// "From Clipboard!" while another program holds the clipboard open.
+const char kClipboardBusyMessage[] = "Another program is using the clipboard - please try again!";

@@ -17,6 +17,12 @@
 #include "exif/jpeg_scan.h"
 #include "support/platform.h"
 
+// The UTC moment of a GPS fix, as GPSDateStamp and GPSTimeStamp hold it.
+struct GpsFixTime {
+    int year, month, day;
+    int hour, minute, second;
+};
+
 // Bytes owned by the receiver.
 struct OwnedBytes {
     std::unique_ptr<uint8_t[]> data;
@@ -71,6 +77,14 @@ public:
     // altitude in centimetres or the heading in degrees does not fit 32
     // bits; E_FAIL when the block is not a JPEG file or memory runs out.
     HRESULT StorePosition(double latitude, double longitude, double altitude, double heading);
+    // Stores a position as geotagging from a track does: latitude and
+    // longitude (radians), the altitude (metres) when the track knows one,
+    // else an earlier altitude is removed, and the fix's UTC date and time.
+    // The directions (of the image, of travel) and the other GPS tags stay.
+    // E_INVALIDARG, tree unchanged, when a number is not finite, the
+    // altitude in centimetres does not fit 32 bits or the time is no date
+    // and time; E_FAIL when the block is not a JPEG file or memory runs out.
+    HRESULT StoreFix(double latitude, double longitude, const double* altitude, const GpsFixTime& utc);
     // Removes the position tags (other GPS tags stay).
     void RemovePosition();
 
@@ -100,6 +114,8 @@ public:
 
 private:
     void Reset();
+    // GPSAltitude and its reference (below sea level: 1).
+    HRESULT SetAltitude(int32_t centimetres, bool below);
     // Records the scan and parses the segment bytes into the tree.
     void TakeScan(const ExifSegmentScan& scan, const uint8_t* segment);
     // S_OK when a rewrite may replace what the rescan found; E_FAIL when

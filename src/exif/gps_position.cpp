@@ -43,6 +43,42 @@ const uint16_t kPositionTags[] = {
     kTagGpsTrackRef, kTagGpsTrack,
 };
 
+// The tags geotagging writes or removes.
+const uint16_t kFixTags[] = {
+    kTagGpsVersionId, kTagGpsLatitudeRef, kTagGpsLatitude, kTagGpsLongitudeRef, kTagGpsLongitude,
+    kTagGpsAltitudeRef, kTagGpsAltitude, kTagGpsTimeStamp, kTagGpsDateStamp,
+};
+
+// True when the tree has a GPS directory with at least one entry.
+bool HasGpsDirectory(const IfdDirectory* root)
+{
+    const IfdEntry* pointer = root ? root->FindEntry(Ifd0, kTagGpsPointer, false) : nullptr;
+    return pointer && pointer->SubDirectory() && pointer->SubDirectory()->EntryCount() > 0;
+}
+
+// A date of the years 1 to 9999 and a time of day (no leap second).
+bool IsFixTime(const GpsFixTime& t)
+{
+    return t.year >= 1 && t.year <= 9999 && t.month >= 1 && t.month <= 12 && t.day >= 1 && t.day <= 31 &&
+           t.hour >= 0 && t.hour <= 23 && t.minute >= 0 && t.minute <= 59 && t.second >= 0 && t.second <= 59;
+}
+
+// "YYYY:MM:DD", as GPSDateStamp holds the date.
+void FormatFixDate(const GpsFixTime& t, wchar_t (&date)[11])
+{
+    const int fields[3] = {t.year, t.month, t.day};
+    const int widths[3] = {4, 2, 2};
+    int at = 0;
+    for (int f = 0; f < 3; ++f) {
+        if (f > 0)
+            date[at++] = L':';
+        for (int w = widths[f] - 1, value = fields[f]; w >= 0; --w, value /= 10)
+            date[at + w] = static_cast<wchar_t>(L'0' + value % 10);
+        at += widths[f];
+    }
+    date[at] = L'\0';
+}
+
 }  // namespace
 
 HRESULT ExifBlock::ReadPosition(double* latitude, double* longitude, double* altitude, double* heading) const
@@ -128,17 +164,8 @@ HRESULT ExifBlock::StorePosition(double latitude, double longitude, double altit
         hr = SetCoordinate(GpsIfd, kTagGpsLatitudeRef, kTagGpsLatitude, latitude, false);
     if (SUCCEEDED(hr))
         hr = SetCoordinate(GpsIfd, kTagGpsLongitudeRef, kTagGpsLongitude, longitude, true);
-    if (SUCCEEDED(hr)) {
-        // Centimetres, truncated toward zero; the reference tells the sign.
-        const int32_t hundred = 100;
-        entry = GetOrCreateEntry(GpsIfd, kTagGpsAltitude);
-        hr = entry ? entry->SetRationals(TiffSRational, 1, &centimetres, &hundred) : E_FAIL;
-    }
-    if (SUCCEEDED(hr)) {
-        const int32_t below = altitude < 0.0 ? 1 : 0;
-        entry = GetOrCreateEntry(GpsIfd, kTagGpsAltitudeRef);
-        hr = entry ? entry->SetIntegers(TiffByte, 1, &below) : E_FAIL;
-    }
+    if (SUCCEEDED(hr))
+        hr = SetAltitude(centimetres, altitude < 0.0);
     // Whole degrees, rounded half up (also below zero, where a truncation
     // would round toward zero); both directions relative to true north.
     const int32_t one = 1;
@@ -151,6 +178,63 @@ HRESULT ExifBlock::StorePosition(double latitude, double longitude, double altit
         m_root->RemoveEntry(GpsIfd, kTagGpsImgDirectionRef);
         entry = GetOrCreateEntry(GpsIfd, kTagGpsImgDirection);
         hr = entry ? entry->SetRationals(TiffSRational, 1, &degrees, &one) : E_FAIL;
+    }
+    return SUCCEEDED(hr) ? S_OK : (hr == E_OUTOFMEMORY ? hr : E_FAIL);
+}
+
+HRESULT ExifBlock::SetAltitude(int32_t centimetres, bool below)
+{
+    // Centimetres, truncated toward zero; the reference tells the sign.
+    const int32_t hundred = 100;
+    IfdEntry* entry = GetOrCreateEntry(GpsIfd, kTagGpsAltitude);
+    HRESULT hr = entry ? entry->SetRationals(TiffSRational, 1, &centimetres, &hundred) : E_FAIL;
+    const int32_t reference = below ? 1 : 0;
+    entry = SUCCEEDED(hr) ? GetOrCreateEntry(GpsIfd, kTagGpsAltitudeRef) : nullptr;
+    return entry ? entry->SetIntegers(TiffByte, 1, &reference) : E_FAIL;
+}
+
+HRESULT ExifBlock::StoreFix(double latitude, double longitude, const double* altitude, const GpsFixTime& utc)
+{
+    if (!m_isJpeg)
+        return E_FAIL;
+    int32_t centimetres = 0;
+    if (!std::isfinite(latitude) || !std::isfinite(longitude) ||
+        (altitude && !TruncateTo32(std::fabs(*altitude) * 100.0, &centimetres)) || !IsFixTime(utc))
+        return E_INVALIDARG;
+
+    if (m_root) {
+        for (uint16_t tag : kFixTags)
+            m_root->RemoveRepeatedEntries(GpsIfd, tag);
+    }
+    // Only a new GPS directory gets a version (the one the other commands
+    // write); the directory of a photo stays as it is, with or without one.
+    HRESULT hr = S_OK;
+    if (!HasGpsDirectory(m_root.get())) {
+        static const int32_t kVersion[4] = {2, 2, 0, 0};
+        IfdEntry* entry = GetOrCreateEntry(GpsIfd, kTagGpsVersionId);
+        hr = entry ? entry->SetIntegers(TiffByte, 4, kVersion) : E_FAIL;
+    }
+    if (SUCCEEDED(hr))
+        hr = SetCoordinate(GpsIfd, kTagGpsLatitudeRef, kTagGpsLatitude, latitude, false);
+    if (SUCCEEDED(hr))
+        hr = SetCoordinate(GpsIfd, kTagGpsLongitudeRef, kTagGpsLongitude, longitude, true);
+    if (SUCCEEDED(hr) && altitude) {
+        hr = SetAltitude(centimetres, *altitude < 0.0);
+    } else if (SUCCEEDED(hr)) {
+        // An altitude of another place (or another time) would pass for this one's.
+        m_root->RemoveEntry(GpsIfd, kTagGpsAltitudeRef);
+        m_root->RemoveEntry(GpsIfd, kTagGpsAltitude);
+    }
+    if (SUCCEEDED(hr)) {
+        const int32_t clock[3] = {utc.hour, utc.minute, utc.second};
+        const int32_t ones[3] = {1, 1, 1};
+        IfdEntry* entry = GetOrCreateEntry(GpsIfd, kTagGpsTimeStamp);
+        hr = entry ? entry->SetRationals(TiffRational, 3, clock, ones) : E_FAIL;
+    }
+    if (SUCCEEDED(hr)) {
+        wchar_t date[11];
+        FormatFixDate(utc, date);
+        hr = SetTextTag(GpsIfd, kTagGpsDateStamp, date);
     }
     return SUCCEEDED(hr) ? S_OK : (hr == E_OUTOFMEMORY ? hr : E_FAIL);
 }

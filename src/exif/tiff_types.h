@@ -61,10 +61,12 @@ const uint16_t kTagGpsLongitudeRef = 0x0003;
 const uint16_t kTagGpsLongitude = 0x0004;
 const uint16_t kTagGpsAltitudeRef = 0x0005;
 const uint16_t kTagGpsAltitude = 0x0006;
+const uint16_t kTagGpsTimeStamp = 0x0007;
 const uint16_t kTagGpsTrackRef = 0x000E;
 const uint16_t kTagGpsTrack = 0x000F;
 const uint16_t kTagGpsImgDirectionRef = 0x0010;
 const uint16_t kTagGpsImgDirection = 0x0011;
+const uint16_t kTagGpsDateStamp = 0x001D;
 
 // The TIFF part of an Exif segment as the parser sees it: every offset
 // stored in the data counts from data[0]; nothing at or beyond data[size]

@@ -69,8 +69,10 @@ HRESULT GeotagFromTrack(HWND owner, const ImageSelection& selection)
     std::unique_ptr<GpsTrack> track(new (std::nothrow) GpsTrack());
     std::unique_ptr<GeotagPlan> plan(new (std::nothrow) GeotagPlan());
     HRESULT hr = (track && plan) ? S_OK : E_OUTOFMEMORY;
+    bool incomplete = false;
     if (SUCCEEDED(hr)) {
         hr = ReadGpxFile(trackPath, track.get());
+        incomplete = hr == VZ_S_TRACK_INCOMPLETE;
         if (FAILED(hr))
             ShowTrackRefused(owner, trackPath, hr);
     }
@@ -82,6 +84,7 @@ HRESULT GeotagFromTrack(HWND owner, const ImageSelection& selection)
         state.track = track.get();
         state.plan = plan.get();
         state.trackPath = trackPath;
+        state.trackIncomplete = incomplete ? TRUE : FALSE;
         state.settings.offsetMinutes = plan->DefaultOffsetMinutes();
         hr = RunGeotagDialog(owner, &state);
     }

@@ -43,7 +43,8 @@ void FillOffsetList(HWND dialog, int chosenMinutes)
     ComboSelectByData(list, static_cast<DWORD>(chosenMinutes));
 }
 
-// "GPS track 'walk.gpx': 240 points from ... to ... UTC".
+// "GPS track 'walk.gpx': 240 points from ... to ... UTC", and for a file
+// cut off while a logger was writing it, that it is incomplete.
 void ShowTrack(HWND dialog, const GeotagDialogState& state)
 {
     size_t count = state.track->Count();
@@ -54,8 +55,8 @@ void ShowTrack(HWND dialog, const GeotagDialogState& state)
         FormatTrackTime(state.track->At(count - 1).time, last, kGeotagTextCapacity);
     }
     wchar_t line[kTrackLineCapacity];
-    FormatBoundedW(line, kTrackLineCapacity, VZ_GEOTAG_TRACK_LINE, FileNamePart(state.trackPath),
-                   static_cast<unsigned>(count), count == 1 ? L"" : L"s", first, last);
+    FormatBoundedW(line, kTrackLineCapacity, state.trackIncomplete ? VZ_GEOTAG_TRACK_INCOMPLETE_LINE : VZ_GEOTAG_TRACK_LINE,
+                   FileNamePart(state.trackPath), static_cast<unsigned>(count), count == 1 ? L"" : L"s", first, last);
     SetDlgItemTextW(dialog, IDC_GEOTAG_TRACK, line);
 }
 

@@ -14,6 +14,7 @@ struct GeotagDialogState {
     const GpsTrack* track = nullptr;     // borrowed
     GeotagPlan* plan = nullptr;          // borrowed; matched under settings
     const wchar_t* trackPath = nullptr;  // borrowed
+    BOOL trackIncomplete = FALSE;        // the file ends in the middle of an element
     GeotagSettings settings;             // the settings the plan was last matched under
     BOOL settingsValid = TRUE;           // the clock correction shown can be read
     uint32_t notation = 1;               // of the positions shown

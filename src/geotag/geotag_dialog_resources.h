@@ -20,16 +20,21 @@
 
 #define VZ_GEOTAG_TITLE          VZ_PRODUCT_NAME_W L": Geotag from GPS track '%ls'"
 #define VZ_GEOTAG_TRACK_LINE     L"GPS track '%ls': %u point%ls from %ls to %ls UTC"
+#define VZ_GEOTAG_TRACK_INCOMPLETE_LINE \
+    L"GPS track '%ls' (incomplete: the file ends in the middle): %u point%ls from %ls to %ls UTC"
 
 // The columns of the photo list.
 #define VZ_GEOTAG_COLUMN_PHOTO     L"Photo"
 #define VZ_GEOTAG_COLUMN_TAKEN     L"Taken"
 #define VZ_GEOTAG_COLUMN_POSITION  L"Position"
 
+// A position with the track's altitude.
+#define VZ_GEOTAG_WITH_ALTITUDE  L"%ls / %.0f m"
 // What a photo gets, when not a position.
 #define VZ_GEOTAG_NO_TIME        L"none: no time in the photo"
 #define VZ_GEOTAG_TOO_FAR        L"none: more than 30 minutes from the track"
 #define VZ_GEOTAG_NOT_A_PHOTO    L"none: not a JPEG photo"
+#define VZ_GEOTAG_IN_USE         L"none: in use by another program"
 #define VZ_GEOTAG_READ_ONLY      L"read-only, skipped: %ls"
 // The camera's time of a photo that records its own offset to UTC.
 #define VZ_GEOTAG_OWN_OFFSET     L"%ls %ls"

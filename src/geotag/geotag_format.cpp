@@ -1,5 +1,6 @@
 #include "geotag/geotag_format.h"
 
+#include <cmath>
 #include <cstdint>
 #include <cwctype>
 
@@ -109,7 +110,13 @@ void FormatPhotoPlace(const GeotagPhoto& photo, uint32_t notation, wchar_t* buff
     case GeotagOutcome::Interpolated:
     case GeotagOutcome::Nearest: {
         wchar_t line[kGeotagTextCapacity];
-        FormatPositionLine(photo.position, notation, TRUE, line, kGeotagTextCapacity);
+        FormatPositionLine(photo.position, notation, FALSE, line, kGeotagTextCapacity);
+        if (photo.hasAltitude) {
+            wchar_t place[kGeotagTextCapacity];
+            CopyTextBounded(place, line, kGeotagTextCapacity);
+            FormatBoundedW(line, kGeotagTextCapacity, VZ_GEOTAG_WITH_ALTITUDE, place,
+                           std::trunc(photo.position.altitude) + 0.0);  // whole metres, never "-0"
+        }
         if (photo.readOnly)
             FormatBoundedW(buffer, capacity, VZ_GEOTAG_READ_ONLY, line);
         else
@@ -121,6 +128,9 @@ void FormatPhotoPlace(const GeotagPhoto& photo, uint32_t notation, wchar_t* buff
         return;
     case GeotagOutcome::NoTime:
         CopyTextBounded(buffer, VZ_GEOTAG_NO_TIME, capacity);
+        return;
+    case GeotagOutcome::InUse:
+        CopyTextBounded(buffer, VZ_GEOTAG_IN_USE, capacity);
         return;
     case GeotagOutcome::NotAPhoto:
     default:

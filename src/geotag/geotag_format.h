@@ -37,8 +37,8 @@ bool ParseClockCorrection(const wchar_t* text, int* seconds);
 // UTC when it records one; empty without a time.
 void FormatPhotoTaken(const GeotagPhoto& photo, wchar_t* buffer, size_t capacity);
 // The "Position" column of a photo: its position in the given notation
-// (with altitude and heading), or why it gets none; a read-only photo says
-// that it is skipped.
+// (with the altitude when the track gives one), or why it gets none; a
+// read-only photo says that it is skipped.
 void FormatPhotoPlace(const GeotagPhoto& photo, uint32_t notation, wchar_t* buffer, size_t capacity);
 
 // The line under the list: how many photos will get a position, and how

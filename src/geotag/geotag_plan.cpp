@@ -6,9 +6,8 @@
 #include <new>
 
 #include "exif/exif_block.h"
-#include "track/track_time.h"
 #include "selection/file_access.h"
-#include "selection/photo_writes.h"
+#include "track/track_time.h"
 
 namespace {
 
@@ -30,23 +29,44 @@ double SecondsOf(const SYSTEMTIME& time)
            time.wSecond;
 }
 
+// Opens the photo, stores the track's fix for it and rewrites the file.
+HRESULT WriteFixToPhoto(const GeotagPhoto& photo)
+{
+    CivilTime utc;
+    if (!CivilTimeOf(photo.utcSeconds, &utc))
+        return E_INVALIDARG;
+    const GpsFixTime time = {utc.year, utc.month, utc.day, utc.hour, utc.minute, utc.second};
+    ExifBlock block;
+    block.Open(photo.path.c_str());
+    HRESULT hr = block.StoreFix(photo.position.latitude, photo.position.longitude,
+                                photo.hasAltitude ? &photo.position.altitude : nullptr, time);
+    if (SUCCEEDED(hr))
+        hr = block.WriteToFile();
+    return hr;
+}
+
 }  // namespace
 
-int ComputerOffsetMinutesAt(double wallSeconds)
+int ZoneOffsetMinutesAt(const TIME_ZONE_INFORMATION* zone, double wallSeconds)
 {
-    // The wall time is read as UTC and converted to local time: the
-    // difference is the zone's bias on that date (a few hours off at the
-    // change of daylight saving time, which does not move the date).
+    // The wall time is the zone's local time: converted to UTC, the
+    // difference is the bias in force at that very time of day, also in
+    // the hours around a change of daylight saving time.
     CivilTime civil;
     if (!CivilTimeOf(wallSeconds, &civil))
         return 0;
-    SYSTEMTIME utc = {static_cast<WORD>(civil.year), static_cast<WORD>(civil.month), 0,
-                      static_cast<WORD>(civil.day), static_cast<WORD>(civil.hour), static_cast<WORD>(civil.minute),
-                      static_cast<WORD>(civil.second), 0};
-    SYSTEMTIME local;
-    if (!SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
+    SYSTEMTIME local = {static_cast<WORD>(civil.year), static_cast<WORD>(civil.month), 0,
+                        static_cast<WORD>(civil.day), static_cast<WORD>(civil.hour), static_cast<WORD>(civil.minute),
+                        static_cast<WORD>(civil.second), 0};
+    SYSTEMTIME utc;
+    if (!TzSpecificLocalTimeToSystemTime(zone, &local, &utc))
         return 0;
     return static_cast<int>(std::lround((SecondsOf(local) - SecondsOf(utc)) / 60.0));
+}
+
+int ComputerOffsetMinutesAt(double wallSeconds)
+{
+    return ZoneOffsetMinutesAt(nullptr, wallSeconds);
 }
 
 HRESULT GeotagPlan::Load(const wchar_t* const* paths, int count)
@@ -63,11 +83,15 @@ HRESULT GeotagPlan::Load(const wchar_t* const* paths, int count)
             GeotagPhoto photo;
             photo.path = paths[i] ? paths[i] : L"";
             block->Open(photo.path.c_str());
+            // The engine names the shortcut's target, or nothing when even
+            // the path could not be taken.
+            photo.target = block->Path()[0] ? block->Path() : photo.path;
             if (!block->IsJpeg()) {
-                photo.outcome = GeotagOutcome::NotAPhoto;
+                photo.outcome =
+                    IsFileInUse(photo.target.c_str()) ? GeotagOutcome::InUse : GeotagOutcome::NotAPhoto;
             } else {
                 photo.time = ReadPhotoTime(*block);
-                photo.readOnly = IsFileReadOnly(photo.path.c_str());
+                photo.readOnly = IsFileReadOnly(photo.target.c_str());
             }
             m_photos.push_back(std::move(photo));
         }
@@ -81,16 +105,17 @@ HRESULT GeotagPlan::Load(const wchar_t* const* paths, int count)
 void GeotagPlan::Match(const GpsTrack& track, const GeotagSettings& settings)
 {
     for (GeotagPhoto& photo : m_photos) {
-        if (photo.outcome == GeotagOutcome::NotAPhoto)
+        if (photo.outcome == GeotagOutcome::NotAPhoto || photo.outcome == GeotagOutcome::InUse)
             continue;
         photo.position = GeoPosition();
+        photo.hasAltitude = false;
         if (!photo.time.known) {
             photo.outcome = GeotagOutcome::NoTime;
             continue;
         }
         int offset = photo.time.hasOffset ? photo.time.offsetMinutes : settings.offsetMinutes;
         photo.utcSeconds = photo.time.wallSeconds - offset * 60.0 + settings.clockCorrectionSeconds;
-        photo.outcome = OutcomeOf(MatchTrack(track, photo.utcSeconds, &photo.position));
+        photo.outcome = OutcomeOf(MatchTrack(track, photo.utcSeconds, &photo.position, &photo.hasAltitude));
     }
 }
 
@@ -119,17 +144,25 @@ int GeotagPlan::LocatedCount() const
 
 HRESULT GeotagPlan::Write(int* written, int* readOnly) const
 {
-    // Photos without a position are left as they are.
-    int count = static_cast<int>(m_photos.size());
-    PhotoWrites writes = WritePositionsToPhotos(count, [&](int i, const wchar_t** path, GeoPosition* position) {
-        const GeotagPhoto& photo = m_photos[static_cast<size_t>(i)];
-        *path = photo.path.c_str();
-        *position = photo.position;
-        return photo.position.known != FALSE;
-    });
+    // Not the loop of the commands that store positions
+    // (WritePositionsToPhotos): a fix is more than a position, and a
+    // shortcut's read-only attribute is judged at its target.
+    int writtenCount = 0, readOnlyCount = 0;
+    for (const GeotagPhoto& photo : m_photos) {
+        if (!photo.position.known)
+            continue;
+        // The attribute as it is now: the user may have changed it while
+        // the dialog was open.
+        if (IsFileReadOnly(photo.target.c_str())) {
+            ++readOnlyCount;
+            continue;
+        }
+        if (SUCCEEDED(WriteFixToPhoto(photo)))
+            ++writtenCount;
+    }
     if (written)
-        *written = writes.written;
+        *written = writtenCount;
     if (readOnly)
-        *readOnly = writes.readOnly;
-    return writes.written > 0 ? S_OK : E_FAIL;
+        *readOnly = readOnlyCount;
+    return writtenCount > 0 ? S_OK : E_FAIL;
 }

@@ -13,7 +13,7 @@
 // What the user sets in the dialog.
 struct GeotagSettings {
     // The camera's offset to UTC, east positive, for photos that do not
-    // record their own (OffsetTimeOriginal).
+    // record the offset of their time (OffsetTimeOriginal and its siblings).
     int offsetMinutes = 0;
     // Seconds added to the camera's time to give the true time (a clock
     // that was 90 s behind needs +90).
@@ -27,15 +27,18 @@ enum class GeotagOutcome {
     TooFar,         // no track point within 30 minutes of its time
     NoTime,         // the photo has no readable date and time
     NotAPhoto,      // the file cannot be read as a JPEG photo
+    InUse,          // another program holds the file open
 };
 
 struct GeotagPhoto {
     std::wstring path;
     PhotoTime time;
-    bool readOnly = false;   // the read-only attribute, judged at Load
+    std::wstring target;     // the file written: a shortcut's target, else path
+    bool readOnly = false;   // the target's read-only attribute, judged at Load
     GeotagOutcome outcome = GeotagOutcome::NoTime;
     double utcSeconds = 0;   // the moment matched (when the photo has a time)
-    GeoPosition position;    // known for Interpolated and Nearest
+    GeoPosition position;    // known for Interpolated and Nearest; heading 0
+    bool hasAltitude = false;  // the track gives the position an altitude
 };
 
 class GeotagPlan {
@@ -45,14 +48,17 @@ public:
     HRESULT Load(const wchar_t* const* paths, int count);
     // Matches every photo with a time against the track under settings.
     void Match(const GpsTrack& track, const GeotagSettings& settings);
-    // The offset to preset in the dialog: the first photo's own
-    // OffsetTimeOriginal, else the computer's time zone on the date of the
-    // first photo with a time (else today's), in minutes east of UTC.
+    // The offset to preset in the dialog: the first photo's own offset,
+    // else the computer's time zone at the wall time of the first photo
+    // with a time (else now), in minutes east of UTC.
     int DefaultOffsetMinutes() const;
 
-    // Writes each located photo that is not read-only through the per-photo
-    // sequence of the commands that store positions. *written counts the
-    // photos rewritten, *readOnly those skipped for their attribute.
+    // Writes into each located photo that is not read-only what the track
+    // knows: latitude and longitude, the altitude when the track has one
+    // (an earlier one is removed otherwise) and the UTC date and time the
+    // photo was matched at; the photo's directions stay as they are.
+    // *written counts the photos rewritten, *readOnly those skipped for
+    // their attribute.
     // S_OK when at least one photo was written, else E_FAIL.
     HRESULT Write(int* written, int* readOnly) const;
 
@@ -65,7 +71,8 @@ private:
     std::vector<GeotagPhoto> m_photos;
 };
 
-// The computer's offset to UTC, in minutes east, at the given local wall
-// time (on the track time scale): the time zone's standard or daylight bias
-// on that date.
+// The offset to UTC of a time zone (null: the computer's), in minutes east,
+// at the given local wall time (on the track time scale): the standard or
+// daylight bias in force at that time of that day.
+int ZoneOffsetMinutesAt(const TIME_ZONE_INFORMATION* zone, double wallSeconds);
 int ComputerOffsetMinutesAt(double wallSeconds);

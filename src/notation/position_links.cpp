@@ -65,17 +65,20 @@ const wchar_t* FindLiteral(const wchar_t* from, const wchar_t* end, const char* 
     return nullptr;
 }
 
-// The first link parameter name= (after "?", "&", "#" or ";", the last for
-// "&amp;" in links copied from HTML), or null. Returns where its value begins.
+// True when a link parameter's name begins at p: after "?", "&", "#" or ";"
+// (the last for "&amp;" in links copied from HTML).
+bool StartsParameter(Span text, const wchar_t* p)
+{
+    return p > text.begin && (p[-1] == L'?' || p[-1] == L'&' || p[-1] == L'#' || p[-1] == L';');
+}
+
+// The first link parameter name=, or null. Returns where its value begins.
 const wchar_t* FindParameter(Span text, const char* name)
 {
-    size_t length = 0;
-    while (name[length] != '\0')
-        ++length;
     for (const wchar_t* p = FindLiteral(text.begin, text.end, name); p != nullptr;
          p = FindLiteral(p + 1, text.end, name)) {
-        if (p > text.begin && (p[-1] == L'?' || p[-1] == L'&' || p[-1] == L'#' || p[-1] == L';'))
-            return p + length;
+        if (StartsParameter(text, p))
+            return p + std::strlen(name);
     }
     return nullptr;
 }
@@ -120,7 +123,8 @@ HRESULT ResultOf(Number number)
     return number == Number::Bad ? E_INVALIDARG : E_FAIL;
 }
 
-// Two numbers with a separator between them (blanks allowed around it).
+// Two numbers with a separator between them (blanks allowed around it; a
+// link's "+", a space, may stand before a sign: "48.85,+-2.29").
 // E_FAIL when they are not there, E_INVALIDARG when one is not a number.
 HRESULT ReadNumberPair(const wchar_t* p, const wchar_t* end, wchar_t separator, double* first, double* second,
                        const wchar_t** after)
@@ -133,7 +137,10 @@ HRESULT ReadNumberPair(const wchar_t* p, const wchar_t* end, wchar_t separator, 
         ++q;
     if (q >= end || *q != separator)
         return E_FAIL;
-    n = ReadNumberAt(q + 1, end, second, after);
+    ++q;
+    if (q + 1 < end && *q == L'+' && (q[1] == L'+' || q[1] == L'-'))
+        ++q;
+    n = ReadNumberAt(q, end, second, after);
     return n == Number::Read ? S_OK : ResultOf(n);
 }
 
@@ -165,15 +172,39 @@ HRESULT Found(double latitude, double longitude, double altitude, double heading
     return S_OK;
 }
 
-// A latitude, a separator and a longitude at p.
-HRESULT ReadLatitudeLongitude(const wchar_t* p, const wchar_t* end, wchar_t separator, GeoPosition* position)
+// What a link lets follow a position's pair.
+enum class After {
+    Nothing,   // the end of the value; spaces and a label in parentheses may come first
+    Path,      // the end of a path segment ("/maps/place/48.85,2.29/@...")
+    Anything,  // more fields (the zoom of /@lat,lon,17z)
+};
+
+// True when what stands at p may follow a pair. Words after it ("q=12,5+km
+// in miles", "q=48,85+2,29") make the value a search, not a position.
+bool PairEndsAt(const wchar_t* p, const wchar_t* end, After rule)
 {
-    double latitude = 0.0;
-    double longitude = 0.0;
+    if (rule == After::Anything)
+        return true;
+    if (rule == After::Path)
+        return p >= end || *p == L'/' || *p == L'?' || *p == L'#' || IsBlank(*p);
+    while (p < end && (*p == L'+' || *p == L' '))
+        ++p;
+    return p >= end || *p == L'&' || *p == L'#' || *p == L'(' || IsBlank(*p);
+}
+
+// A pair at p: latitude first, or longitude first (Yandex's ll=), followed
+// by what the rule allows.
+HRESULT ReadPairAt(const wchar_t* p, const wchar_t* end, wchar_t separator, After rule, bool longitudeFirst,
+                   GeoPosition* position)
+{
+    double first = 0.0;
+    double second = 0.0;
     const wchar_t* after = p;
-    HRESULT hr = ReadNumberPair(p, end, separator, &latitude, &longitude, &after);
+    HRESULT hr = ReadNumberPair(p, end, separator, &first, &second, &after);
+    if (SUCCEEDED(hr) && !PairEndsAt(after, end, rule))
+        hr = E_FAIL;
     if (SUCCEEDED(hr))
-        hr = Found(latitude, longitude, 0.0, 0.0, position);
+        hr = longitudeFirst ? Found(second, first, 0.0, 0.0, position) : Found(first, second, 0.0, 0.0, position);
     return hr;
 }
 
@@ -264,16 +295,20 @@ HRESULT ReadGeoUriAt(const wchar_t* p, Span text, GeoPosition* position)
     if (FAILED(hr))
         return hr;
     hr = Found(latitude, longitude, altitude, 0.0, position);
-    // geo:0,0?q=lat,lon: the query names the place.
+    // geo:0,0?q=lat,lon: the query names the place. Phones write
+    // geo:0,0?q=<an address> for a place they have no position of: that
+    // query gives none, and 0,0 is no place either.
     if (after < text.end && *after == L'?') {
         const wchar_t* queryEnd = after;
         while (queryEnd < text.end && !IsBlank(*queryEnd) && *queryEnd != L'#')
             ++queryEnd;
         const wchar_t* q = FindParameter(Span{after, queryEnd}, "q=");
         if (q != nullptr) {
-            HRESULT query = ReadLatitudeLongitude(q, queryEnd, L',', position);
+            HRESULT query = ReadPairAt(q, queryEnd, L',', After::Nothing, false, position);
             if (query != E_FAIL)
                 hr = query;
+            else if (latitude == 0.0 && longitude == 0.0)
+                hr = E_INVALIDARG;
         }
     }
     return hr;
@@ -315,11 +350,13 @@ HRESULT ReadPlaceData(Span text, GeoPosition* position)
     return E_FAIL;
 }
 
-// OpenStreetMap's marker: mlat=<lat>&mlon=<lon>, in either order.
-HRESULT ReadMarkerParameters(Span text, GeoPosition* position)
+// A marker or a view given as two parameters, latitude and longitude
+// (OpenStreetMap's mlat= and mlon=, its older lat= and lon=), in either order.
+HRESULT ReadCoordinateParameters(Span text, const char* latitudeName, const char* longitudeName,
+                                 GeoPosition* position)
 {
-    const wchar_t* latitudeText = FindParameter(text, "mlat=");
-    const wchar_t* longitudeText = FindParameter(text, "mlon=");
+    const wchar_t* latitudeText = FindParameter(text, latitudeName);
+    const wchar_t* longitudeText = FindParameter(text, longitudeName);
     if (latitudeText == nullptr || longitudeText == nullptr)
         return E_FAIL;
     double latitude = 0.0;
@@ -334,19 +371,42 @@ HRESULT ReadMarkerParameters(Span text, GeoPosition* position)
     return Found(latitude, longitude, 0.0, 0.0, position);
 }
 
-// A link parameter whose value is lat,lon (q=, query=, ll=).
-HRESULT ReadPairParameter(Span text, const char* name, GeoPosition* position)
-{
-    const wchar_t* value = FindParameter(text, name);
-    return value != nullptr ? ReadLatitudeLongitude(value, text.end, L',', position) : E_FAIL;
-}
+// A link form whose position is a pair after a marker: a parameter name=
+// (after "?", "&", "#" or ";") or a piece of a path.
+struct PairForm {
+    const char* marker;
+    bool parameter;
+    wchar_t separator;
+    After after;
+};
 
-// Google's view centre: /@lat,lon,zoom.
-HRESULT ReadViewCentre(Span text, GeoPosition* position)
+// After the marked places: the places a link names, its searches for a
+// position, then its view centre, in the order they are tried.
+const PairForm kPairForms[] = {
+    {"/maps/place/", false, L',', After::Path},   // Google's place at a position
+    {"coordinate=", true, L',', After::Nothing},  // Apple's place
+    {"q=loc:", true, L',', After::Nothing},
+    {"q=", true, L',', After::Nothing},
+    {"query=", true, L',', After::Nothing},
+    {"/maps/search/", false, L',', After::Path},  // Google: /maps/search/48.85,+2.29
+    {"/@", false, L',', After::Anything},         // Google's view: /@lat,lon,zoom
+    {"center=", true, L',', After::Nothing},      // Google's map action
+    {"ll=", true, L',', After::Nothing},          // Apple's view; Yandex's is longitude first
+    {"sll=", true, L',', After::Nothing},         // Apple's search location
+    {"cp=", true, L'~', After::Nothing},          // Bing: cp=lat~lon
+    {"map=", true, L',', After::Anything},        // HERE: map=lat,lon,zoom
+};
+
+// The first occurrence of the form that holds a pair, or what its first
+// pair with bad numbers gave, or E_FAIL.
+HRESULT ReadPairForm(Span text, const PairForm& form, bool longitudeFirst, GeoPosition* position)
 {
-    for (const wchar_t* p = FindLiteral(text.begin, text.end, "/@"); p != nullptr;
-         p = FindLiteral(p + 2, text.end, "/@")) {
-        HRESULT hr = ReadLatitudeLongitude(p + 2, text.end, L',', position);
+    size_t length = std::strlen(form.marker);
+    for (const wchar_t* p = FindLiteral(text.begin, text.end, form.marker); p != nullptr;
+         p = FindLiteral(p + 1, text.end, form.marker)) {
+        if (form.parameter && !StartsParameter(text, p))
+            continue;
+        HRESULT hr = ReadPairAt(p + length, text.end, form.separator, form.after, longitudeFirst, position);
         if (hr != E_FAIL)
             return hr;
     }
@@ -366,25 +426,35 @@ HRESULT ReadMapFragment(Span text, GeoPosition* position)
         return ResultOf(n);
     if (after >= text.end || *after != L'/')
         return E_FAIL;
-    return ReadLatitudeLongitude(after + 1, text.end, L'/', position);
+    return ReadPairAt(after + 1, text.end, L'/', After::Anything, false, position);
 }
 
 HRESULT ReadMapLinkIn(Span text, GeoPosition* position)
 {
+    // A marked place with a bad number refuses the link.
     HRESULT hr = ReadPlaceData(text, position);
     if (hr == E_FAIL)
-        hr = ReadMarkerParameters(text, position);
-    if (hr == E_FAIL)
-        hr = ReadPairParameter(text, "q=", position);
-    if (hr == E_FAIL)
-        hr = ReadPairParameter(text, "query=", position);
-    if (hr == E_FAIL)
-        hr = ReadViewCentre(text, position);
-    if (hr == E_FAIL)
-        hr = ReadPairParameter(text, "ll=", position);
+        hr = ReadCoordinateParameters(text, "mlat=", "mlon=", position);
+    if (hr != E_FAIL)
+        return hr;
+    // A form with numbers out of range does not stop a later form of the
+    // same link; it answers only when no later form gives a position.
+    bool yandex = FindLiteral(text.begin, text.end, "yandex.", true) != nullptr;
+    HRESULT firstError = E_FAIL;
+    for (const PairForm& form : kPairForms) {
+        bool longitudeFirst = yandex && std::strcmp(form.marker, "ll=") == 0;
+        hr = ReadPairForm(text, form, longitudeFirst, position);
+        if (SUCCEEDED(hr))
+            return hr;
+        if (firstError == E_FAIL)
+            firstError = hr;
+    }
+    hr = ReadCoordinateParameters(text, "lat=", "lon=", position);
     if (hr == E_FAIL)
         hr = ReadMapFragment(text, position);
-    return hr;
+    if (SUCCEEDED(hr) || firstError == E_FAIL)
+        return hr;
+    return firstError;
 }
 
 // ---- KML ----

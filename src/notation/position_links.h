@@ -20,14 +20,21 @@
 
 // A geo: URI: geo:48.2010,16.3695[,183][;crs=wgs84][;u=40]. Another crs than
 // wgs84 is refused. A query q=lat,lon after the path ("geo:0,0?q=48.2,16.3",
-// as phones write it) gives the position. Percent-encoding is read.
+// as phones write it) gives the position; geo:0,0 with a query that is no
+// position (an address) gives none. Percent-encoding is read.
 HRESULT ReadGeoUri(const wchar_t* text, GeoPosition* position);
 
 // A web map link. The place or marker where the link has one, else the view
 // centre, in this order: Google's !3d<lat>!4d<lon> place; OpenStreetMap's
-// mlat= and mlon= marker; q=lat,lon; query=lat,lon; the view centre
-// /@lat,lon; ll=lat,lon; OpenStreetMap's #map=zoom/lat/lon. Percent-encoding
-// (%2C for the comma) is read.
+// mlat= and mlon= marker; Google's /maps/place/lat,lon; Apple's
+// coordinate=lat,lon; q=loc:lat,lon; q=lat,lon; query=lat,lon; Google's
+// /maps/search/lat,+lon; the view centre /@lat,lon; center=lat,lon;
+// ll=lat,lon (lon,lat on Yandex Maps); Apple's sll=lat,lon; Bing's
+// cp=lat~lon; HERE's map=lat,lon,zoom; OpenStreetMap's older lat= and lon=;
+// its #map=zoom/lat/lon. A value with words after its pair ("q=12,5 km") is
+// a search, not a position. A bad place or marker refuses the link; other
+// forms with numbers out of range give way to a later form of the link.
+// Percent-encoding (%2C for the comma) is read.
 HRESULT ReadMapLink(const wchar_t* text, GeoPosition* position);
 
 // The first Placemark of a KML text: its Point's coordinates lon,lat[,alt]

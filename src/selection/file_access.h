@@ -5,3 +5,7 @@
 // cannot be read (e.g. it does not exist) counts as not read-only. For a
 // shortcut this is the attribute of the shortcut file itself.
 bool IsFileReadOnly(const wchar_t* path);
+
+// True when another program holds the file open so that it cannot be read
+// (a sharing or lock violation).
+bool IsFileInUse(const wchar_t* path);

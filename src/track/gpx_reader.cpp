@@ -25,6 +25,8 @@ public:
     explicit BoundedStream(IStream* inner) : m_inner(inner) {}
 
     bool LimitReached() const { return m_limitReached; }
+    // The inner stream has given all it holds.
+    bool EndReached() const { return m_endReached; }
 
     IFACEMETHODIMP QueryInterface(REFIID riid, void** ppv) override
     {
@@ -51,6 +53,16 @@ public:
             *read = got;
         if (FAILED(hr))
             return hr;
+        // At the end, one "<" more: a file cut inside a text then ends
+        // inside a tag, which the reader reports (Wine's reader never
+        // returns from a text that runs into the end of its input). After a
+        // whole document the "<" is ignored (see ReadPoints).
+        if (got < size && !m_endReached) {
+            m_endReached = true;
+            static_cast<char*>(buffer)[got++] = '<';
+            if (read)
+                *read = got;
+        }
         m_total += got;
         if (m_total > kMaxTrackFileBytes) {
             m_limitReached = true;
@@ -66,7 +78,26 @@ private:
     IStream* m_inner;
     ULONGLONG m_total = 0;
     bool m_limitReached = false;
+    bool m_endReached = false;
 };
+
+// What the XML reader reports when its input ends inside a tag, a value or
+// an element: the end itself, or the character it was still waiting for
+// there (the system's reader and Wine's differ). Errors that no cut can
+// cause, such as an end tag that does not match, are not among them.
+bool IsCutOffError(HRESULT hr)
+{
+    // The stream's "<" at the end gives the last two: a "<" in a value, a
+    // tag without a name.
+    static const XmlError kCutOff[] = {MX_E_INPUTEND,      WC_E_WHITESPACE, WC_E_SEMICOLON, WC_E_GREATERTHAN,
+                                       WC_E_QUOTE,         WC_E_EQUAL,      WC_E_SYNTAX,    WC_E_CDSECT,
+                                       WC_E_COMMENT,       WC_E_NAMECHARACTER, WC_E_LESSTHAN, NC_E_QNAMECHARACTER};
+    for (XmlError error : kCutOff) {
+        if (hr == static_cast<HRESULT>(error))
+            return true;
+    }
+    return false;
+}
 
 // The point being read: its attributes, then the values of its time and
 // ele children.
@@ -155,7 +186,7 @@ void GatherText(IXmlReader* reader, PendingPoint* pending)
 }
 
 // Walks the document and adds its timed points to track.
-HRESULT ReadPoints(IXmlReader* reader, GpsTrack* track)
+HRESULT ReadPoints(IXmlReader* reader, const BoundedStream& input, GpsTrack* track)
 {
     bool sawRoot = false;
     PendingPoint pending;
@@ -167,6 +198,7 @@ HRESULT ReadPoints(IXmlReader* reader, GpsTrack* track)
     // Elements open around the current node, counted here rather than
     // asked of the reader: the root element lies at depth 0.
     UINT open = 0;
+    bool rootClosed = false;
     XmlNodeType type;
     HRESULT hr;
     while ((hr = reader->Read(&type)) == S_OK) {
@@ -194,8 +226,10 @@ HRESULT ReadPoints(IXmlReader* reader, GpsTrack* track)
                 }
                 break;
             }
+            // Waypoints with a time are fixes as well (ExifTool takes them).
             bool isPoint = (wcscmp(name, L"trkpt") == 0 && trksegDepth != kUnset && depth == trksegDepth + 1) ||
-                           (wcscmp(name, L"rtept") == 0 && rteDepth != kUnset && depth == rteDepth + 1);
+                           (wcscmp(name, L"rtept") == 0 && rteDepth != kUnset && depth == rteDepth + 1) ||
+                           (wcscmp(name, L"wpt") == 0 && depth == 1);
             if (isPoint) {
                 if (++points > kMaxTrackPoints)
                     return VZ_E_TRACK_UNREADABLE;
@@ -219,6 +253,8 @@ HRESULT ReadPoints(IXmlReader* reader, GpsTrack* track)
             if (open == 0)
                 return VZ_E_TRACK_UNREADABLE;
             UINT depth = --open;
+            if (open == 0)
+                rootClosed = true;
             if (pending.active) {
                 if (depth == pending.depth + 1) {
                     TakeChildText(&pending);
@@ -243,9 +279,17 @@ HRESULT ReadPoints(IXmlReader* reader, GpsTrack* track)
     }
     if (hr == E_OUTOFMEMORY)
         return hr;
-    if (FAILED(hr) || !sawRoot)
+    if (!sawRoot)
         return VZ_E_TRACK_UNREADABLE;
-    return S_OK;
+    // What follows the root element is no part of the track (and the
+    // stream's "<" at the end is there).
+    if (rootClosed)
+        return S_OK;
+    // A file a logger is still writing ends inside an element: the points
+    // that ended before the cut count.
+    if ((hr == S_FALSE && open > 0) || (input.EndReached() && !input.LimitReached() && IsCutOffError(hr)))
+        return VZ_S_TRACK_INCOMPLETE;
+    return FAILED(hr) ? VZ_E_TRACK_UNREADABLE : S_OK;
 }
 
 HRESULT CreateReader(HMODULE xmllite, IXmlReader** reader)
@@ -303,7 +347,7 @@ HRESULT ReadGpxStream(IStream* stream, GpsTrack* track)
         if (SUCCEEDED(hr))
             hr = reader->SetInput(static_cast<ISequentialStream*>(&bounded));
         if (SUCCEEDED(hr))
-            hr = ReadPoints(reader.Get(), track);
+            hr = ReadPoints(reader.Get(), bounded, track);
         if (bounded.LimitReached())
             hr = VZ_E_TRACK_UNREADABLE;
     }

@@ -1,7 +1,7 @@
 // Reads the timed points of a GPX file (versions 1.0 and 1.1) with the XML
 // reader of Windows (XmlLite, taken from xmllite.dll when it is needed):
-// every trkpt of every trk and trkseg and every rtept that has a valid time;
-// ele when present. DTDs are refused, and the file size, the number of
+// every trkpt of every trk and trkseg, every rtept and every wpt that has a
+// valid time; ele when present. DTDs are refused, and the file size, the number of
 // points and the depth of elements are bounded, so that no file can make
 // the reading exhaust memory or take long.
 #pragma once
@@ -16,7 +16,10 @@ const size_t kMaxTrackPoints = 1000000;
 const UINT kMaxTrackElementDepth = 64;
 
 // Replaces *track with the points of the GPX file, sorted (GpsTrack::Finish).
-// S_OK with at least one point. On every failure the track is empty:
+// S_OK with at least one point; VZ_S_TRACK_INCOMPLETE with at least one
+// when the file ends in the middle of an element (a logger still writing
+// it): the points whose elements ended before the cut. On every failure the
+// track is empty:
 // - VZ_E_TRACK_UNREADABLE: not well-formed XML, a DTD, not a <gpx> root,
 //   nesting too deep, a file over kMaxTrackFileBytes or more than
 //   kMaxTrackPoints points;
@@ -30,3 +33,4 @@ HRESULT ReadGpxStream(IStream* stream, GpsTrack* track);
 
 const HRESULT VZ_E_TRACK_UNREADABLE = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_ITF, 0x0201);
 const HRESULT VZ_E_TRACK_EMPTY = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_ITF, 0x0202);
+const HRESULT VZ_S_TRACK_INCOMPLETE = MAKE_HRESULT(SEVERITY_SUCCESS, FACILITY_ITF, 0x0203);

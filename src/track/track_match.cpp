@@ -25,21 +25,6 @@ double LongitudeBetween(double v0, double v1, double f)
     return value >= 180.0 ? value - 360.0 : value;
 }
 
-// The initial great-circle bearing from a to b, radians clockwise from true
-// north in 0 .. 2 pi; 0 when the two are one place.
-double Bearing(const TrackPoint& a, const TrackPoint& b)
-{
-    if (a.latitude == b.latitude && a.longitude == b.longitude)
-        return 0.0;
-    double phi1 = a.latitude * kRadiansPerDegree;
-    double phi2 = b.latitude * kRadiansPerDegree;
-    double deltaLambda = (b.longitude - a.longitude) * kRadiansPerDegree;
-    double y = std::sin(deltaLambda) * std::cos(phi2);
-    double x = std::cos(phi1) * std::sin(phi2) - std::sin(phi1) * std::cos(phi2) * std::cos(deltaLambda);
-    double bearing = std::atan2(y, x);
-    return bearing < 0 ? bearing + 2 * kPi : bearing;
-}
-
 // The index of the nearest point from start in direction step (+1 or -1)
 // that has an elevation and lies at most kMaxTrackGapSeconds from the point
 // at start; start itself included. -1 when there is none.
@@ -60,8 +45,8 @@ long FindElevation(const GpsTrack& track, long start, long step)
 // without one, that of the nearest point with one within
 // kMaxTrackGapSeconds, looked for into the track (step +1 or -1) or, with
 // step 0, on both sides (across a gap only one side can be that near);
-// 0 without any.
-void SetFromPoint(const GpsTrack& track, long index, long step, GeoPosition* position)
+// false without any.
+bool SetFromPoint(const GpsTrack& track, long index, long step, GeoPosition* position)
 {
     const TrackPoint* points = track.Points();
     const TrackPoint& point = points[index];
@@ -73,13 +58,15 @@ void SetFromPoint(const GpsTrack& track, long index, long step, GeoPosition* pos
     if (after >= 0 && (before < 0 || points[after].time - point.time < point.time - points[before].time))
         chosen = after;
     position->altitude = chosen >= 0 ? points[chosen].elevation : 0.0;
+    return chosen >= 0;
 }
 
 }  // namespace
 
-TrackMatch MatchTrack(const GpsTrack& track, double utcSeconds, GeoPosition* position)
+TrackMatch MatchTrack(const GpsTrack& track, double utcSeconds, GeoPosition* position, bool* hasAltitude)
 {
     *position = GeoPosition();
+    *hasAltitude = false;
     long count = static_cast<long>(track.Count());
     if (count == 0 || !std::isfinite(utcSeconds))
         return TrackMatch::TooFar;
@@ -93,9 +80,7 @@ TrackMatch MatchTrack(const GpsTrack& track, double utcSeconds, GeoPosition* pos
         const TrackPoint& end = before ? first : last;
         if (std::fabs(utcSeconds - end.time) > kMaxTrackGapSeconds)
             return TrackMatch::TooFar;
-        SetFromPoint(track, before ? 0 : count - 1, before ? +1 : -1, position);
-        if (count > 1)
-            position->heading = before ? Bearing(points[0], points[1]) : Bearing(points[count - 2], points[count - 1]);
+        *hasAltitude = SetFromPoint(track, before ? 0 : count - 1, before ? +1 : -1, position);
         position->known = TRUE;
         return TrackMatch::Nearest;
     }
@@ -112,7 +97,6 @@ TrackMatch MatchTrack(const GpsTrack& track, double utcSeconds, GeoPosition* pos
     }
     const TrackPoint& p0 = points[i0];
     const TrackPoint& p1 = points[i1];
-    position->heading = i0 != i1 ? Bearing(p0, p1) : 0.0;
     position->known = TRUE;
 
     if (p1.time - p0.time > kMaxTrackGapSeconds) {
@@ -122,7 +106,7 @@ TrackMatch MatchTrack(const GpsTrack& track, double utcSeconds, GeoPosition* pos
             *position = GeoPosition();
             return TrackMatch::TooFar;
         }
-        SetFromPoint(track, nearest, 0, position);
+        *hasAltitude = SetFromPoint(track, nearest, 0, position);
         return TrackMatch::Nearest;
     }
 
@@ -139,6 +123,7 @@ TrackMatch MatchTrack(const GpsTrack& track, double utcSeconds, GeoPosition* pos
         const TrackPoint& b = points[e1];
         double fe = b.time == a.time ? 0.0 : (utcSeconds - a.time) / (b.time - a.time);
         position->altitude = Between(a.elevation, b.elevation, fe);
+        *hasAltitude = true;
     }
     return TrackMatch::Interpolated;
 }

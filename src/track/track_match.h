@@ -24,9 +24,8 @@ enum class TrackMatch {
 //   elevation, each within kMaxTrackGapSeconds of its neighbour of the
 //   moment; for the nearest point its own elevation, else that of the
 //   nearest point with one within kMaxTrackGapSeconds of it (into the track
-//   before its start and after its end); 0 without one;
-// - the heading the direction of travel from the point before to the point
-//   after the moment (the first two or the last two points outside the
-//   track); 0 from a single point or two points at one place.
+//   before its start and after its end). *hasAltitude tells whether there
+//   was one; without one the altitude is 0 and means nothing.
+// A track tells nothing of where a camera looked, so the heading is 0.
 // An empty track gives TooFar.
-TrackMatch MatchTrack(const GpsTrack& track, double utcSeconds, GeoPosition* position);
+TrackMatch MatchTrack(const GpsTrack& track, double utcSeconds, GeoPosition* position, bool* hasAltitude);

@@ -96,6 +96,8 @@ TEST_F(CoordDialogClipboardTest, FromClipboardTakesMapLinksGeoUrisAndPlacemarks)
         {L"geo:-33.8568,151.2153,12;u=10", L"-33.856800", L"151.215300", L"12", L"0"},
         {L"https://www.openstreetmap.org/?mlat=48.13715&mlon=11.57538#map=15/48.1/11.5", L"48.137150",
          L"11.575380", L"0", L"0"},
+        {L"https://yandex.ru/maps/?ll=37.620070%2C55.753630&z=10", L"55.753630", L"37.620070", L"0", L"0"},
+        {L"https://maps.google.com/?q=91.5,2.29&cp=48.137154~11.575382", L"48.137154", L"11.575382", L"0", L"0"},
         {L"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<kml xmlns=\"http://www.opengis.net/kml/2.2\">\r\n"
          L"<Document><Placemark><name>Marienplatz</name><LookAt><longitude>11.5754</longitude>"
          L"<latitude>48.1372</latitude><heading>45.6</heading></LookAt><Point><altitudeMode>absolute"
@@ -144,6 +146,8 @@ TEST_F(CoordDialogClipboardTest, FromClipboardRefusesWhatIsNoPosition)
         L"geo:" + digits + L"," + digits,
         L"geo:NaN,2.29",
         L"https://maps.google.com/maps?q=1e999,2.29",
+        L"geo:0,0?q=Marienplatz+1,+Munich",
+        L"https://www.google.com/maps?q=48,85+2,29",
     };
     vztest::MessageBoxWatcher boxes;
     ASSERT_NE(OpenOnePhoto(), nullptr);
@@ -160,6 +164,29 @@ TEST_F(CoordDialogClipboardTest, FromClipboardRefusesWhatIsNoPosition)
         EXPECT_EQ(ItemText(m_dialog, IDC_COORD_LAT_DEGREES), L"0.000000");
     }
     EXPECT_EQ(boxes.Count(), shown);
+    EXPECT_EQ(Finish(IDCANCEL), E_FAIL);
+}
+
+// Another program holds the clipboard open: a message that says so, the
+// fields as they were; once it lets go, the same click reads the position.
+TEST_F(CoordDialogClipboardTest, AClipboardHeldByAnotherProgramAsksToTryAgain)
+{
+    vztest::MessageBoxWatcher boxes;
+    ASSERT_NE(OpenOnePhoto(), nullptr);
+    PutTextOnClipboard(kPosition);
+    ASSERT_TRUE(WaitFor([&] { return FromClipboardEnabled(); }));
+    ASSERT_TRUE(OpenClipboard(nullptr));  // held by this thread, not the dialog's
+    vztest::PostClick(m_dialog, IDC_COORD_FROM_CLIPBOARD);
+    ASSERT_TRUE(boxes.WaitForCount(1));
+    EXPECT_EQ(boxes[0].text, L"Another program is using the clipboard - please try again!");
+    EXPECT_EQ(boxes[0].title, L"Vantrelo Zerli");
+    EXPECT_TRUE(CloseClipboard());
+    SendMessageW(m_dialog, WM_NULL, 0, 0);
+    EXPECT_FALSE(IsItemChecked(m_dialog, IDC_COORD_KNOWN));
+
+    Click(m_dialog, IDC_COORD_FROM_CLIPBOARD);
+    EXPECT_EQ(ItemText(m_dialog, IDC_COORD_LAT_DEGREES), L"48.137154");
+    EXPECT_EQ(boxes.Count(), 1u);
     EXPECT_EQ(Finish(IDCANCEL), E_FAIL);
 }
 

@@ -9,10 +9,12 @@ Environment: VZ_BENCH_ROOT, VZ_WINE_ARCH (the Wine test bench).
 The photos are copied into a temporary folder and some copies are changed
 first with ExifTool, so that the set holds every way a photo tells its time:
 DateTimeOriginal, DateTimeDigitized alone, DateTime alone, none at all, an
-OffsetTimeOriginal of its own or none, several photos minutes apart. For
+offset of its own or none (the offset tag of that time, others of other
+times beside it), several photos minutes apart. For
 each of several settings (the user's offset to UTC, the clock correction)
 the script writes tracks around the photos' moments, each GPX file in
 another dialect: versions 1.0 and 1.1, several tracks and segments, routes,
+files of waypoints alone, files without any elevation,
 points without time or elevation, repeated times, fractions of seconds,
 offsets to UTC, files out of time order, the 180th meridian. Around each
 photo the points are placed so that it falls between two points close
@@ -25,12 +27,17 @@ For every track and setting:
       GeotagPlan Load, Match and Write;
   (b) ExifTool geotags another set from the same track, with the time of
       each photo given as Geotime (DateTimeOriginal, else DateTimeDigitized,
-      else DateTime, with OffsetTimeOriginal, else the user's offset) and
+      else DateTime, with the offset tag of that time, else the user's offset) and
       the clock correction as Geosync;
   (c) ExifTool reads both sets back (-n): the same photos must be tagged,
-      with the same latitude and longitude and, where ExifTool wrote one,
-      the same altitude; every photo the product did not tag is byte for
-      byte as it was. The moment each photo was matched at is the one the
+      with the same latitude and longitude, an altitude exactly where
+      ExifTool wrote one and then the same, and the same set of GPS tags
+      with the same values: what ExifTool writes (the fix's GPSDateStamp and
+      GPSTimeStamp), removes (an earlier altitude, when the track has no
+      elevation there) and keeps (the image direction, the direction of
+      travel of photos that already carry GPS tags); every photo the
+      product did not tag is byte for byte as it was. Some tracks have no
+      elevation at all. The moment each photo was matched at is the one the
       rules above give.
 And for every track, gpxpy must read the same timed points as the driver's
 "points" command.
@@ -73,12 +80,40 @@ OWN_OFFSETS = {
     "konicaminolta_dimage-z3.jpg": "-12:00",
 }
 WITHOUT_ORIGINAL = ["fujifilm_finepix-e500.jpg"]           # DateTimeDigitized then counts
+# Offsets of all three times: only the one of the time used counts (for the
+# first, OffsetTimeDigitized; the second has DateTimeOriginal and no
+# OffsetTimeOriginal, so the user's offset).
+OTHER_OFFSETS = {
+    "fujifilm_finepix-e500.jpg": ["-ExifIFD:OffsetTimeOriginal=+08:00", "-ExifIFD:OffsetTimeDigitized=-04:00",
+                                  "-ExifIFD:OffsetTime=+11:00"],
+    "pentax_ist-d.jpg": ["-ExifIFD:OffsetTimeDigitized=-04:00", "-ExifIFD:OffsetTime=+11:00"],
+}
 WITHOUT_ANY_TIME = ["ricoh_rdc-5300.jpg"]                  # has no DateTime either
 # Photos minutes apart: copies of one photo with other DateTimeOriginal
 # values (name, minutes after the photo's own time, own offset or None).
 BURST_SOURCE = "canon_powershot-s40.jpg"
 BURST = [("burst-1.jpg", 4, None), ("burst-2.jpg", 11, "+01:00"), ("burst-3.jpg", 19, None),
          ("burst-4.jpg", 23, None), ("burst-5.jpg", 38, "+00:00"), ("burst-6.jpg", 75, None)]
+# Copies that carry GPS tags of their own before geotagging, besides the
+# sample photos that come with them: a position with an altitude above or
+# below sea level, the image's direction, the direction of travel, an older
+# fix's date and time.
+PRIOR_GPS = {
+    "nikon_coolpix-p1.jpg": ["-GPSLatitude=12.5", "-GPSLatitudeRef=S", "-GPSLongitude=33.25", "-GPSLongitudeRef=W",
+                             "-GPSAltitude=812.5", "-GPSAltitudeRef=0", "-GPSImgDirection=123.5",
+                             "-GPSImgDirectionRef=M", "-GPSTrack=45", "-GPSTrackRef=T"],
+    "pentax_ist-d.jpg": ["-GPSLatitude=1", "-GPSLatitudeRef=N", "-GPSLongitude=2", "-GPSLongitudeRef=E",
+                         "-GPSAltitude=12", "-GPSAltitudeRef=1", "-GPSImgDirection=270", "-GPSImgDirectionRef=T",
+                         "-GPSDateStamp=2001:01:01", "-GPSTimeStamp=01:02:03"],
+}
+# Tags compared with a tolerance (positions and altitudes), and the version,
+# of which only the presence is compared: a new GPS directory gets 2.2.0.0
+# from the product, as from its other commands, and 2.3.0.0 from ExifTool.
+NEAR_TAGS = {"GPSLatitude", "GPSLongitude", "GPSAltitude", "GPSVersionID"}
+# Tracks without any <ele>: (setting index, style).
+WITHOUT_ELEVATION = {(1, "B"), (3, "B"), (2, "A")}
+# Files of waypoints alone, as some loggers write them: (setting index, style).
+WAYPOINTS_ONLY = {(1, "C"), (3, "A")}
 # The settings: the user's offset in minutes, the clock correction in seconds.
 SETTINGS = [(0, 0), (120, -45), (-300, 3617), (345, -7200)]
 # A read-only copy and a file that is no photo join the product's set.
@@ -123,8 +158,12 @@ def prepare_photos(photos, folder):
     path = lambda n: os.path.join(folder, n)  # noqa: E731
     for name, offset in OWN_OFFSETS.items():
         exiftool(["-q", "-overwrite_original", "-ExifIFD:OffsetTimeOriginal=" + offset, path(name)])
+    for name, tags in PRIOR_GPS.items():
+        exiftool(["-q", "-overwrite_original"] + tags + [path(name)])
     for name in WITHOUT_ORIGINAL:
         exiftool(["-q", "-overwrite_original", "-ExifIFD:DateTimeOriginal=", path(name)])
+    for name, tags in OTHER_OFFSETS.items():
+        exiftool(["-q", "-overwrite_original"] + tags + [path(name)])
     for name in WITHOUT_ANY_TIME:
         exiftool(["-q", "-overwrite_original", "-ExifIFD:DateTimeOriginal=", "-ExifIFD:CreateDate=",
                   "-IFD0:ModifyDate=", path(name)])
@@ -141,19 +180,22 @@ def prepare_photos(photos, folder):
 def read_times(paths):
     """file name -> (camera wall time or None, own offset in minutes or None),
     from the Exif tags as ExifTool reads them: DateTimeOriginal, else
-    DateTimeDigitized, else DateTime; OffsetTimeOriginal."""
-    out = exiftool(["-j", "-G1", "-a", "-ExifIFD:DateTimeOriginal", "-ExifIFD:CreateDate", "-IFD0:ModifyDate",
-                    "-ExifIFD:OffsetTimeOriginal"] + list(paths)).stdout
+    DateTimeDigitized, else DateTime, each with its own offset tag, as
+    ExifTool's SubSecDateTimeOriginal, SubSecCreateDate and SubSecModifyDate
+    pair them."""
+    pairs = (("ExifIFD:DateTimeOriginal", "ExifIFD:OffsetTimeOriginal"), ("ExifIFD:CreateDate",
+             "ExifIFD:OffsetTimeDigitized"), ("IFD0:ModifyDate", "ExifIFD:OffsetTime"))
+    out = exiftool(["-j", "-G1", "-a"] + ["-" + tag for pair in pairs for tag in pair] + list(paths)).stdout
     times = {}
     for record in json.loads(out):
-        wall = None
-        for tag in ("ExifIFD:DateTimeOriginal", "ExifIFD:CreateDate", "IFD0:ModifyDate"):
+        wall, offset_tag = None, None
+        for tag, offset_tag in pairs:
             match = EXIF_TIME.match(str(record.get(tag, "")))
             if match:
                 wall = datetime.datetime(*(int(g) for g in match.groups()))
                 break
         offset = None
-        match = EXIF_OFFSET.match(str(record.get("ExifIFD:OffsetTimeOriginal", "")))
+        match = EXIF_OFFSET.match(str(record.get(offset_tag, "")))
         if match:
             offset = (int(match.group(2)) * 60 + int(match.group(3))) * (-1 if match.group(1) == "-" else 1)
         times[os.path.basename(record["SourceFile"])] = (wall, offset)
@@ -194,8 +236,8 @@ def wrap(lon):
 class TrackMaker:
     """The points around the photos' moments for one track."""
 
-    def __init__(self, rnd, style):
-        self.rnd, self.style = rnd, style
+    def __init__(self, rnd, style, elevations=True):
+        self.rnd, self.style, self.elevations = rnd, style, elevations
         self.groups = []      # lists of points that belong together (a segment)
         self.decoys = []      # points that later ones of the same time replace
         self.scenarios = {}   # name -> scenario
@@ -225,7 +267,7 @@ class TrackMaker:
         else:
             lon = wrap(centre[1] + (us / 1e6 - centre[2]) * 0.03 / GAP)
         ele = None
-        if with_ele:
+        if with_ele and self.elevations:
             ele = round(rnd.uniform(-60, 3200), rnd.choice((0, 1, 2, 3)))
         return Point(us, lat, lon, ele)
 
@@ -322,7 +364,7 @@ class TrackMaker:
             g.insert(1, middle)
         if self.rnd.random() < 0.4:
             real = self.rnd.choice([q for q in g if q.timed])
-            self.decoys.append(Point(real.us, -real.lat / 2, wrap(real.lon + 90), 1.0))
+            self.decoys.append(Point(real.us, -real.lat / 2, wrap(real.lon + 90), 1.0 if self.elevations else None))
         self.add_group(g)
 
 
@@ -333,10 +375,10 @@ FIRST_SCENARIOS = ["before-near", "before-near-without-elevation", "before-at-30
 LAST_SCENARIOS = ["after-near", "after-near-without-elevation", "after-too-far"]
 
 
-def plan_track(rnd, style, moments):
+def plan_track(rnd, style, moments, elevations=True):
     """A TrackMaker around the photos (name -> UTC seconds, photos with a
     time). The earliest and the latest photo lie before and after the track."""
-    maker = TrackMaker(rnd, style)
+    maker = TrackMaker(rnd, style, elevations)
     order = sorted(moments, key=lambda n: (moments[n], n))
     burst_names = {b[0] for b in BURST} | {BURST_SOURCE}
     burst = [n for n in order if n in burst_names]
@@ -423,14 +465,24 @@ def point_xml(rnd, style, tag, q, indent):
                                                     "".join(children), tag)
 
 
-def write_gpx(maker, path, rnd):
+def write_gpx(maker, path, rnd, waypoints=False):
     """Writes the track in the maker's dialect: A is GPX 1.1 in time order,
     one track of many segments; B is GPX 1.0, several tracks and segments in
     no order; C is GPX 1.1 with the repeated points first in a track of
-    their own and part of the points as routes after the tracks."""
+    their own and part of the points as routes after the tracks. With
+    waypoints, every point is a <wpt> of a GPX 1.1 file, the repeated first."""
     style = maker.style
     groups = list(maker.groups)
     lines = ['<?xml version="1.0" encoding="UTF-8"?>']
+    if waypoints:
+        lines.append('<gpx version="1.1" creator="geotag oracle" xmlns="http://www.topografix.com/GPX/1/1" '
+                     'xmlns:h="urn:example:heart">')
+        for q in maker.decoys + sorted((q for g in groups for q in g), key=lambda q: q.us):
+            lines.append(point_xml(rnd, style, "wpt", q, " "))
+        lines.append("</gpx>")
+        with open(path, "w", encoding="utf-8") as f:
+            f.write("\n".join(lines) + "\n")
+        return
     if style == "B":
         lines.append('<gpx version="1.0" creator="geotag oracle" xmlns="http://www.topografix.com/GPX/1/0">')
         lines.append("<time>2001-01-01T00:00:00Z</time>")
@@ -507,12 +559,12 @@ def parse_driver_tag(stdout):
 
 
 def gpxpy_points(path):
-    """The timed points of trk/trkseg and rte as gpxpy reads them, in file
-    order (the routes follow the tracks in these files), sorted by time with
+    """The timed points of wpt, trk/trkseg and rte as gpxpy reads them, in
+    file order (the routes follow the tracks in these files), sorted by time with
     the last of each time kept: (seconds, latitude, longitude, elevation)."""
     with open(path, encoding="utf-8") as f:
         gpx = gpxpy.parse(f)
-    found = []
+    found = list(gpx.waypoints)  # written first, when there are any
     for track in gpx.tracks:
         for segment in track.segments:
             found += segment.points
@@ -553,6 +605,30 @@ def readback(paths):
             alt = float(r["GPS:GPSAltitude"]) * (-1 if int(r.get("GPS:GPSAltitudeRef", 0)) == 1 else 1)
         result[name] = (lat, lon, alt)
     return result
+
+
+def gps_tags(paths):
+    """file name -> {tag: value} of every GPS tag as ExifTool reads it (-n)."""
+    out = exiftool(["-j", "-n", "-G1", "-GPS:all"] + list(paths)).stdout
+    return {os.path.basename(r["SourceFile"]): {k[4:]: v for k, v in r.items() if k.startswith("GPS:")}
+            for r in json.loads(out)}
+
+
+def check_gps_tags(checks, label, name, ours, theirs, before, cov):
+    """The product wrote, removed and kept the same GPS tags as ExifTool,
+    with the same values (those of NEAR_TAGS are compared elsewhere)."""
+    only_ours, only_theirs = sorted(set(ours) - set(theirs)), sorted(set(theirs) - set(ours))
+    checks.check(not only_ours and not only_theirs, "%s: %s: GPS tags only the product has %r, only ExifTool has %r"
+                 % (label, name, only_ours, only_theirs))
+    for tag in sorted(set(ours) & set(theirs) - NEAR_TAGS):
+        checks.check(ours[tag] == theirs[tag], "%s: %s: %s is %r, ExifTool's %r" % (label, name, tag, ours[tag],
+                                                                                   theirs[tag]))
+    cov.add("GPS tag sets compared")
+    for tag in before:
+        if tag not in theirs:
+            cov.add("earlier %s removed" % tag)
+        elif tag not in NEAR_TAGS and before[tag] == theirs[tag]:
+            cov.add("earlier %s kept" % tag)
 
 
 def in_hundredths(degrees):
@@ -614,7 +690,7 @@ def check_reader(checks, prefix, driver, track, cov):
 
 
 def check_run(checks, label, names, base, times, setting, ours_dir, theirs_dir, driver_out, et_read, pr_read,
-              cov, worst):
+              cov, worst, tags):
     offset, correction = setting
     photos, write = driver_out
     order = names + [READ_ONLY_NAME, NOT_A_PHOTO]
@@ -671,13 +747,16 @@ def check_run(checks, label, names, base, times, setting, ours_dir, theirs_dir, 
                          (label, name, axis, got[axis], theirs[i]))
         if theirs[2] is not None:
             cov.add("altitudes compared")
-            checks.check(abs(got["alt"] - theirs[2]) <= 0.001, "%s: %s: altitude computed %.6f, ExifTool wrote %.6f" %
-                         (label, name, got["alt"], theirs[2]))
+            checks.check(got["alt"] is not None and abs(got["alt"] - theirs[2]) <= 0.001,
+                         "%s: %s: altitude computed %r, ExifTool wrote %.6f" % (label, name, got["alt"], theirs[2]))
         else:
             cov.add("no altitude from ExifTool")
+            checks.check(got["alt"] is None, "%s: %s: altitude %r where ExifTool has none" % (label, name, got["alt"]))
         if name == READ_ONLY_NAME:
             continue
         # What the product wrote, read back.
+        check_gps_tags(checks, label, name, tags["ours"].get(name, {}), tags["exiftool"].get(name, {}),
+                       tags["before"].get(name, {}), cov)
         ours = pr_read.get(name)
         if not checks.check(ours is not None, "%s: no position read back from %s" % (label, name)):
             continue
@@ -787,6 +866,7 @@ def main():
             os.chmod(os.path.join(base_dir, n), 0o644)
         base = {n: digest(os.path.join(base_dir, n)) for n in os.listdir(base_dir)}
         times = read_times([os.path.join(base_dir, n) for n in names])
+        before = gps_tags([os.path.join(base_dir, n) for n in names])
         checks.check(sum(1 for n in names if times[n][0] is None) == 2, "photos without a time: %r" %
                      [n for n in names if times[n][0] is None])
         tracks = 0
@@ -812,8 +892,13 @@ def main():
                     shutil.copytree(base_dir, ours_dir)
                     shutil.copytree(base_dir, theirs_dir)
                     track = os.path.join(run, "track.gpx")
-                    maker = plan_track(rnd, style, moments)
-                    write_gpx(maker, track, rnd)
+                    elevations = (s_index, style) not in WITHOUT_ELEVATION
+                    maker = plan_track(rnd, style, moments, elevations)
+                    cov.add("tracks with elevation" if elevations else "tracks without elevation")
+                    waypoints = (s_index, style) in WAYPOINTS_ONLY
+                    write_gpx(maker, track, rnd, waypoints)
+                    if waypoints:
+                        cov.add("tracks of waypoints alone")
                     for scenario in maker.scenarios.values():
                         cov.add("scenario " + scenario)
                     own(run)
@@ -831,8 +916,10 @@ def main():
                     exiftool_geotag(theirs_dir, track, geotimes, correction)
                     et_read = readback([os.path.join(theirs_dir, n) for n in names])
                     pr_read = readback([os.path.join(ours_dir, n) for n in names])
+                    tags = {"before": before, "ours": gps_tags([os.path.join(ours_dir, n) for n in names]),
+                            "exiftool": gps_tags([os.path.join(theirs_dir, n) for n in names])}
                     check_run(checks, label, names, base, times, setting, ours_dir, theirs_dir, driver_out, et_read,
-                              pr_read, cov, worst)
+                              pr_read, cov, worst, tags)
         print("%d photos (%d with a time), %d tracks, %d settings" %
               (len(names) + 2, sum(1 for n in names if times[n][0] is not None) + 1, tracks, len(SETTINGS)))
         for key in sorted(cov.counts):
@@ -850,7 +937,11 @@ def main():
                            ("scenario before-near-without-elevation", 1),
                            ("scenario after-near-without-elevation", 1),
                            ("scenario interpolate-30-minutes", 1), ("scenario nearest-at-30-minutes", 1),
-                           ("scenario midway", 1), ("scenario just-too-far", 1)):
+                           ("scenario midway", 1), ("scenario just-too-far", 1),
+                           ("tracks without elevation", 3), ("tracks of waypoints alone", 2),
+                           ("GPS tag sets compared", 150),
+                           ("earlier GPSAltitude removed", 1), ("earlier GPSImgDirection kept", 2),
+                           ("earlier GPSTrack kept", 1), ("earlier GPSImgDirectionRef kept", 2)):
             checks.check(cov.get(key) >= least, "coverage: %s only %d times (at least %d)" % (key, cov.get(key),
                                                                                                least))
     finally:

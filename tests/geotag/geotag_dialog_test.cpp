@@ -193,7 +193,7 @@ TEST_F(GeotagDialogTest, ShowsTheTrackThePresetOffsetAndWhatEachPhotoGets)
     ASSERT_EQ(Rows(), 4);
     EXPECT_EQ(Cell(0, 0), L"own_offset.jpg");
     EXPECT_EQ(Cell(0, 1), L"2024-05-01 12:30:00 UTC+02:00");
-    EXPECT_TRUE(StartsWith(Cell(0, 2), L"48.030000\u00b0 / 11.030000\u00b0 / 530 m / -> ")) << Cell(0, 2).c_str();
+    EXPECT_EQ(Cell(0, 2), L"48.030000\u00b0 / 11.030000\u00b0 / 530 m");
     EXPECT_EQ(Cell(1, 0), L"early.jpg");
     EXPECT_EQ(Cell(1, 1), L"2024-05-01 10:15:00");
     EXPECT_EQ(Cell(1, 2), L"none: more than 30 minutes from the track");
@@ -214,6 +214,24 @@ TEST_F(GeotagDialogTest, ShowsTheTrackThePresetOffsetAndWhatEachPhotoGets)
     }
 
     EXPECT_FALSE(vztest::SaveWindowImage(m_dialog, L"geotag-dialog.bmp").empty());
+    vztest::Click(m_dialog, IDCANCEL);
+    EXPECT_EQ(Result(), E_ABORT);
+}
+
+// A track a logger is still writing: the points up to the cut, and the
+// dialog says the track is incomplete.
+TEST_F(GeotagDialogTest, ACutOffTrackIsShownIncompleteWithThePointsBeforeTheCut)
+{
+    Photo(L"own_offset.jpg", L"2024:05:01 12:30:00", L"+02:00");  // 10:30 UTC
+    Photo(L"late.jpg", L"2024:05:01 12:58:00", L"+02:00");        // 10:58 UTC
+    std::string walk = vztest::WalkTrackGpx();
+    Track(walk.substr(0, walk.find("<time>2024-05-01T10:41:00Z")));  // inside the point of minute 41
+    ASSERT_NE(Open(), nullptr);
+    EXPECT_EQ(ItemText(m_dialog, IDC_GEOTAG_TRACK),
+              L"GPS track 'walk.gpx' (incomplete: the file ends in the middle): 41 points from "
+              L"2024-05-01 10:00:00 to 2024-05-01 10:40:00 UTC");
+    EXPECT_EQ(Cell(0, 2), L"48.030000\u00b0 / 11.030000\u00b0 / 530 m");
+    EXPECT_EQ(Cell(1, 2), L"48.040000\u00b0 / 11.040000\u00b0 / 540 m");  // the last point, 18 minutes off
     vztest::Click(m_dialog, IDCANCEL);
     EXPECT_EQ(Result(), E_ABORT);
 }

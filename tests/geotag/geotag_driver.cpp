@@ -10,8 +10,8 @@
 //   geotag_driver tag <track.gpx> <offsetMinutes> <correctionSeconds> <photo>...
 //       Reads the track, then GeotagPlan Load, Match and Write over the
 //       photos: per photo "photo <index> <outcome> <read-only 0|1> <utc>
-//       <latitude> <longitude> <altitude> <heading>" (degrees and metres of
-//       the position the plan holds, "-" when it holds none), then "write
+//       <latitude> <longitude> <altitude>" (degrees and metres of the
+//       position the plan holds, "-" when it holds none or no altitude), then "write
 //       <HRESULT> <written> <read-only>".
 //
 // Both commands first print "track <HRESULT>". When the track cannot be
@@ -42,6 +42,8 @@ const char* OutcomeName(GeotagOutcome outcome)
         return "no-time";
     case GeotagOutcome::NotAPhoto:
         return "not-a-photo";
+    case GeotagOutcome::InUse:
+        return "in-use";
     }
     return "unknown";
 }
@@ -105,11 +107,14 @@ int Tag(const wchar_t* path, const GeotagSettings& settings, wchar_t** photos, i
         else
             std::printf("-");
         if (photo.position.known) {
-            std::printf(" %.17g %.17g %.17g %.17g\n", photo.position.latitude * kDegreesPerRadian,
-                        photo.position.longitude * kDegreesPerRadian, photo.position.altitude,
-                        photo.position.heading * kDegreesPerRadian);
+            std::printf(" %.17g %.17g", photo.position.latitude * kDegreesPerRadian,
+                        photo.position.longitude * kDegreesPerRadian);
+            if (photo.hasAltitude)
+                std::printf(" %.17g\n", photo.position.altitude);
+            else
+                std::printf(" -\n");
         } else {
-            std::printf(" - - - -\n");
+            std::printf(" - - -\n");
         }
     }
     std::printf("write %08lx %d %d\n", static_cast<unsigned long>(hr), written, readOnly);

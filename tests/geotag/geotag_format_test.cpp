@@ -89,9 +89,18 @@ TEST(GeotagTexts, APositionIsShownInTheNotationAsked)
     photo.position.heading = 45.6 * kRadiansPerDegree;
     wchar_t text[kGeotagTextCapacity];
     FormatPhotoPlace(photo, DegreesMinutesSeconds, text, kGeotagTextCapacity);
-    EXPECT_STREQ(L"48\u00b0 30' 0.00'' N / 011\u00b0 15' 0.00'' W / 519 m / -> 046\u00b0", text);
+    EXPECT_STREQ(L"48\u00b0 30' 0.00'' N / 011\u00b0 15' 0.00'' W", text);  // no altitude from the track
+    photo.hasAltitude = true;
+    FormatPhotoPlace(photo, DegreesMinutesSeconds, text, kGeotagTextCapacity);
+    EXPECT_STREQ(L"48\u00b0 30' 0.00'' N / 011\u00b0 15' 0.00'' W / 519 m", text);  // never a heading
+    photo.position.altitude = -0.4;
+    FormatPhotoPlace(photo, DecimalDegrees, text, kGeotagTextCapacity);
+    EXPECT_STREQ(L"48.500000\u00b0 / -11.250000\u00b0 / 0 m", text);
     FormatPhotoPlace(photo, DecimalDegrees, text, 10);
     EXPECT_STREQ(L"48.500000", text);  // cut to the buffer
+    photo.outcome = GeotagOutcome::InUse;
+    FormatPhotoPlace(photo, DecimalDegrees, text, kGeotagTextCapacity);
+    EXPECT_STREQ(L"none: in use by another program", text);
 }
 
 }  // namespace

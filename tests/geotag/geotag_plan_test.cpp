@@ -8,6 +8,7 @@
 #include "exif/exif_block.h"
 #include "track/track_files.h"
 #include "geotag/geotag_plan.h"
+#include "testlib/shortcut_file.h"
 #include "testlib/temp_folder.h"
 
 using vztest::TempFolder;
@@ -113,6 +114,72 @@ TEST_F(GeotagPlanTest, OwnOffsetsWinAndTheUsersOffsetAndCorrectionApplyToTheRest
     EXPECT_EQ(1, plan.LocatedCount());
 }
 
+// Each time with the offset that belongs to it, never another's; a zone in
+// the time's own text wins, as in ExifTool's composite times.
+TEST(GeotagPhotoTimes, EachTimeTakesTheOffsetThatBelongsToIt)
+{
+    TempFolder folder;
+    struct Row {
+        const wchar_t* name;
+        vztest::PhotoTimes times;
+        int offsetMinutes;  // 999: the user's
+    } rows[] = {
+        {L"original.jpg", {L"2024:05:01 12:00:00", nullptr, nullptr, L"+02:00", L"-04:00", L"+09:00"}, 120},
+        {L"digitized.jpg", {nullptr, L"2024:05:01 12:00:00", nullptr, L"+02:00", L"-04:00", L"+09:00"}, -240},
+        {L"datetime.jpg", {nullptr, nullptr, L"2024:05:01 12:00:00", L"+02:00", L"-04:00", L"+09:00"}, 540},
+        {L"others_only.jpg", {L"2024:05:01 12:00:00", nullptr, nullptr, nullptr, L"-04:00", L"+09:00"}, 999},
+        {L"digitized_bare.jpg", {nullptr, L"2024:05:01 12:00:00", nullptr, L"+02:00", nullptr, nullptr}, 999},
+        {L"zone_in_text.jpg", {L"2024:05:01 12:00:00+05:30", nullptr, nullptr, L"+02:00"}, 330},
+    };
+    std::vector<std::wstring> paths;
+    std::vector<const wchar_t*> pointers;
+    for (const Row& row : rows)
+        paths.push_back(vztest::PhotoWithTimes(folder.Path(), row.name, row.times));
+    for (const std::wstring& path : paths)
+        pointers.push_back(path.c_str());
+    GeotagPlan plan;
+    ASSERT_EQ(S_OK, plan.Load(pointers.data(), static_cast<int>(pointers.size())));
+    GeotagSettings settings;
+    settings.offsetMinutes = 60;
+    plan.Match(GpsTrack(), settings);
+    for (size_t i = 0; i < plan.Count(); ++i) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(rows[i].name)));
+        int offset = rows[i].offsetMinutes == 999 ? settings.offsetMinutes : rows[i].offsetMinutes;
+        ASSERT_TRUE(plan.At(i).time.known);
+        EXPECT_EQ(rows[i].offsetMinutes != 999, plan.At(i).time.hasOffset);
+        EXPECT_EQ(1714564800.0 - offset * 60.0, plan.At(i).utcSeconds);  // 12:00 on 2024-05-01
+    }
+}
+
+// The preset offset is the one in force at the photo's wall time, also in
+// the hours after a change of daylight saving time.
+TEST(GeotagPhotoTimes, TheZonesOffsetIsTheOneInForceAtTheWallTime)
+{
+    // Central Europe: +01:00, +02:00 from the last Sunday of March 02:00 to
+    // the last Sunday of October 03:00. US Eastern: -05:00, -04:00 from the
+    // second Sunday of March 02:00 to the first Sunday of November 02:00.
+    TIME_ZONE_INFORMATION europe = {};
+    europe.Bias = -60;
+    europe.StandardDate = {0, 10, 0, 5, 3, 0, 0, 0};
+    europe.DaylightDate = {0, 3, 0, 5, 2, 0, 0, 0};
+    europe.DaylightBias = -60;
+    TIME_ZONE_INFORMATION eastern = {};
+    eastern.Bias = 300;
+    eastern.StandardDate = {0, 11, 0, 1, 2, 0, 0, 0};
+    eastern.DaylightDate = {0, 3, 0, 2, 2, 0, 0, 0};
+    eastern.DaylightBias = -60;
+    const double day0331 = 1711843200.0;  // 2024-03-31 00:00
+    const double day1027 = 1729987200.0;  // 2024-10-27 00:00
+    const double day0310 = 1710028800.0;  // 2024-03-10 00:00
+    EXPECT_EQ(60, ZoneOffsetMinutesAt(&europe, day0331 + 1.5 * 3600));    // 01:30, before the change
+    EXPECT_EQ(120, ZoneOffsetMinutesAt(&europe, day0331 + 3.5 * 3600));   // 03:30, after it
+    EXPECT_EQ(120, ZoneOffsetMinutesAt(&europe, day1027 + 1.5 * 3600));   // 01:30, still summer time
+    EXPECT_EQ(60, ZoneOffsetMinutesAt(&europe, day1027 + 3.5 * 3600));
+    EXPECT_EQ(-300, ZoneOffsetMinutesAt(&eastern, day0310 + 1.5 * 3600));
+    EXPECT_EQ(-240, ZoneOffsetMinutesAt(&eastern, day0310 + 3.5 * 3600));  // right after the change
+    EXPECT_EQ(-240, ZoneOffsetMinutesAt(&eastern, day0310 + 6.5 * 3600));
+}
+
 TEST_F(GeotagPlanTest, WritingTouchesOnlyLocatedWritablePhotos)
 {
     ASSERT_TRUE(vztest::SetReadOnly(paths[2], true));
@@ -145,4 +212,40 @@ TEST_F(GeotagPlanTest, WritingTouchesOnlyLocatedWritablePhotos)
     plan.Match(GpsTrack(), settings);
     EXPECT_EQ(E_FAIL, plan.Write(&written, &readOnly));
     EXPECT_EQ(0, written);
+}
+
+// A photo selected through a shortcut is judged and written at its target;
+// one another program holds open is in use, not "no photo".
+TEST(GeotagPhotoFiles, ShortcutsAreJudgedAtTheirTargetsAndPhotosHeldOpenAreInUse)
+{
+    TempFolder folder;
+    std::wstring lockedTarget = MakePhoto(folder, L"read_only.jpg", L"2024:05:01 12:10:00", L"+02:00");
+    std::wstring freeTarget = MakePhoto(folder, L"writable.jpg", L"2024:05:01 12:10:00", L"+02:00");
+    std::wstring held = MakePhoto(folder, L"held.jpg", L"2024:05:01 12:10:00", L"+02:00");
+    std::wstring toLocked = folder / L"read_only.lnk";
+    std::wstring toFree = folder / L"writable.lnk";
+    ASSERT_EQ(S_OK, vztest::CreateShortcut(toLocked, lockedTarget));
+    ASSERT_EQ(S_OK, vztest::CreateShortcut(toFree, freeTarget));
+    ASSERT_TRUE(vztest::SetReadOnly(lockedTarget, true));
+    std::string lockedBefore = vztest::ReadFileBytes(lockedTarget);
+    std::string freeBefore = vztest::ReadFileBytes(freeTarget);
+    HANDLE holder = CreateFileW(held.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+
+    const wchar_t* paths[] = {toLocked.c_str(), toFree.c_str(), held.c_str()};
+    GeotagPlan plan;
+    ASSERT_EQ(S_OK, plan.Load(paths, 3));
+    EXPECT_EQ(lockedTarget, plan.At(0).target);
+    EXPECT_TRUE(plan.At(0).readOnly);
+    EXPECT_FALSE(plan.At(1).readOnly);
+    EXPECT_EQ(GeotagOutcome::InUse, plan.At(2).outcome);
+    plan.Match(NorthboundTrack(), GeotagSettings());
+    int written = -1, readOnly = -1;
+    EXPECT_EQ(S_OK, plan.Write(&written, &readOnly));
+    EXPECT_EQ(1, written);
+    EXPECT_EQ(1, readOnly);
+    EXPECT_EQ(lockedBefore, vztest::ReadFileBytes(lockedTarget));
+    EXPECT_NE(freeBefore, vztest::ReadFileBytes(freeTarget));
+    CloseHandle(holder);
+    ASSERT_TRUE(vztest::SetReadOnly(lockedTarget, false));
 }

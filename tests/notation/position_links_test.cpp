@@ -79,6 +79,8 @@ TEST(PositionLinks, GeoUrisRefused)
              L"geo:22.300;-118.44",                            // no comma
              L"geo:91,10", L"geo:10,-180.5", L"geo:48.1,2.2,", L"geo:48.1,2.2,high",
              L"geo:", L"apogeo:48.1,2.2",
+             L"geo:0,0?q=1600+Amphitheatre+Parkway,+Mountain+View",  // an address: no position at all
+             L"geo:0,0?q=12%2C5+km+in+miles",
          }) {
         ExpectRefused(ReadGeoUri, text);
         ExpectRefused(ReadPositionLink, text);
@@ -112,6 +114,21 @@ TEST(PositionLinks, WebMapLinksGiveThePlaceElseTheViewCentre)
         {L"https://www.openstreetmap.org/?mlon=2.29448&amp;mlat=48.85837", 48.85837, 2.29448, 0, 0},
         {L"https://www.openstreetmap.org/#map=17/48.85837/2.29448", 48.85837, 2.29448, 0, 0},
         {L"https://www.openstreetmap.org/#map=17/-33.85680/151.21530&layers=T", -33.8568, 151.2153, 0, 0},
+        // Yandex writes the longitude first.
+        {L"https://yandex.ru/maps/?ll=37.620070%2C55.753630&z=10", 55.753630, 37.620070, 0, 0},
+        // An out-of-range q= gives way to a later parameter.
+        {L"https://maps.google.com/maps?q=95.1,2.29&ll=48.858370,2.294481", 48.858370, 2.294481, 0, 0},
+        {L"https://www.google.com/maps/place/48.858370,2.294481", 48.858370, 2.294481, 0, 0},
+        {L"https://www.google.com/maps/place/48.858370,2.294481/@48.85,2.29,17z", 48.858370, 2.294481, 0, 0},
+        {L"https://www.google.com/maps/search/47.5951518,+-122.3316393?entry=tts", 47.5951518, -122.3316393, 0, 0},
+        {L"https://www.google.com/maps/@?api=1&map_action=map&center=-33.712206,150.311941&zoom=12", -33.712206,
+         150.311941, 0, 0},
+        {L"https://maps.google.com/?q=loc:48.858370,2.294481", 48.858370, 2.294481, 0, 0},
+        {L"https://bing.com/maps/default.aspx?cp=47.677797~-122.122013&lvl=12", 47.677797, -122.122013, 0, 0},
+        {L"https://wego.here.com/?map=52.53086,13.38469,15,normal", 52.53086, 13.38469, 0, 0},
+        {L"https://www.openstreetmap.org/?lat=48.85837&lon=2.29448&zoom=17&layers=M", 48.85837, 2.29448, 0, 0},
+        {L"https://maps.apple.com/?q=Cafe&sll=50.894967,4.341626&z=10", 50.894967, 4.341626, 0, 0},
+        {L"https://maps.apple.com/place?coordinate=48.858370,2.294481&name=Eiffel", 48.858370, 2.294481, 0, 0},
     };
     for (const Expected& expected : cases) {
         ExpectRead(ReadMapLink, expected);
@@ -129,6 +146,8 @@ TEST(PositionLinks, WebMapLinksRefused)
              L"https://maps.google.com/maps?q=nan,2.29", L"https://www.openstreetmap.org/?mlat=48.85837",
              L"https://www.openstreetmap.org/#map=17/48.85837", L"write to me@48.85,2.29",
              L"https://www.openstreetmap.org/#map=17/90.5/2.29",
+             // Words after the pair: a search, not a position.
+             L"https://www.google.com/maps?q=12%2C5+km+in+miles", L"https://www.google.com/maps?q=48,85+2,29",
          }) {
         ExpectRefused(ReadMapLink, text);
         ExpectRefused(ReadPositionLink, text);

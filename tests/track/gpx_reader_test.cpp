@@ -44,25 +44,54 @@ const char kTrack11[] =
 
 }  // namespace
 
-TEST(GpxReading, TimedTrackAndRoutePointsOfEveryTrackAndSegmentInTimeOrder)
+TEST(GpxReading, TimedTrackRouteAndWayPointsOfEveryTrackAndSegmentInTimeOrder)
 {
     TempFolder folder;
     GpsTrack track;
     ASSERT_EQ(S_OK, ReadText(folder, kTrack11, &track));
-    // Untimed, badly placed and badly timed points are left out, and so is
-    // the waypoint; the time in the extension does not count.
-    ASSERT_EQ(5u, track.Count());
+    // Untimed, badly placed and badly timed points are left out; the time
+    // in the extension does not count.
+    ASSERT_EQ(6u, track.Count());
     EXPECT_EQ(1714550400.0, track.At(0).time);  // 08:00, the second track
-    EXPECT_EQ(48.1, track.At(1).latitude);
-    EXPECT_EQ(11.5, track.At(1).longitude);
-    EXPECT_TRUE(track.At(1).hasElevation);
-    EXPECT_EQ(520.5, track.At(1).elevation);
-    EXPECT_EQ(1714557610.5, track.At(2).time);
-    EXPECT_EQ(521.0, track.At(2).elevation);
-    EXPECT_EQ(1714559400.0, track.At(3).time);  // 12:30+02:00
-    EXPECT_EQ(-33.5, track.At(3).latitude);
-    EXPECT_FALSE(track.At(3).hasElevation);
-    EXPECT_EQ(20.0, track.At(4).longitude);  // the route point, 11:00
+    EXPECT_EQ(1.0, track.At(1).latitude);       // the waypoint, 09:00
+    EXPECT_EQ(48.1, track.At(2).latitude);
+    EXPECT_EQ(11.5, track.At(2).longitude);
+    EXPECT_TRUE(track.At(2).hasElevation);
+    EXPECT_EQ(520.5, track.At(2).elevation);
+    EXPECT_EQ(1714557610.5, track.At(3).time);
+    EXPECT_EQ(521.0, track.At(3).elevation);
+    EXPECT_EQ(1714559400.0, track.At(4).time);  // 12:30+02:00
+    EXPECT_EQ(-33.5, track.At(4).latitude);
+    EXPECT_FALSE(track.At(4).hasElevation);
+    EXPECT_EQ(20.0, track.At(5).longitude);  // the route point, 11:00
+}
+
+// A file a logger is still writing: the points whose elements ended before
+// the cut, wherever the cut falls, and the result says it was incomplete.
+TEST(GpxReading, AFileCutOffInTheMiddleOfAnElementGivesThePointsBeforeTheCut)
+{
+    TempFolder folder;
+    GpsTrack track;
+    const std::string whole = kTrack11;
+    const struct {
+        const char* cutBefore;  // the file ends just before this text
+        size_t points;
+    } cuts[] = {
+        {"11.6\"><time>", 2},         // inside a tag
+        {"0:10.5Z</time>", 2},         // inside a time
+        {"   <trkpt lat=\"48.3", 3},  // between two points
+        {" <trk><trkseg><trkpt lat=\"0\"", 4},
+        {"</gpx>", 6},                // every element but the root closed
+    };
+    for (const auto& cut : cuts) {
+        SCOPED_TRACE(cut.cutBefore);
+        size_t at = whole.find(cut.cutBefore);
+        ASSERT_NE(std::string::npos, at);
+        EXPECT_EQ(VZ_S_TRACK_INCOMPLETE, ReadText(folder, whole.substr(0, at), &track));
+        EXPECT_EQ(cut.points, track.Count());
+    }
+    // Cut before the first timed point ended: no track.
+    EXPECT_EQ(VZ_E_TRACK_EMPTY, ReadText(folder, whole.substr(0, whole.find("</time></wpt>")), &track));
 }
 
 TEST(GpxReading, VersionOneZeroAndPrefixedNamesAreRead)
@@ -105,7 +134,7 @@ TEST(GpxReading, DocumentsThatAreNoTrackAreRefusedWithTheTrackEmptied)
     // Well-formed points followed by broken XML: nothing is kept.
     std::string broken = kTrack11;
     broken.resize(broken.size() - 8);
-    broken += "<trk>";
+    broken += "</trk>";
     EXPECT_EQ(VZ_E_TRACK_UNREADABLE, ReadText(folder, broken, &track));
     EXPECT_EQ(0u, track.Count());
 

@@ -14,7 +14,9 @@ namespace {
 const uint16_t kTagDateTime = 0x0132;
 const uint16_t kTagDateTimeOriginal = 0x9003;
 const uint16_t kTagDateTimeDigitized = 0x9004;
+const uint16_t kTagOffsetTime = 0x9010;
 const uint16_t kTagOffsetTimeOriginal = 0x9011;
+const uint16_t kTagOffsetTimeDigitized = 0x9012;
 
 // A camera photo without a position and with all three Exif times.
 const wchar_t kSourcePhoto[] = L"canon_powershot-s40.jpg";
@@ -33,6 +35,15 @@ std::string Number(const char* format, double value)
 std::wstring PhotoTakenAt(const std::wstring& folder, const std::wstring& name, const wchar_t* dateTimeOriginal,
                           const wchar_t* offset, const wchar_t* dateTime)
 {
+    PhotoTimes times;
+    times.original = dateTimeOriginal;
+    times.offsetOriginal = offset;
+    times.dateTime = dateTime;
+    return PhotoWithTimes(folder, name, times);
+}
+
+std::wstring PhotoWithTimes(const std::wstring& folder, const std::wstring& name, const PhotoTimes& times)
+{
     std::wstring path = CopyPhoto(kSourcePhoto, folder, name);
     if (path.empty())
         return path;
@@ -44,16 +55,15 @@ std::wstring PhotoTakenAt(const std::wstring& folder, const std::wstring& name, 
         IfdKind kind;
         uint16_t tag;
         const wchar_t* text;
-    } times[] = {{ExifIfd, kTagDateTimeOriginal, dateTimeOriginal},
-                 {ExifIfd, kTagDateTimeDigitized, nullptr},
-                 {Ifd0, kTagDateTime, dateTime},
-                 {ExifIfd, kTagOffsetTimeOriginal, offset}};
-    for (const auto& time : times) {
-        if (time.text) {
-            if (block.SetTextTag(time.kind, time.tag, time.text) != S_OK)
+    } tags[] = {{ExifIfd, kTagDateTimeOriginal, times.original},     {ExifIfd, kTagDateTimeDigitized, times.digitized},
+                {Ifd0, kTagDateTime, times.dateTime},                {ExifIfd, kTagOffsetTimeOriginal, times.offsetOriginal},
+                {ExifIfd, kTagOffsetTimeDigitized, times.offsetDigitized}, {ExifIfd, kTagOffsetTime, times.offset}};
+    for (const auto& tag : tags) {
+        if (tag.text) {
+            if (block.SetTextTag(tag.kind, tag.tag, tag.text) != S_OK)
                 return std::wstring();
         } else {
-            block.Root()->RemoveEntry(time.kind, time.tag);  // absent already is fine
+            block.Root()->RemoveEntry(tag.kind, tag.tag);  // absent already is fine
         }
     }
     return block.WriteToFile() == S_OK ? path : std::wstring();

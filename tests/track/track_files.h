@@ -12,6 +12,18 @@ namespace vztest {
 std::wstring PhotoTakenAt(const std::wstring& folder, const std::wstring& name, const wchar_t* dateTimeOriginal,
                           const wchar_t* offset = nullptr, const wchar_t* dateTime = nullptr);
 
+// The Exif times of a photo made by PhotoWithTimes (null: absent).
+struct PhotoTimes {
+    const wchar_t* original = nullptr;   // DateTimeOriginal
+    const wchar_t* digitized = nullptr;  // DateTimeDigitized
+    const wchar_t* dateTime = nullptr;   // IFD0's DateTime
+    const wchar_t* offsetOriginal = nullptr;
+    const wchar_t* offsetDigitized = nullptr;
+    const wchar_t* offset = nullptr;     // OffsetTime
+};
+// A copy of the same photo with these times and no others.
+std::wstring PhotoWithTimes(const std::wstring& folder, const std::wstring& name, const PhotoTimes& times);
+
 // A GPX document whose DTD declares entities that each expand to the one
 // before ten times: a billion laughs when expanded.
 std::string BillionLaughsGpx();

@@ -1,5 +1,5 @@
 // Where a track was at a moment: interpolation, the nearest point, the
-// 30-minute limits, the altitude and the direction of travel.
+// 30-minute limits and the altitude; never a heading.
 #include <gtest/gtest.h>
 
 #include <initializer_list>
@@ -38,16 +38,22 @@ GpsTrack MakeTrack(std::initializer_list<TrackPoint> points)
 
 struct Found {
     TrackMatch match;
-    double latitude, longitude, altitude, heading;  // degrees and metres
+    double latitude, longitude, altitude;  // degrees and metres
+    bool hasAltitude;
 };
 
 Found At(const GpsTrack& track, double seconds)
 {
     GeoPosition position;
-    TrackMatch match = MatchTrack(track, kT0 + seconds, &position);
+    bool hasAltitude = true;
+    TrackMatch match = MatchTrack(track, kT0 + seconds, &position, &hasAltitude);
     EXPECT_EQ(match != TrackMatch::TooFar, position.known != FALSE);
+    EXPECT_EQ(0.0, position.heading);  // where the camera looked is no track's knowledge
+    if (!hasAltitude) {
+        EXPECT_EQ(0.0, position.altitude);
+    }
     return {match, position.latitude * kDegreesPerRadian, position.longitude * kDegreesPerRadian, position.altitude,
-            position.heading * kDegreesPerRadian};
+            hasAltitude};
 }
 
 }  // namespace
@@ -60,11 +66,10 @@ TEST(TrackMatching, PointsCloseInTimeAreJoinedLinearly)
     EXPECT_NEAR(48.05, middle.latitude, 1e-12);
     EXPECT_NEAR(11.1, middle.longitude, 1e-12);
     EXPECT_NEAR(505, middle.altitude, 1e-9);
+    EXPECT_TRUE(middle.hasAltitude);
     // On a point exactly, and on the last one.
     EXPECT_NEAR(48.2, At(track, 600).latitude, 1e-12);
     EXPECT_NEAR(540, At(track, 1200).altitude, 1e-9);
-    // Standing still: the direction of travel is 0.
-    EXPECT_EQ(0.0, At(track, 900).heading);
 }
 
 TEST(TrackMatching, GapsOverThirtyMinutesTakeTheNearerPointWithinThirtyMinutes)
@@ -78,6 +83,7 @@ TEST(TrackMatching, GapsOverThirtyMinutesTakeTheNearerPointWithinThirtyMinutes)
     Found early = At(gap, 1000);
     EXPECT_EQ(TrackMatch::Nearest, early.match);
     EXPECT_EQ(10.0, early.latitude);
+    EXPECT_FALSE(early.hasAltitude);  // a track without elevation gives none
     Found late = At(gap, 2300);
     EXPECT_EQ(TrackMatch::Nearest, late.match);
     EXPECT_EQ(11.0, late.latitude);
@@ -96,7 +102,6 @@ TEST(TrackMatching, BeforeAndAfterTheTrackOnlyWithinThirtyMinutes)
     EXPECT_EQ(TrackMatch::Nearest, before.match);
     EXPECT_EQ(10.0, before.latitude);
     EXPECT_EQ(100.0, before.altitude);
-    EXPECT_NEAR(0.0, before.heading, 1e-9);  // heading north along the first leg
     EXPECT_EQ(TrackMatch::TooFar, At(track, -1800.5).match);
     Found after = At(track, 60 + 1800);
     EXPECT_EQ(TrackMatch::Nearest, after.match);
@@ -106,7 +111,7 @@ TEST(TrackMatching, BeforeAndAfterTheTrackOnlyWithinThirtyMinutes)
     GpsTrack single = MakeTrack({Point(0, -33.9, 151.2)});
     Found alone = At(single, 100);
     EXPECT_EQ(TrackMatch::Nearest, alone.match);
-    EXPECT_EQ(0.0, alone.heading);
+    EXPECT_FALSE(alone.hasAltitude);
     EXPECT_EQ(TrackMatch::Interpolated, At(single, 0).match);
 
     EXPECT_EQ(TrackMatch::TooFar, At(GpsTrack(), 0).match);
@@ -117,10 +122,8 @@ TEST(TrackMatching, TheHundredEightiethMeridianIsCrossedTheShortWay)
     GpsTrack east = MakeTrack({Point(0, -17, 179.5), Point(100, -17, -179.5)});
     EXPECT_NEAR(179.9, At(east, 40).longitude, 1e-9);
     EXPECT_NEAR(-179.9, At(east, 60).longitude, 1e-9);
-    EXPECT_NEAR(90.0, At(east, 40).heading, 0.2);  // eastward
     GpsTrack west = MakeTrack({Point(0, -17, -179.5), Point(100, -17, 179.5)});
     EXPECT_NEAR(-179.9, At(west, 40).longitude, 1e-9);
-    EXPECT_NEAR(270.0, At(west, 40).heading, 0.2);  // westward
 }
 
 TEST(TrackMatching, AltitudeComesFromTheNearestPointsWithAnElevation)
@@ -132,7 +135,7 @@ TEST(TrackMatching, AltitudeComesFromTheNearestPointsWithAnElevation)
     GpsTrack distant = MakeTrack({Point(0, 1, 1, 100), Point(2000, 1, 1), Point(2100, 1, 1), Point(2200, 1, 1, 300)});
     Found between = At(distant, 2050);
     EXPECT_EQ(TrackMatch::Interpolated, between.match);
-    EXPECT_EQ(0.0, between.altitude);
+    EXPECT_FALSE(between.hasAltitude);
 
     // The nearest point without an elevation: the nearest point with one
     // within 30 minutes of it, into the track at its ends.
