@@ -11,7 +11,7 @@
 
 #include "bench/exif_bench_common.h"
 #include "geotag/geotag_plan.h"
-#include "geotag/track/gpx_reader.h"
+#include "track/gpx_reader.h"
 
 int wmain(int argc, wchar_t** argv)
 {

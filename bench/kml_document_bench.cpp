@@ -14,7 +14,7 @@
 #include "exif/exif_block.h"
 #include "kml/kml_document.h"
 #include "kml/xml_serializer.h"
-#include "shellext/selection/image_selection.h"
+#include "selection/image_selection.h"
 
 namespace {
 

@@ -1,19 +1,19 @@
 # The product's layers. Each folder under src/ is one layer, and code may use
 # only what lies in its own folder or in a layer below it: a library links
 # only libraries of lower layers (or of its own folder), and a source file
-# includes only headers of lower layers (or of its own folder). A subfolder
-# is a layer of its own (shellext/selection lies below shellext).
+# includes only headers of lower layers (or of its own folder). A folder
+# holds one layer only; a lower layer never lies inside a higher one's folder.
 #
 #   folder               layer   what it is
 set(VZ_LAYERS
   resources             0     # resource numbers
   support               1     # containers, text, dialog and registry helpers
   exif                  2     # the photo engine, then its Windows file layer
-  shellext/selection    3     # the selected photos and the file checks
-  earth/client          4     # the Google Earth automation client
-  coords/notation       4     # coordinate notations and the stored setting
+  selection             3     # the selected photos and the file checks
+  earth_client          4     # the Google Earth automation client
+  notation              4     # coordinate notations and the stored setting
   kml                   4     # the XML writer and the KML documents
-  geotag/track          4     # GPS tracks: reading, times, matching
+  track                 4     # GPS tracks: reading, times, matching
   about                 5     # the About box
   earth                 6     # the two Google Earth commands
   coords                6     # the coordinates dialog and clipboard input

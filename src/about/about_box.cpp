@@ -4,7 +4,7 @@
 #include <new>
 
 #include "about/about_resources.h"
-#include "earth/client/earth_client.h"
+#include "earth_client/earth_client.h"
 #include "product_identity.h"
 #include "resources/resource_ids.h"
 #include "support/dialog_items.h"

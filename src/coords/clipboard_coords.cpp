@@ -2,9 +2,9 @@
 
 #include "coords/coord_dialog.h"
 #include "coords/coord_dialog_resources.h"
-#include "coords/notation/coord_parse.h"
-#include "coords/notation/coords_texts.h"
-#include "coords/notation/position_links.h"
+#include "notation/coord_parse.h"
+#include "notation/coords_texts.h"
+#include "notation/position_links.h"
 #include "support/clipboard_text.h"
 
 #include <memory>

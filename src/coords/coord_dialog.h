@@ -6,7 +6,7 @@
 #pragma once
 #include <windows.h>
 
-#include "exif/geo_position.h"
+#include "support/geo_position.h"
 
 class ImageSelection;
 

@@ -5,8 +5,8 @@
 #include <cmath>
 
 #include "coords/coord_dialog_resources.h"
-#include "coords/notation/coord_notation.h"
-#include "coords/notation/settings.h"
+#include "notation/coord_notation.h"
+#include "notation/settings.h"
 #include "support/dialog_items.h"
 #include "support/number_field.h"
 

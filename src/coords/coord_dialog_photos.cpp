@@ -6,8 +6,8 @@
 #include "coords/coord_dialog_resources.h"
 #include "exif/exif_block.h"
 #include "exif/photo_writer.h"
-#include "shellext/selection/file_access.h"
-#include "shellext/selection/image_selection.h"
+#include "selection/file_access.h"
+#include "selection/image_selection.h"
 #include "support/file_extension.h"
 #include "support/text_bounded.h"
 

@@ -1,14 +1,14 @@
 // "Get location from Google Earth": query, confirm, write.
 #include "earth/get_location.h"
 
-#include "coords/notation/coord_notation.h"
-#include "coords/notation/position_line.h"
-#include "earth/client/earth_client.h"
-#include "earth/client/earth_texts.h"
+#include "notation/coord_notation.h"
+#include "notation/position_line.h"
+#include "earth_client/earth_client.h"
+#include "earth_client/earth_texts.h"
 #include "earth/get_location_texts.h"
-#include "exif/geo_position.h"
+#include "support/geo_position.h"
 #include "exif/photo_writer.h"
-#include "shellext/selection/image_selection.h"
+#include "selection/image_selection.h"
 #include "support/code_page_text.h"
 #include "support/text_bounded.h"
 

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "exif/geo_position.h"
+#include "support/geo_position.h"
 #include "exif/ifd_directory.h"
 #include "exif/jpeg_scan.h"
 #include "support/platform.h"

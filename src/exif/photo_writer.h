@@ -2,7 +2,7 @@
 // commands that store positions ("Get location from Google Earth" and the
 // coordinates dialog).
 #pragma once
-#include "exif/geo_position.h"
+#include "support/geo_position.h"
 #include "support/platform.h"
 
 // Opens the photo, stores the position (or removes the position tags when

@@ -7,8 +7,8 @@
 #include "geotag/geotag_dialog_resources.h"
 #include "geotag/geotag_format.h"
 #include "geotag/geotag_plan.h"
-#include "geotag/track/gpx_reader.h"
-#include "shellext/selection/image_selection.h"
+#include "track/gpx_reader.h"
+#include "selection/image_selection.h"
 #include "support/file_extension.h"
 #include "support/text_bounded.h"
 

@@ -4,8 +4,8 @@
 
 #include <commctrl.h>
 
-#include "coords/notation/coord_notation.h"
-#include "coords/notation/settings.h"
+#include "notation/coord_notation.h"
+#include "notation/settings.h"
 #include "geotag/geotag_dialog_resources.h"
 #include "geotag/geotag_format.h"
 #include "geotag/geotag_photo_list.h"

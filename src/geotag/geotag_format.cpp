@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <cwctype>
 
-#include "coords/notation/position_line.h"
+#include "notation/position_line.h"
 #include "geotag/geotag_dialog_resources.h"
-#include "geotag/track/track_time.h"
+#include "track/track_time.h"
 #include "support/text_bounded.h"
 
 namespace {

@@ -7,8 +7,8 @@
 
 #include "exif/exif_block.h"
 #include "exif/photo_writer.h"
-#include "geotag/track/track_time.h"
-#include "shellext/selection/file_access.h"
+#include "track/track_time.h"
+#include "selection/file_access.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "exif/geo_position.h"
-#include "geotag/track/gps_track.h"
-#include "geotag/track/photo_time.h"
-#include "geotag/track/track_match.h"
+#include "support/geo_position.h"
+#include "track/gps_track.h"
+#include "track/photo_time.h"
+#include "track/track_match.h"
 
 // What the user sets in the dialog.
 struct GeotagSettings {

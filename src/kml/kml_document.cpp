@@ -6,7 +6,7 @@
 #include "exif/exif_block.h"
 #include "kml/base64.h"
 #include "kml/kml_texts.h"
-#include "shellext/selection/image_selection.h"
+#include "selection/image_selection.h"
 #include "support/file_extension.h"
 #include "support/text_bounded.h"
 

@@ -2,12 +2,12 @@
 
 #include "about/about_box.h"
 #include "coords/coord_dialog.h"
-#include "coords/notation/settings.h"
-#include "earth/client/earth_client.h"
+#include "notation/settings.h"
+#include "earth_client/earth_client.h"
 #include "earth/get_location.h"
 #include "earth/show_location.h"
 #include "geotag/geotag_command.h"
-#include "shellext/selection/image_selection.h"
+#include "selection/image_selection.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "shellext/com_server.h"
 #include "shellext/context_menu.h"
-#include "shellext/selection/image_selection_reader.h"
+#include "selection/image_selection_reader.h"
 
 CShellExtInit::CShellExtInit()
 {

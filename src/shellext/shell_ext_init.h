@@ -7,7 +7,7 @@
 
 #include <memory>
 
-#include "shellext/selection/image_selection.h"
+#include "selection/image_selection.h"
 
 class CContextMenu;
 

@@ -4,7 +4,7 @@
 
 #include "coords/coord_dialog.h"
 #include "coords/coord_dialog_resources.h"
-#include "coords/notation/settings.h"
+#include "notation/settings.h"
 #include "exif/exif_block.h"
 #include "testlib/clipboard_viewer.h"
 #include "testlib/earth_install.h"

@@ -10,8 +10,8 @@
 #include <memory>
 #include <string>
 
-#include "exif/geo_position.h"
-#include "shellext/selection/image_selection.h"
+#include "support/geo_position.h"
+#include "selection/image_selection.h"
 #include "testlib/dialog_driver.h"
 #include "testlib/temp_folder.h"
 

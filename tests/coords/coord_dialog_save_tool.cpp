@@ -16,8 +16,8 @@
 
 #include "coords/coord_dialog.h"
 #include "coords/coord_dialog_resources.h"
-#include "coords/notation/settings.h"
-#include "shellext/selection/image_selection.h"
+#include "notation/settings.h"
+#include "selection/image_selection.h"
 #include "testlib/dialog_driver.h"
 #include "testlib/message_box_watcher.h"
 #include "testlib/temp_folder.h"

@@ -10,7 +10,7 @@
 #include "coords/coord_dialog.h"
 #include "coords/coord_dialog_fixture.h"
 #include "coords/coord_dialog_resources.h"
-#include "coords/notation/settings.h"
+#include "notation/settings.h"
 #include "exif/exif_block.h"
 #include "testlib/message_box_watcher.h"
 #include "testlib/photos.h"

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <limits>
 
-#include "coords/notation/coord_notation.h"
-#include "exif/geo_position.h"
+#include "notation/coord_notation.h"
+#include "support/geo_position.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "coords/notation/coord_parse.h"
-#include "exif/geo_position.h"
+#include "notation/coord_parse.h"
+#include "support/geo_position.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "coords/notation/position_line.h"
+#include "notation/position_line.h"
 
 namespace {
 

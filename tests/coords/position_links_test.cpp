@@ -9,11 +9,11 @@
 #include <chrono>
 #include <string>
 
-#include "coords/notation/position_links.h"
+#include "notation/position_links.h"
 #include "exif/exif_block.h"
 #include "kml/kml_document.h"
 #include "kml/kml_photos.h"
-#include "shellext/selection/image_selection.h"
+#include "selection/image_selection.h"
 #include "testlib/temp_folder.h"
 
 namespace {

@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "coords/notation/coords_texts.h"
-#include "coords/notation/coord_notation.h"
-#include "coords/notation/settings.h"
+#include "notation/coords_texts.h"
+#include "notation/coord_notation.h"
+#include "notation/settings.h"
 
 namespace {
 

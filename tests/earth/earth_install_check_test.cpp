@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <string>
 
-#include "earth/client/earth_client.h"
+#include "earth_client/earth_client.h"
 #include "earth/earth_standin.h"
 #include "testlib/earth_install.h"
 #include "testlib/temp_folder.h"

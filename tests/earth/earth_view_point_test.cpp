@@ -6,7 +6,7 @@
 #include <windows.h>
 #include <string>
 
-#include "earth/client/earth_client.h"
+#include "earth_client/earth_client.h"
 #include "earth/earth_standin.h"
 #include "testlib/earth_install.h"
 #include "testlib/message_box_watcher.h"

@@ -12,7 +12,7 @@
 #include "earth/earth_standin.h"
 #include "earth/get_location.h"
 #include "exif/exif_block.h"
-#include "shellext/selection/image_selection.h"
+#include "selection/image_selection.h"
 #include "testlib/message_box_watcher.h"
 #include "testlib/photos.h"
 #include "testlib/temp_folder.h"

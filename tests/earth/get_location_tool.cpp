@@ -11,7 +11,7 @@
 
 #include "earth/earth_standin.h"
 #include "earth/get_location.h"
-#include "shellext/selection/image_selection.h"
+#include "selection/image_selection.h"
 #include "testlib/message_box_watcher.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "coords/notation/position_links.h"
+#include "notation/position_links.h"
 
 namespace {
 

@@ -10,13 +10,13 @@
 #include <memory>
 #include <string>
 
-#include "coords/notation/settings.h"
+#include "notation/settings.h"
 #include "exif/exif_block.h"
 #include "geotag/geotag_command.h"
 #include "geotag/geotag_dialog_resources.h"
 #include "geotag/geotag_files.h"
-#include "geotag/track/gpx_reader.h"
-#include "shellext/selection/image_selection.h"
+#include "track/gpx_reader.h"
+#include "selection/image_selection.h"
 #include "testlib/dialog_driver.h"
 #include "testlib/message_box_watcher.h"
 #include "testlib/temp_folder.h"

@@ -25,7 +25,7 @@
 #include <vector>
 
 #include "geotag/geotag_plan.h"
-#include "geotag/track/gpx_reader.h"
+#include "track/gpx_reader.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <cmath>
 #include <string>
 
-#include "coords/notation/coord_notation.h"
+#include "notation/coord_notation.h"
 #include "geotag/geotag_format.h"
-#include "geotag/track/track_time.h"
+#include "track/track_time.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "geotag/geotag_files.h"
-#include "geotag/track/gpx_reader.h"
+#include "track/gpx_reader.h"
 #include "testlib/temp_folder.h"
 
 using vztest::TempFolder;

@@ -4,7 +4,7 @@
 
 #include <initializer_list>
 
-#include "geotag/track/track_match.h"
+#include "track/track_match.h"
 
 namespace {
 

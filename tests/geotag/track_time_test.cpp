@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "geotag/track/track_time.h"
+#include "track/track_time.h"
 
 namespace {
 

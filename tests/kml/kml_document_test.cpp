@@ -9,7 +9,7 @@
 #include "kml/kml_photos.h"
 #include "kml/xml_serializer.h"
 #include "product_identity.h"
-#include "shellext/selection/image_selection.h"
+#include "selection/image_selection.h"
 #include "testlib/photos.h"
 #include "testlib/shortcut_file.h"
 #include "testlib/temp_folder.h"

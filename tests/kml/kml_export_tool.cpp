@@ -8,7 +8,7 @@
 
 #include "earth/show_location.h"
 #include "kml/kml_document.h"
-#include "shellext/selection/image_selection.h"
+#include "selection/image_selection.h"
 
 int wmain(int argc, wchar_t** argv)
 {

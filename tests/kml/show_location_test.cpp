@@ -10,7 +10,7 @@
 
 #include "earth/show_location.h"
 #include "kml/kml_photos.h"
-#include "shellext/selection/image_selection.h"
+#include "selection/image_selection.h"
 #include "testlib/message_box_watcher.h"
 #include "testlib/photos.h"
 #include "testlib/temp_folder.h"

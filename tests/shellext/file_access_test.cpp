@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <string>
 
-#include "shellext/selection/file_access.h"
+#include "selection/file_access.h"
 #include "testlib/shortcut_file.h"
 #include "testlib/temp_folder.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "shellext/selection/image_selection_reader.h"
+#include "selection/image_selection_reader.h"
 #include "shellext/selection_test_util.h"
 #include "testlib/shell_data_object.h"
 #include "testlib/shortcut_file.h"

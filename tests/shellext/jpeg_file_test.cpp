@@ -4,8 +4,8 @@
 #include <windows.h>
 #include <string>
 
-#include "shellext/selection/jpeg_file.h"
-#include "shellext/selection/track_file.h"
+#include "selection/jpeg_file.h"
+#include "selection/track_file.h"
 #include "shellext/selection_test_util.h"
 #include "support/shortcut.h"
 #include "testlib/shortcut_file.h"

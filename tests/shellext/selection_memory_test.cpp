@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "shellext/selection/image_selection_reader.h"
+#include "selection/image_selection_reader.h"
 #include "testlib/shell_data_object.h"
 #include "testlib/task_allocator_spy.h"
 

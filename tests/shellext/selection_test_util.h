@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "shellext/selection/image_selection.h"
+#include "selection/image_selection.h"
 
 namespace seltest {
 

@@ -3,7 +3,7 @@
 #pragma once
 #include <windows.h>
 #include <objidl.h>
-#include "shellext/selection/image_selection.h"
+#include "selection/image_selection.h"
 
 // Asks dataObject for its CF_HDROP file list and replaces selection with the
 // names that IsJpegFile accepts, in the list's order (shortcuts as their own

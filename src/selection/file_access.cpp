@@ -1,4 +1,4 @@
-#include "shellext/selection/file_access.h"
+#include "selection/file_access.h"
 
 #include <windows.h>
 

@@ -1,9 +1,9 @@
 // The view point of a running Google Earth, with the messages that tell the
 // user why there is none.
-#include "earth/client/automation_call.h"
-#include "earth/client/earth_client.h"
-#include "earth/client/earth_texts.h"
-#include "exif/geo_position.h"
+#include "earth_client/automation_call.h"
+#include "earth_client/earth_client.h"
+#include "earth_client/earth_texts.h"
+#include "support/geo_position.h"
 #include "support/text_bounded.h"
 
 namespace {

@@ -1,8 +1,8 @@
-#include "geotag/track/photo_time.h"
+#include "track/photo_time.h"
 
 #include "exif/ifd_entry.h"
 #include "exif/tiff_types.h"
-#include "geotag/track/track_time.h"
+#include "track/track_time.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "coords/notation/coord_notation.h"
+#include "notation/coord_notation.h"
 
 #include <cmath>
 
-#include "exif/geo_position.h"
+#include "support/geo_position.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <windows.h>
 #include <objidl.h>
 
-#include "geotag/track/gps_track.h"
+#include "track/gps_track.h"
 
 // Limits of a track that is read.
 const ULONGLONG kMaxTrackFileBytes = 64ull * 1024 * 1024;

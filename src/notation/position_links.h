@@ -9,7 +9,7 @@
 // and latitude and longitude within 90 and 180 degrees; nothing is clamped.
 #pragma once
 
-#include "exif/geo_position.h"
+#include "support/geo_position.h"
 #include "support/platform.h"
 
 // Results besides S_OK: E_FAIL when the text holds no position of the form,

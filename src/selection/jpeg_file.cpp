@@ -1,4 +1,4 @@
-#include "shellext/selection/jpeg_file.h"
+#include "selection/jpeg_file.h"
 
 #include <windows.h>
 #include "support/file_extension.h"

@@ -1,4 +1,4 @@
-#include "shellext/selection/image_selection.h"
+#include "selection/image_selection.h"
 
 #include <oleauto.h>
 

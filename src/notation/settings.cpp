@@ -1,6 +1,6 @@
-#include "coords/notation/settings.h"
+#include "notation/settings.h"
 
-#include "coords/notation/coords_texts.h"
+#include "notation/coords_texts.h"
 #include "support/registry_key.h"
 
 std::atomic<uint32_t> GpsFlags{1};

@@ -1,7 +1,7 @@
 // The version text that ends the Google Earth messages.
-#include "earth/client/automation_call.h"
-#include "earth/client/earth_client.h"
-#include "earth/client/earth_texts.h"
+#include "earth_client/automation_call.h"
+#include "earth_client/earth_client.h"
+#include "earth_client/earth_texts.h"
 #include "support/text_bounded.h"
 
 namespace {

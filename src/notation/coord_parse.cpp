@@ -1,9 +1,9 @@
-#include "coords/notation/coord_parse.h"
+#include "notation/coord_parse.h"
 
 #include <cmath>
 #include <cwchar>
 
-#include "coords/notation/coord_notation.h"
+#include "notation/coord_notation.h"
 #include "support/decimal_number.h"
 #include "support/text_bounded.h"
 

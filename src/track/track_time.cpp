@@ -1,4 +1,4 @@
-#include "geotag/track/track_time.h"
+#include "track/track_time.h"
 
 #include <cmath>
 #include <cstdint>

@@ -2,8 +2,8 @@
 // value names a file that exists.
 #include <cstring>
 
-#include "earth/client/earth_client.h"
-#include "earth/client/earth_texts.h"
+#include "earth_client/earth_client.h"
+#include "earth_client/earth_texts.h"
 #include "support/registry_key.h"
 #include "support/text_bounded.h"
 

@@ -1,5 +1,5 @@
 // Identifiers published by Google Earth's automation interface.
-#include "earth/client/earth_client.h"
+#include "earth_client/earth_client.h"
 
 // {8097D7E9-DB9E-4AEF-9B28-61D82A1DF784}
 const CLSID CLSID_ApplicationGE = {0x8097d7e9, 0xdb9e, 0x4aef, {0x9b, 0x28, 0x61, 0xd8, 0x2a, 0x1d, 0xf7, 0x84}};

@@ -2,9 +2,9 @@
 // camera's heading. Older Google Earth versions answer the point as an
 // array of doubles, newer ones as a point object; the member's declared
 // return type, found in its type description, tells which.
-#include "earth/client/automation_call.h"
-#include "earth/client/earth_client.h"
-#include "exif/geo_position.h"
+#include "earth_client/automation_call.h"
+#include "earth_client/earth_client.h"
+#include "support/geo_position.h"
 
 namespace {
 

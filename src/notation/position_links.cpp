@@ -1,4 +1,4 @@
-#include "coords/notation/position_links.h"
+#include "notation/position_links.h"
 
 #include <cmath>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "shellext/selection/drop_files_reader.h"
+#include "selection/drop_files_reader.h"
 
 #include <shlobj.h>
 #include <cstring>

@@ -5,8 +5,8 @@
 // These are the defaults dedicated geotaggers document (ExifTool's
 // GeoMaxIntSecs and GeoMaxExtSecs), so that results can be compared.
 #pragma once
-#include "exif/geo_position.h"
-#include "geotag/track/gps_track.h"
+#include "support/geo_position.h"
+#include "track/gps_track.h"
 
 const double kMaxTrackGapSeconds = 1800.0;
 

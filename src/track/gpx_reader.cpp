@@ -1,11 +1,11 @@
-#include "geotag/track/gpx_reader.h"
+#include "track/gpx_reader.h"
 
 #include <shlwapi.h>
 #include <xmllite.h>
 #include <cwchar>
 #include <new>
 
-#include "geotag/track/track_time.h"
+#include "track/track_time.h"
 #include "support/decimal_number.h"
 #include "support/owners.h"
 

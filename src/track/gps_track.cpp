@@ -1,4 +1,4 @@
-#include "geotag/track/gps_track.h"
+#include "track/gps_track.h"
 
 #include <algorithm>
 #include <new>

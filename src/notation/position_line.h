@@ -3,8 +3,8 @@
 #pragma once
 #include <cstddef>
 
-#include "coords/notation/coord_notation.h"
-#include "exif/geo_position.h"
+#include "notation/coord_notation.h"
+#include "support/geo_position.h"
 
 // Writes latitude and longitude in the given notation into buffer (capacity
 // characters, terminator included), "." as the decimal point:

@@ -1,4 +1,4 @@
-#include "shellext/selection/track_file.h"
+#include "selection/track_file.h"
 
 #include "support/file_extension.h"
 

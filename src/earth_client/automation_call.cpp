@@ -1,4 +1,4 @@
-#include "earth/client/automation_call.h"
+#include "earth_client/automation_call.h"
 
 namespace {
 

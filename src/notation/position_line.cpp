@@ -1,4 +1,4 @@
-#include "coords/notation/position_line.h"
+#include "notation/position_line.h"
 
 #include <cwchar>
 

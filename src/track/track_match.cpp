@@ -1,4 +1,4 @@
-#include "geotag/track/track_match.h"
+#include "track/track_match.h"
 
 #include <cmath>
 

@@ -1,8 +1,8 @@
-#include "shellext/selection/image_selection_reader.h"
+#include "selection/image_selection_reader.h"
 
-#include "shellext/selection/drop_files_reader.h"
-#include "shellext/selection/jpeg_file.h"
-#include "shellext/selection/track_file.h"
+#include "selection/drop_files_reader.h"
+#include "selection/jpeg_file.h"
+#include "selection/track_file.h"
 #include "support/owners.h"
 
 namespace {
