@@ -1,5 +1,7 @@
-// ExifBlock: the Exif metadata of one JPEG photo in memory. Open reads the
-// photo's Exif segment into a tree of TIFF directories (the file is open
+// ExifBlock: the Exif metadata of one photo in memory, a JPEG file or a HEIF
+// file (the TIFF engine is the same; heif_scan.h finds the Exif item of a
+// HEIF file as jpeg_scan.h finds the segment of a JPEG file). Open reads the
+// photo's Exif into a tree of TIFF directories (the file is open
 // only while Open and WriteToFile run); the position operations change the
 // tree; WriteToFile writes the photo anew with a newly built segment and puts
 // it in the old one's place.
@@ -13,15 +15,10 @@
 #include <memory>
 
 #include "support/geo_position.h"
+#include "exif/byte_access.h"
 #include "exif/ifd_directory.h"
 #include "exif/jpeg_scan.h"
 #include "support/platform.h"
-
-// Bytes owned by the receiver.
-struct OwnedBytes {
-    std::unique_ptr<uint8_t[]> data;
-    size_t size = 0;
-};
 
 class ExifBlock {
 public:
@@ -55,7 +52,8 @@ public:
     // any failing read, write, flush or rename.
     HRESULT WriteToFile();
 
-    // Open over a whole JPEG file held in memory (no path).
+    // Open over a whole file held in memory (no path): a JPEG file, or a
+    // HEIF file whose Exif item describing the primary image is parsed.
     void OpenFromBytes(const uint8_t* file, size_t size);
     // WriteToFile over a file held in memory: the rewritten file into
     // *rewritten, under the same checks. Neither the input nor the block
@@ -69,7 +67,7 @@ public:
     // Stores a position (radians, radians, metres, radians) as GPS tags.
     // E_INVALIDARG, tree unchanged, when a number is not finite or the
     // altitude in centimetres or the heading in degrees does not fit 32
-    // bits; E_FAIL when the block is not a JPEG file or memory runs out.
+    // bits; E_FAIL when the block is not a photo or memory runs out.
     HRESULT StorePosition(double latitude, double longitude, double altitude, double heading);
     // Removes the position tags (other GPS tags stay).
     void RemovePosition();
@@ -82,7 +80,7 @@ public:
     // tree; E_FAIL.
     HRESULT SetTextTag(IfdKind kind, uint16_t tag, const wchar_t* text);
     // An entry of the tree, created when absent; without a tree a new
-    // little-endian IFD0 is made first. Null when not a JPEG file or out
+    // little-endian IFD0 is made first. Null when not a photo or out
     // of memory.
     IfdEntry* GetOrCreateEntry(IfdKind kind, uint16_t tag);
 
@@ -92,6 +90,9 @@ public:
     OwnedBytes BuildExifSegment();
 
     bool IsJpeg() const { return m_isJpeg; }
+    bool IsHeif() const { return m_isHeif; }
+    // A JPEG file or a HEIF file: a photo whose position can be kept.
+    bool IsPhoto() const { return m_isJpeg || m_isHeif; }
     IfdDirectory* Root() const { return m_root.get(); }
     uint32_t FrameWidth() const { return m_frameWidth; }
     uint32_t FrameHeight() const { return m_frameHeight; }
@@ -102,17 +103,23 @@ private:
     void Reset();
     // Records the scan and parses the segment bytes into the tree.
     void TakeScan(const ExifSegmentScan& scan, const uint8_t* segment);
+    // Reads a HEIF file's Exif item into the tree (exif_block_heif.cpp).
+    void OpenHeif(JpegByteSource& source);
+    // Parses TIFF data (header included) into the tree; false when none.
+    bool ParseTiff(const uint8_t* tiff, size_t size, bool bigEndian);
     // S_OK when a rewrite may replace what the rescan found; E_FAIL when
     // the file no longer holds what Open parsed.
     HRESULT CheckRescan(const ExifSegmentScan& rescan) const;
 
     wchar_t m_path[kPathCapacity];
     bool m_isJpeg = false;
+    bool m_isHeif = false;
     std::unique_ptr<IfdDirectory> m_root;
     uint32_t m_frameWidth = 0;
     uint32_t m_frameHeight = 0;
     // The segment Open parsed into the tree (size 0: none), and whether the
-    // file held a segment that Open located but could not parse.
+    // file held a segment that Open located but could not parse. In a HEIF
+    // file: the Exif item's first extent and its whole length.
     uint32_t m_parsedOffset = 2;
     uint32_t m_parsedSize = 0;
     bool m_unparsedSegment = false;

@@ -1,7 +1,8 @@
-// libFuzzer target over the byte-level photo engine: a whole JPEG file in
-// memory goes through the marker scan, the TIFF parser, the position reader,
-// the position writer and the serialiser (which moves maker notes with their
-// offsets), and the rewritten file is read back. Besides the sanitizers'
+// libFuzzer target over the byte-level photo engine: a whole JPEG or HEIF
+// file in memory goes through the marker scan or the HEIF container's item
+// tables, the TIFF parser, the position reader, the position writer and the
+// serialiser (which moves maker notes with their offsets), and the
+// rewritten file is read back. Besides the sanitizers'
 // findings, a broken promise of the engine aborts the run:
 //   - a segment built from a tree is a well-formed APP1 Exif segment of at
 //     most 64 KiB that reads back with the same position;
