@@ -133,8 +133,10 @@ HRESULT ExifBlock::WriteToBytes(const uint8_t* file, size_t size, OwnedBytes* re
 {
     rewritten->data.reset();
     rewritten->size = 0;
-    if (!m_isJpeg || !file || size > UINT32_MAX)
+    if (!IsPhoto() || !file || size > UINT32_MAX)
         return E_FAIL;
+    if (m_isHeif)
+        return WriteHeifToBytes(file, size, rewritten);
     MemoryByteSource source(file, size);
     ExifSegmentScan rescan;
     LocateExifSegment(source, &rescan);

@@ -20,6 +20,9 @@
 #include "exif/jpeg_scan.h"
 #include "support/platform.h"
 
+struct HeifScan;
+struct HeifRewrite;
+
 class ExifBlock {
 public:
     // Path buffer, terminator included.
@@ -105,6 +108,13 @@ private:
     void TakeScan(const ExifSegmentScan& scan, const uint8_t* segment);
     // Reads a HEIF file's Exif item into the tree (exif_block_heif.cpp).
     void OpenHeif(JpegByteSource& source);
+    // S_OK when a rewrite may replace the Exif item that the rescan of a
+    // HEIF file found; E_FAIL when the file no longer holds what Open parsed.
+    HRESULT CheckHeifRescan(const HeifScan& rescan) const;
+    // Rescans a HEIF file and plans its rewrite with the tree's TIFF data:
+    // S_OK, S_FALSE when there is nothing to write, or a failure.
+    HRESULT PlanHeifWrite(JpegByteSource& source, HeifRewrite* plan);
+    HRESULT WriteHeifToBytes(const uint8_t* file, size_t size, OwnedBytes* rewritten);
     // Parses TIFF data (header included) into the tree; false when none.
     bool ParseTiff(const uint8_t* tiff, size_t size, bool bigEndian);
     // S_OK when a rewrite may replace what the rescan found; E_FAIL when

@@ -79,17 +79,14 @@ uint64_t BoxFields::U64()
     return (high << 32) | U32();
 }
 
-uint32_t BoxFields::Sized(uint32_t bytes)
+uint64_t BoxFields::Sized(uint32_t bytes)
 {
     if (bytes == 0)
         return 0;
     if (bytes == 4)
         return U32();
-    if (bytes == 8) {
-        const uint64_t value = U64();
-        if (value <= UINT32_MAX)
-            return static_cast<uint32_t>(value);
-    }
+    if (bytes == 8)
+        return U64();
     m_failed = true;
     return 0;
 }

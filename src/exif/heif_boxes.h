@@ -51,9 +51,8 @@ public:
     uint16_t U16();
     uint32_t U32();
     uint64_t U64();
-    // An unsigned field of 0, 4 or 8 bytes (0 bytes read as 0); an 8-byte
-    // value above 32 bits fails, as positions are 32-bit.
-    uint32_t Sized(uint32_t bytes);
+    // An unsigned field of 0, 4 or 8 bytes (0 bytes read as 0).
+    uint64_t Sized(uint32_t bytes);
     void Skip(uint32_t count);
     uint32_t Offset() const { return m_offset; }
     uint32_t Remaining() const { return m_failed ? 0 : m_end - m_offset; }

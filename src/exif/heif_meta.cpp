@@ -140,7 +140,7 @@ bool LocateHeifItem(const uint8_t* meta, size_t size, const HeifMeta& tables, ui
         const uint32_t id = tables.ilocVersion < 2 ? fields.U16() : fields.U32();
         const uint16_t method = v0 ? 0 : (fields.U16() & 15);
         const uint16_t dataReference = fields.U16();
-        const uint32_t base = fields.Sized(tables.baseOffsetSize);
+        const uint64_t base = fields.Sized(tables.baseOffsetSize);
         const uint16_t extentCount = fields.U16();
         const bool mine = id == itemId;
         if (mine && (dataReference != 0 || method > 1 || extentCount == 0 || extentCount > kHeifMaxExtents))
@@ -156,10 +156,14 @@ bool LocateHeifItem(const uint8_t* meta, size_t size, const HeifMeta& tables, ui
         }
         for (uint16_t e = 0; e < extentCount && !fields.Failed(); ++e) {
             fields.Skip(tables.indexSize);
-            const uint64_t offset = static_cast<uint64_t>(base) + fields.Sized(tables.offsetSize);
+            const uint64_t relative = fields.Sized(tables.offsetSize);
             uint64_t length = fields.Sized(tables.lengthSize);
             if (!mine || fields.Failed())
                 continue;
+            // Both within 32 bits (positions are), their sum cannot overflow.
+            if (base > sourceSize || relative > sourceSize)
+                return false;
+            const uint64_t offset = base + relative;
             if (length == 0)  // the extent reaches to the end of its source
                 length = offset < sourceSize ? sourceSize - offset : 0;
             if (offset > sourceSize || length > sourceSize - offset || length == 0 ||
@@ -173,7 +177,6 @@ bool LocateHeifItem(const uint8_t* meta, size_t size, const HeifMeta& tables, ui
             place->method = method;
             place->entry = entry;
             place->entryEnd = fields.Offset();
-            place->baseOffset = base;
             place->extentCount = extentCount;
             return true;
         }

@@ -54,7 +54,6 @@ struct HeifItemPlace {
     uint16_t method = 0;
     uint32_t entry = 0;      // offset of the item's iloc entry in meta
     uint32_t entryEnd = 0;   // one past it
-    uint32_t baseOffset = 0;
     uint32_t extentCount = 0;
     HeifExtent extents[kHeifMaxExtents];
     uint32_t length = 0;  // sum of the extents

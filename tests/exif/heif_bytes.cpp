@@ -33,7 +33,6 @@ Bytes Infe(const HeifLayout& layout, unsigned id, const std::string& type)
 Bytes Iloc(const HeifLayout& layout, uint64_t image, uint64_t exif)
 {
     const unsigned idSize = layout.ilocVersion < 2 ? 2 : 4;
-    const uint64_t base = layout.baseOffsetSize ? 1 : 0;
     Bytes body;
     body.push_back(static_cast<uint8_t>(layout.offsetSize << 4 | layout.lengthSize));
     body.push_back(static_cast<uint8_t>(layout.baseOffsetSize << 4));
@@ -41,6 +40,9 @@ Bytes Iloc(const HeifLayout& layout, uint64_t image, uint64_t exif)
     Put(body, items, idSize);
     for (unsigned id = 1; id <= items; ++id) {
         const bool isExif = id == 2;
+        const uint64_t start = isExif ? exif : image;
+        // Without offset fields the base offset says where the item starts.
+        const uint64_t base = layout.baseOffsetSize ? (layout.offsetSize ? 1 : start) : 0;
         Put(body, id, idSize);
         if (layout.ilocVersion > 0)
             Put(body, isExif ? layout.method : 0, 2);
@@ -51,7 +53,7 @@ Bytes Iloc(const HeifLayout& layout, uint64_t image, uint64_t exif)
         Put(body, extents, 2);
         for (unsigned e = 0; e < extents; ++e) {
             const uint64_t piece = total / extents + (e + 1 == extents ? total % extents : 0);
-            Put(body, (isExif ? exif : image) + e * (total / extents) - base, layout.offsetSize);
+            Put(body, start + e * (total / extents) - base, layout.offsetSize);
             Put(body, piece, layout.lengthSize);
         }
     }
