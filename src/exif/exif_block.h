@@ -22,6 +22,7 @@
 
 struct HeifScan;
 struct HeifRewrite;
+class KernelHandle;
 
 class ExifBlock {
 public:
@@ -115,6 +116,22 @@ private:
     // S_OK, S_FALSE when there is nothing to write, or a failure.
     HRESULT PlanHeifWrite(JpegByteSource& source, HeifRewrite* plan);
     HRESULT WriteHeifToBytes(const uint8_t* file, size_t size, OwnedBytes* rewritten);
+#ifdef _WIN32
+    // WriteToFile for a HEIF file, open as file (exif_block_heif_file.cpp).
+    HRESULT WriteHeifFile(const wchar_t* photoPath, KernelHandle& file, uint32_t fileSize);
+    // The buffer through which a photo is copied into its replacement.
+    class TransferBuffer {
+    public:
+        TransferBuffer(uint8_t* readBlock, uint32_t fileSize);
+        uint8_t* Data() const { return m_data; }
+        uint32_t Size() const { return m_size; }
+
+    private:
+        std::unique_ptr<uint8_t[]> m_own;
+        uint8_t* m_data;
+        uint32_t m_size;
+    };
+#endif
     // Parses TIFF data (header included) into the tree; false when none.
     bool ParseTiff(const uint8_t* tiff, size_t size, bool bigEndian);
     // S_OK when a rewrite may replace what the rescan found; E_FAIL when

@@ -87,6 +87,7 @@ private:
     HeifRewrite* m_plan;
     HeifLocationTable m_table;
     HeifLocation* m_entry = nullptr;
+    uint32_t m_newIdatBody = 0;  // where idat's body lies in the new meta
     OwnedBytes m_edited;  // the old meta box with idat's changes
     Overlay m_overlays[kHeifMaxExtents + 1];
     uint32_t m_overlayCount = 0;
@@ -241,6 +242,8 @@ bool Planner::BuildMeta(bool adding, uint32_t exifId, uint32_t* ilocAt)
             out.PutBytes(to + 12 + cdscSize, old + child.start + 12, childSize - 12);
             to += childSize + cdscSize;
         } else {
+            if (child.type == FourCC("idat"))
+                m_newIdatBody = static_cast<uint32_t>(to + child.body - child.start);
             out.PutBytes(to, old + child.start, childSize);
             to += childSize;
         }
@@ -370,6 +373,10 @@ HRESULT Planner::Run(const OwnedBytes& meta, const OwnedBytes& oldPayload, const
          AddRange(m_metaEnd, m_fileSize) &&
          (inPlace || AddPiece(m_plan->payload.data.get(), 0, kMdatHeader + length));
     m_plan->size = static_cast<uint32_t>(newSize);
+    const HeifLocationExtent& first = m_table.Extent(m_entry->firstExtent);
+    const uint64_t source = (m_entry->method & 15) == 1 ? m_scan.metaStart + m_newIdatBody : 0;
+    m_plan->exifOffset = static_cast<uint32_t>(source + m_entry->base + first.offset);
+    m_plan->exifLength = length;
     return ok ? S_OK : E_FAIL;
 }
 

@@ -32,6 +32,9 @@ struct HeifRewrite {
     uint32_t pieceCount = 0;
     HeifPiece pieces[kHeifMaxPieces];
     uint32_t size = 0;  // of the new file
+    // Where the Exif item's bytes lie in the new file.
+    uint32_t exifOffset = 0;
+    uint32_t exifLength = 0;
 };
 
 // Plans the new file for the new TIFF data (header included). scan, meta

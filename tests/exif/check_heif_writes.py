@@ -8,11 +8,16 @@ boxes, file dates); heif-info lists the same items (only the Exif size may
 change); heif-convert decodes the primary image and every thumbnail to the
 same pixels (a thumbnail is decoded from a copy whose pitm names it).
 
-usage: check_heif_writes.py ORIGINALS WRITTEN LATITUDE LONGITUDE ALTITUDE
+With the photo tool and the Wine bench, the files are written under Wine
+first: copies of the originals, each read (the position ExifTool reads, or
+none), given the position and written twice (the second write the same).
+
+usage: check_heif_writes.py ORIGINALS WRITTEN LATITUDE LONGITUDE ALTITUDE [TOOL.exe WINE-BENCH]
 """
 import json
 import os
 import re
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -21,6 +26,7 @@ from PIL import Image
 
 ORIGINALS, WRITTEN = sys.argv[1:3]
 POSITION = [float(v) for v in sys.argv[3:6]]
+TOOL, BENCH = (sys.argv[6:8] + [None, None])[:2]
 LAYOUT_TAGS = {"System:Directory", "System:FileSize", "System:FileModifyDate", "System:FileAccessDate",
                "System:FileInodeChangeDate", "System:FilePermissions", "QuickTime:MediaDataSize",
                "QuickTime:MediaDataOffset", "IFD1:ThumbnailOffset", "File:ExifByteOrder"}
@@ -91,7 +97,40 @@ def check(name):
     return len(ids)
 
 
+def winpath(path):
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def write_under_wine(names):
+    """Reads and stores through the photo tool under Wine, on copies."""
+    shutil.rmtree(WRITTEN, ignore_errors=True)
+    os.makedirs(WRITTEN)
+    commands = []
+    for name in names:
+        shutil.copy(os.path.join(ORIGINALS, name), WRITTEN)
+        path = winpath(os.path.join(WRITTEN, name))
+        commands += ["read\t" + path, "store\t%s\t%r\t%r\t%r\t0" % (path, *POSITION)]
+    listing = os.path.join(WRITTEN, "commands.txt")
+    open(listing, "w").write("\n".join(commands) + "\n")
+    if os.getuid() == 0:  # as root the bench runs Wine as nobody
+        subprocess.run(["chown", "-R", "nobody:nogroup", WRITTEN], check=True)
+    subprocess.run(["bash", BENCH, "run", TOOL, winpath(listing), winpath(listing + ".jsonl")], check=True)
+    results = [json.loads(line) for line in open(listing + ".jsonl")]
+    for name, read, store in zip(names, results[0::2], results[1::2]):
+        tags = exiftool(os.path.join(ORIGINALS, name), "-n")
+        expected = tags.get("Composite:GPSLatitude")
+        if not read["heif"] or (expected is None) != (read["hr"] != 0) or \
+                (expected is not None and abs(read["lat"] - expected) > 1e-6):
+            failures.append("%s: the engine reads %s, ExifTool %s" % (name, read, expected))
+        if store["write"] != 0 or store["write2"] != 0 or not store["same"]:
+            failures.append("%s: writing gives %s" % (name, store))
+    os.remove(listing)
+    os.remove(listing + ".jsonl")
+
+
 def main():
+    if TOOL:
+        write_under_wine(sorted(n for n in os.listdir(ORIGINALS) if n.endswith(".heic")))
     names = sorted(n for n in os.listdir(WRITTEN) if n.endswith(".heic"))
     thumbnails = sum(check(n) for n in names)
     print("%d HEIF files, %d thumbnails checked" % (len(names), thumbnails))
