@@ -41,8 +41,9 @@ public:
     // The file layer (exif_block_file.cpp, Windows only; the portable
     // engine works on bytes through OpenFromBytes and WriteToBytes).
     // Opens the photo (a shortcut is followed to its target), scans it and
-    // parses its Exif segment. No result: the block's state tells (see
-    // IsJpeg, Root). A path that does not fit the path buffer is not opened.
+    // parses its Exif segment, or, for a name with a HEIF extension, its
+    // Exif item. No result: the block's state tells (see IsPhoto, Root). A
+    // path that does not fit the path buffer is not opened.
     void Open(const wchar_t* path);
     // Writes the photo anew with the segment built from the tree, beside
     // it, and puts that in its place (photo_replacement.h): whatever happens,

@@ -13,6 +13,7 @@
 #include "exif/photo_replacement.h"
 #include "exif/replacement_name.h"
 #include "exif/replacement_recovery.h"
+#include "support/file_extension.h"
 #include "support/shortcut.h"
 
 namespace {
@@ -64,8 +65,11 @@ void ExifBlock::Open(const wchar_t* path)
     if (!m_readBlock)
         m_readBlock.reset(new (std::nothrow) uint8_t[FileByteSource::kCacheSize]);
     FileByteSource source(file.Get(), size, m_readBlock.get());
-    if (IsHeifFile(source)) {
-        OpenHeif(source);
+    // The name says which container the photo must be: HEIF data under a
+    // JPEG name is no photo, as JPEG data under a HEIF name is none.
+    if (IsHeifExtension(FindExtension(m_path))) {
+        if (IsHeifFile(source))
+            OpenHeif(source);
         return;
     }
     ExifSegmentScan scan;

@@ -63,7 +63,7 @@ HRESULT GeotagPlan::Load(const wchar_t* const* paths, int count)
             GeotagPhoto photo;
             photo.path = paths[i] ? paths[i] : L"";
             block->Open(photo.path.c_str());
-            if (!block->IsJpeg()) {
+            if (!block->IsPhoto()) {
                 photo.outcome = GeotagOutcome::NotAPhoto;
             } else {
                 photo.time = ReadPhotoTime(*block);

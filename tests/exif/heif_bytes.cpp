@@ -106,4 +106,21 @@ Bytes ExifItem(const Bytes& tiff)
     return Join({Bytes{0, 0, 0, 6, 'E', 'x', 'i', 'f', 0, 0}, tiff});
 }
 
+std::vector<NamedLayout> EveryHeifLayout(const Bytes& tiff)
+{
+    const Bytes item = ExifItem(tiff);
+    return {
+        {"iloc 1, 4-byte fields, in the file", {item}},
+        {"iloc 0", {item, 0}},
+        {"iloc 2, infe 3, iref 1: 32-bit ids", {item, 2, 4, 4, 0, 0, 1, 3, 1}},
+        {"8-byte fields and a base offset", {item, 1, 8, 8, 4}},
+        {"three extents", {item, 1, 4, 4, 0, 0, 3}},
+        {"in idat", {item, 1, 4, 4, 0, 1}},
+        {"in idat, no offset or length fields: all of idat", {item, 1, 0, 0, 4, 1}},
+        {"offset 0: the TIFF header at once", {Join({Bytes(4, 0), tiff})}},
+        {"an Exif prefix instead of the offset", {Join({Bytes{'E', 'x', 'i', 'f', 0, 0}, tiff})}},
+        {"an APP1 prefix", {ExifSegment(tiff)}},
+    };
+}
+
 }  // namespace vztest

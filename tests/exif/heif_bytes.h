@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "exif/exif_bytes.h"
 
@@ -29,5 +30,14 @@ Bytes Heif(const HeifLayout& layout);
 // The Exif item's bytes as most writers lay them out: a 4-byte offset to the
 // TIFF header, "Exif\0\0", the TIFF data.
 Bytes ExifItem(const Bytes& tiff);
+
+// Every layout the engine reads, around the TIFF data: iloc versions 0 to 2,
+// field sizes 0, 4 and 8, a base offset, several extents, idat, 32-bit ids,
+// and the three forms of the bytes before the TIFF header.
+struct NamedLayout {
+    const char* what;
+    HeifLayout layout;
+};
+std::vector<NamedLayout> EveryHeifLayout(const Bytes& tiff);
 
 }  // namespace vztest

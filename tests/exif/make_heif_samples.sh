@@ -5,7 +5,7 @@
 #   make_heif_samples.sh PHOTOS OUT
 set -euo pipefail
 photos=$1 out=$2
-rm -rf "$out" && mkdir -p "$out/written"
+rm -rf "$out" && mkdir -p "$out"
 cp "$photos/apple_iphone-4s_gps.jpg" "$out/iphone.jpg"
 cp "$photos/canon_digital-ixus.jpg" "$out/ixus.jpg"
 cp "$photos/nikon_d3100_gps.jpg" "$out/thumbnail.jpg"

@@ -92,7 +92,7 @@ void StoreAndReadBack(const uint8_t* data, size_t size, const TestPosition& p)
     block.OpenFromBytes(data, size);
     const HRESULT stored = block.StorePosition(p.latitude, p.longitude, p.altitude, p.heading);
     const bool storable = vzseed::CanBeStored(p);
-    if (!storable && (block.IsJpeg() ? stored != E_INVALIDARG : SUCCEEDED(stored)))
+    if (!storable && (block.IsPhoto() ? stored != E_INVALIDARG : SUCCEEDED(stored)))
         Broken("a number that cannot be stored was accepted");
     if (stored != S_OK)
         return;

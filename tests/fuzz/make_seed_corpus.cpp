@@ -36,11 +36,8 @@ int main(int argc, char** argv)
     int written = 0;
     for (const vzseed::SeedFile& seed : vzseed::HandBuiltSeeds())
         written += WriteFile(corpus / ("built-" + seed.name + ".jpg"), seed.bytes);
-    const vztest::Bytes item = vztest::ExifItem(vztest::SimpleTiff(false));
-    const vztest::HeifLayout layouts[] = {
-        {item}, {item, 0}, {item, 2, 8, 8, 4, 0, 1, 3, 1}, {item, 1, 4, 4, 0, 0, 3}, {item, 1, 0, 0, 0, 1}};
-    for (const vztest::HeifLayout& layout : layouts)
-        written += WriteFile(corpus / ("built-" + std::to_string(written) + ".heic"), vztest::Heif(layout));
+    for (const vztest::NamedLayout& layout : vztest::EveryHeifLayout(vztest::SimpleTiff(false)))
+        written += WriteFile(corpus / ("built-" + std::to_string(written) + ".heic"), vztest::Heif(layout.layout));
     int photoCount = 0;
     for (const fs::directory_entry& entry : fs::directory_iterator(photos, error)) {
         if (entry.path().extension() != ".jpg")

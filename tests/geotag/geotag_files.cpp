@@ -16,8 +16,10 @@ const uint16_t kTagDateTimeOriginal = 0x9003;
 const uint16_t kTagDateTimeDigitized = 0x9004;
 const uint16_t kTagOffsetTimeOriginal = 0x9011;
 
-// A camera photo without a position and with all three Exif times.
+// Camera photos without a position and with all three Exif times: a JPEG
+// photo and a HEIF photo (made from canon_digital-ixus.jpg).
 const wchar_t kSourcePhoto[] = L"canon_powershot-s40.jpg";
+const wchar_t kSourceHeifPhoto[] = L"ixus.heic";
 
 const int kWalkMinutes = 60;
 
@@ -33,7 +35,8 @@ std::string Number(const char* format, double value)
 std::wstring PhotoTakenAt(const std::wstring& folder, const std::wstring& name, const wchar_t* dateTimeOriginal,
                           const wchar_t* offset, const wchar_t* dateTime)
 {
-    std::wstring path = CopyPhoto(kSourcePhoto, folder, name);
+    const bool heif = name.size() > 5 && name.compare(name.size() - 5, 5, L".heic") == 0;
+    std::wstring path = CopyPhoto(heif ? kSourceHeifPhoto : kSourcePhoto, folder, name);
     if (path.empty())
         return path;
     ExifBlock block;
