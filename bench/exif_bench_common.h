@@ -35,11 +35,11 @@ inline double Median(std::vector<double> values)
 }
 
 // Names (no folder) of the *.jpg files of a folder, sorted.
-inline std::vector<std::wstring> JpegNames(const std::wstring& folder)
+inline std::vector<std::wstring> JpegNames(const std::wstring& folder, const wchar_t* pattern = L"*.jpg")
 {
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"\\*.jpg").c_str(), &found);
+    HANDLE search = FindFirstFileW((folder + L"\\" + pattern).c_str(), &found);
     if (search == INVALID_HANDLE_VALUE)
         return names;
     do {

@@ -3,7 +3,7 @@
 stores the same position into each photo of a folder and writes it back,
 with the same rounds of fresh copies as the photo engine's benchmark; each
 photo's command is timed from sending it to ExifTool's answer.
-    exif_exiftool_peer.py <originals folder> <work folder> <rounds>
+    exif_exiftool_peer.py <originals folder> <work folder> <rounds> [<file suffix, .jpg>]
 Prints one line per photo: "exiftool <name> <median microseconds> <rounds written>".
 """
 import os
@@ -23,7 +23,8 @@ ARGS = ["-overwrite_original", "-n",
 
 def main():
     originals, work, rounds = sys.argv[1], sys.argv[2], int(sys.argv[3])
-    names = sorted(n for n in os.listdir(originals) if n.endswith(".jpg"))
+    suffix = sys.argv[4] if len(sys.argv) > 4 else ".jpg"
+    names = sorted(n for n in os.listdir(originals) if n.endswith(suffix))
     tool = subprocess.Popen(["exiftool", "-stay_open", "True", "-@", "-"],
                             stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                             stderr=subprocess.DEVNULL, text=True)

@@ -1,7 +1,7 @@
 // Benchmark (b): Open + ReadPosition per photo over a folder of photos
 // without a position (the context menu's worst case), from a warm cache:
 // one untimed pass first, then timed passes.
-//   exif_read_bench <folder> <timed passes>
+//   exif_read_bench <folder> <timed passes> [<file pattern, *.jpg>]
 // Prints "read <photos> <median microseconds> <mean microseconds> <photos with a position>".
 #include <cstdio>
 #include <cstdlib>
@@ -11,14 +11,14 @@
 
 int wmain(int argc, wchar_t** argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: exif_read_bench <folder> <passes>\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: exif_read_bench <folder> <passes> [<pattern, *.jpg>]\n");
         return 2;
     }
     const std::wstring folder = argv[1];
     const int passes = _wtoi(argv[2]);
     std::vector<std::wstring> paths;
-    for (const std::wstring& name : vzbench::JpegNames(folder))
+    for (const std::wstring& name : vzbench::JpegNames(folder, argc == 4 ? argv[3] : L"*.jpg"))
         paths.push_back(folder + L"\\" + name);
     std::vector<double> times;
     double total = 0;

@@ -1,7 +1,7 @@
 // Benchmark (a): storing a position into each photo and writing it back, in
 // one process. Every round starts from fresh copies (not timed); the time of
 // Open + StorePosition + WriteToFile is taken per photo.
-//   exif_store_bench <originals folder> <work folder> <rounds>
+//   exif_store_bench <originals folder> <work folder> <rounds> [<file pattern, *.jpg>]
 // Prints one line per photo: "store <name> <median microseconds> <rounds
 // written> <median of Open> <median of WriteToFile>" (the remainder is the
 // in-memory StorePosition).
@@ -13,15 +13,15 @@
 
 int wmain(int argc, wchar_t** argv)
 {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: exif_store_bench <originals> <work> <rounds>\n");
+    if (argc != 4 && argc != 5) {
+        std::fprintf(stderr, "usage: exif_store_bench <originals> <work> <rounds> [<pattern, *.jpg>]\n");
         return 2;
     }
     const std::wstring originals = argv[1];
     const std::wstring work = argv[2];
     const int rounds = _wtoi(argv[3]);
     vzbench::ChooseFlushes();
-    const std::vector<std::wstring> names = vzbench::JpegNames(originals);
+    const std::vector<std::wstring> names = vzbench::JpegNames(originals, argc == 5 ? argv[4] : L"*.jpg");
     std::vector<std::vector<double>> times(names.size()), opens(names.size()), writes(names.size());
     std::vector<int> written(names.size(), 0);
     for (int round = 0; round < rounds; ++round) {

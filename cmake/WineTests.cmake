@@ -38,6 +38,7 @@ set(VZ_BENCH_ENV
   "VZ_BENCH_ROOT=${VZ_BENCH_ROOT}"
   "VZ_WINE_ARCH=${VZ_WINE_ARCH}"
   "VZ_PHOTOS=${VZ_SHARED_DIR}/photos"
+  "VZ_HEIF_PHOTOS=${CMAKE_BINARY_DIR}/heif-samples"
   "VZ_BUILD_DIR=${CMAKE_BINARY_DIR}")
 
 # The names of the bench's own fixtures in this build.

@@ -20,6 +20,8 @@ packages=(
   clang libclang-rt-14-dev
   # peers that check our output: Exif reader/writer, KML reader, PE reader
   libimage-exiftool-perl exiv2 gdal-bin python3-pefile
+  # HEIF encoder, decoder and lister: the HEIF samples and their checks
+  libheif-examples
   # a second GPX reader, peer of the track reader
   python3-gpxpy
   # the exiv2 library, peer of the photo engine's benchmark

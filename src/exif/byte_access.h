@@ -5,6 +5,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 // True when [offset, offset + count) lies within a range of size bytes,
 // without overflow.
@@ -71,4 +72,10 @@ private:
     size_t m_capacity;
     size_t m_highWater = 0;
     bool m_failed = false;
+};
+
+// Bytes owned by the receiver.
+struct OwnedBytes {
+    std::unique_ptr<uint8_t[]> data;
+    size_t size = 0;
 };

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <new>
 
+#include "exif/heif_scan.h"
+
 namespace {
 
 // The TIFF part of the segment starts after marker, length and "Exif\0\0".
@@ -25,6 +27,7 @@ void ExifBlock::Reset()
 {
     m_path[0] = 0;
     m_isJpeg = false;
+    m_isHeif = false;
     m_root.reset();
     m_frameWidth = 0;
     m_frameHeight = 0;
@@ -43,25 +46,35 @@ void ExifBlock::TakeScan(const ExifSegmentScan& scan, const uint8_t* segment)
     // From here the file holds a segment; unless it becomes the tree, a
     // rewrite must leave the file alone.
     m_unparsedSegment = true;
-    uint32_t ifd0 = 0;
-    if (!segment || !ReadU32(segment, scan.size, 14, scan.bigEndian, &ifd0))
-        return;
-    // IFD0 must leave room for its count and one entry before the end.
-    if (ifd0 < 8 || static_cast<uint64_t>(ifd0) + 24 > scan.size)
-        return;
-    TiffBytes tiff = {segment + kTiffStart, scan.size - kTiffStart, scan.bigEndian};
-    m_root.reset(IfdDirectory::Parse(Ifd0, tiff, ifd0));
-    if (m_root) {
+    // The scan checked that the segment holds a TIFF header.
+    if (segment && ParseTiff(segment + kTiffStart, scan.size - kTiffStart, scan.bigEndian)) {
         m_unparsedSegment = false;
         m_parsedOffset = scan.offset;
         m_parsedSize = scan.size;
     }
 }
 
+bool ExifBlock::ParseTiff(const uint8_t* tiff, size_t size, bool bigEndian)
+{
+    uint32_t ifd0 = 0;
+    if (!ReadU32(tiff, size, 4, bigEndian, &ifd0))
+        return false;
+    // IFD0 must leave room for its count and one entry before the end.
+    if (ifd0 < 8 || static_cast<uint64_t>(ifd0) + 14 > size)
+        return false;
+    TiffBytes bytes = {tiff, size, bigEndian};
+    m_root.reset(IfdDirectory::Parse(Ifd0, bytes, ifd0));
+    return m_root != nullptr;
+}
+
 void ExifBlock::OpenFromBytes(const uint8_t* file, size_t size)
 {
     Reset();
     MemoryByteSource source(file, size);
+    if (IsHeifFile(source)) {
+        OpenHeif(source);
+        return;
+    }
     ExifSegmentScan scan;
     LocateExifSegment(source, &scan);
     // The scan checked that the segment lies within the file.
@@ -120,8 +133,10 @@ HRESULT ExifBlock::WriteToBytes(const uint8_t* file, size_t size, OwnedBytes* re
 {
     rewritten->data.reset();
     rewritten->size = 0;
-    if (!m_isJpeg || !file || size > UINT32_MAX)
+    if (!IsPhoto() || !file || size > UINT32_MAX)
         return E_FAIL;
+    if (m_isHeif)
+        return WriteHeifToBytes(file, size, rewritten);
     MemoryByteSource source(file, size);
     ExifSegmentScan rescan;
     LocateExifSegment(source, &rescan);

@@ -1,5 +1,7 @@
-// ExifBlock: the Exif metadata of one JPEG photo in memory. Open reads the
-// photo's Exif segment into a tree of TIFF directories (the file is open
+// ExifBlock: the Exif metadata of one photo in memory, a JPEG file or a HEIF
+// file (the TIFF engine is the same; heif_scan.h finds the Exif item of a
+// HEIF file as jpeg_scan.h finds the segment of a JPEG file). Open reads the
+// photo's Exif into a tree of TIFF directories (the file is open
 // only while Open and WriteToFile run); the position operations change the
 // tree; WriteToFile writes the photo anew with a newly built segment and puts
 // it in the old one's place.
@@ -13,6 +15,7 @@
 #include <memory>
 
 #include "support/geo_position.h"
+#include "exif/byte_access.h"
 #include "exif/ifd_directory.h"
 #include "exif/jpeg_scan.h"
 #include "support/platform.h"
@@ -28,6 +31,10 @@ struct OwnedBytes {
     std::unique_ptr<uint8_t[]> data;
     size_t size = 0;
 };
+
+struct HeifScan;
+struct HeifRewrite;
+class KernelHandle;
 
 class ExifBlock {
 public:
@@ -46,8 +53,9 @@ public:
     // The file layer (exif_block_file.cpp, Windows only; the portable
     // engine works on bytes through OpenFromBytes and WriteToBytes).
     // Opens the photo (a shortcut is followed to its target), scans it and
-    // parses its Exif segment. No result: the block's state tells (see
-    // IsJpeg, Root). A path that does not fit the path buffer is not opened.
+    // parses its Exif segment, or, for a name with a HEIF extension, its
+    // Exif item. No result: the block's state tells (see IsPhoto, Root). A
+    // path that does not fit the path buffer is not opened.
     void Open(const wchar_t* path);
     // Writes the photo anew with the segment built from the tree, beside
     // it, and puts that in its place (photo_replacement.h): whatever happens,
@@ -61,7 +69,8 @@ public:
     // any failing read, write, flush or rename.
     HRESULT WriteToFile();
 
-    // Open over a whole JPEG file held in memory (no path).
+    // Open over a whole file held in memory (no path): a JPEG file, or a
+    // HEIF file whose Exif item describing the primary image is parsed.
     void OpenFromBytes(const uint8_t* file, size_t size);
     // WriteToFile over a file held in memory: the rewritten file into
     // *rewritten, under the same checks. Neither the input nor the block
@@ -75,7 +84,7 @@ public:
     // Stores a position (radians, radians, metres, radians) as GPS tags.
     // E_INVALIDARG, tree unchanged, when a number is not finite or the
     // altitude in centimetres or the heading in degrees does not fit 32
-    // bits; E_FAIL when the block is not a JPEG file or memory runs out.
+    // bits; E_FAIL when the block is not a photo or memory runs out.
     HRESULT StorePosition(double latitude, double longitude, double altitude, double heading);
     // Stores a position as geotagging from a track does: latitude and
     // longitude (radians), the altitude (metres) when the track knows one,
@@ -96,7 +105,7 @@ public:
     // tree; E_FAIL.
     HRESULT SetTextTag(IfdKind kind, uint16_t tag, const wchar_t* text);
     // An entry of the tree, created when absent; without a tree a new
-    // little-endian IFD0 is made first. Null when not a JPEG file or out
+    // little-endian IFD0 is made first. Null when not a photo or out
     // of memory.
     IfdEntry* GetOrCreateEntry(IfdKind kind, uint16_t tag);
 
@@ -106,6 +115,9 @@ public:
     OwnedBytes BuildExifSegment();
 
     bool IsJpeg() const { return m_isJpeg; }
+    bool IsHeif() const { return m_isHeif; }
+    // A JPEG file or a HEIF file: a photo whose position can be kept.
+    bool IsPhoto() const { return m_isJpeg || m_isHeif; }
     IfdDirectory* Root() const { return m_root.get(); }
     uint32_t FrameWidth() const { return m_frameWidth; }
     uint32_t FrameHeight() const { return m_frameHeight; }
@@ -118,17 +130,46 @@ private:
     HRESULT SetAltitude(int32_t centimetres, bool below);
     // Records the scan and parses the segment bytes into the tree.
     void TakeScan(const ExifSegmentScan& scan, const uint8_t* segment);
+    // Reads a HEIF file's Exif item into the tree (exif_block_heif.cpp).
+    void OpenHeif(JpegByteSource& source);
+    // S_OK when a rewrite may replace the Exif item that the rescan of a
+    // HEIF file found; E_FAIL when the file no longer holds what Open parsed.
+    HRESULT CheckHeifRescan(const HeifScan& rescan) const;
+    // Rescans a HEIF file and plans its rewrite with the tree's TIFF data:
+    // S_OK, S_FALSE when there is nothing to write, or a failure.
+    HRESULT PlanHeifWrite(JpegByteSource& source, HeifRewrite* plan);
+    HRESULT WriteHeifToBytes(const uint8_t* file, size_t size, OwnedBytes* rewritten);
+#ifdef _WIN32
+    // WriteToFile for a HEIF file, open as file (exif_block_heif_file.cpp).
+    HRESULT WriteHeifFile(const wchar_t* photoPath, KernelHandle& file, uint32_t fileSize);
+    // The buffer through which a photo is copied into its replacement.
+    class TransferBuffer {
+    public:
+        TransferBuffer(uint8_t* readBlock, uint32_t fileSize);
+        uint8_t* Data() const { return m_data; }
+        uint32_t Size() const { return m_size; }
+
+    private:
+        std::unique_ptr<uint8_t[]> m_own;
+        uint8_t* m_data;
+        uint32_t m_size;
+    };
+#endif
+    // Parses TIFF data (header included) into the tree; false when none.
+    bool ParseTiff(const uint8_t* tiff, size_t size, bool bigEndian);
     // S_OK when a rewrite may replace what the rescan found; E_FAIL when
     // the file no longer holds what Open parsed.
     HRESULT CheckRescan(const ExifSegmentScan& rescan) const;
 
     wchar_t m_path[kPathCapacity];
     bool m_isJpeg = false;
+    bool m_isHeif = false;
     std::unique_ptr<IfdDirectory> m_root;
     uint32_t m_frameWidth = 0;
     uint32_t m_frameHeight = 0;
     // The segment Open parsed into the tree (size 0: none), and whether the
-    // file held a segment that Open located but could not parse.
+    // file held a segment that Open located but could not parse. In a HEIF
+    // file: the Exif item's first extent and its whole length.
     uint32_t m_parsedOffset = 2;
     uint32_t m_parsedSize = 0;
     bool m_unparsedSegment = false;

@@ -1,5 +1,6 @@
 // ExifBlock on a file: Open reads the photo, WriteToFile writes the photo
-// with the new segment anew and puts it in the old one's place.
+// with the new segment anew and puts it in the old one's place (a HEIF
+// file's in exif_block_heif_file.cpp).
 #include <windows.h>
 
 #include <cstring>
@@ -8,9 +9,11 @@
 
 #include "exif/exif_block.h"
 #include "exif/file_access.h"
+#include "exif/heif_scan.h"
 #include "exif/photo_replacement.h"
 #include "exif/replacement_name.h"
 #include "exif/replacement_recovery.h"
+#include "support/file_extension.h"
 #include "support/shortcut.h"
 
 namespace {
@@ -26,6 +29,22 @@ bool GetFileSize32(HANDLE file, uint32_t* size)
 }
 
 }  // namespace
+
+ExifBlock::TransferBuffer::TransferBuffer(uint8_t* readBlock, uint32_t fileSize)
+    : m_data(readBlock), m_size(FileByteSource::kCacheSize)
+{
+    // Copied in large blocks (each call is a round trip to the file
+    // system). A photo smaller than a block takes a buffer of its size;
+    // without memory for one, the read block serves.
+    if (fileSize > m_size) {
+        const uint32_t size = fileSize < kTransferBufferSize ? fileSize : kTransferBufferSize;
+        m_own.reset(new (std::nothrow) uint8_t[size]);
+        if (m_own) {
+            m_data = m_own.get();
+            m_size = size;
+        }
+    }
+}
 
 void ExifBlock::Open(const wchar_t* path)
 {
@@ -46,6 +65,13 @@ void ExifBlock::Open(const wchar_t* path)
     if (!m_readBlock)
         m_readBlock.reset(new (std::nothrow) uint8_t[FileByteSource::kCacheSize]);
     FileByteSource source(file.Get(), size, m_readBlock.get());
+    // The name says which container the photo must be: HEIF data under a
+    // JPEG name is no photo, as JPEG data under a HEIF name is none.
+    if (IsHeifExtension(FindExtension(m_path))) {
+        if (IsHeifFile(source))
+            OpenHeif(source);
+        return;
+    }
     ExifSegmentScan scan;
     LocateExifSegment(source, &scan);
     // The segment is parsed where the large read put it, unless the scan
@@ -64,7 +90,7 @@ void ExifBlock::Open(const wchar_t* path)
 
 HRESULT ExifBlock::WriteToFile()
 {
-    if (!m_isJpeg || !m_path[0])
+    if (!IsPhoto() || !m_path[0])
         return E_FAIL;
     const std::wstring photoPath = FullPathOf(m_path);
     if (photoPath.empty())
@@ -85,6 +111,9 @@ HRESULT ExifBlock::WriteToFile()
         if (!m_readBlock)
             hr = E_OUTOFMEMORY;
     }
+
+    if (SUCCEEDED(hr) && m_isHeif)
+        return WriteHeifFile(photoPath.c_str(), file, fileSize);
 
     // The file was closed after Open: it must still hold the segment that
     // Open parsed (or none, when Open found none).
@@ -109,29 +138,17 @@ HRESULT ExifBlock::WriteToFile()
         hr = E_FAIL;
 
     // The new photo: the bytes before the old segment, the new segment, the
-    // bytes after the old one, copied in large blocks (each call is a round
-    // trip to the file system). A photo smaller than a block takes a buffer
-    // of its size; without memory for one, the read block serves.
-    std::unique_ptr<uint8_t[]> ownTransfer;
-    uint8_t* transfer = m_readBlock.get();
-    uint32_t transferSize = FileByteSource::kCacheSize;
-    if (SUCCEEDED(hr) && fileSize > transferSize) {
-        const uint32_t size = fileSize < kTransferBufferSize ? fileSize : kTransferBufferSize;
-        ownTransfer.reset(new (std::nothrow) uint8_t[size]);
-        if (ownTransfer) {
-            transfer = ownTransfer.get();
-            transferSize = size;
-        }
-    }
+    // bytes after the old one.
+    TransferBuffer transfer(m_readBlock.get(), fileSize);
     PhotoReplacement replacement;
     if (SUCCEEDED(hr))
         hr = replacement.Begin(photoPath.c_str(), file.Get());
     if (SUCCEEDED(hr))
-        hr = replacement.AppendFromPhoto(0, start, transfer, transferSize);
+        hr = replacement.AppendFromPhoto(0, start, transfer.Data(), transfer.Size());
     if (SUCCEEDED(hr))
         hr = replacement.Append(segment.data.get(), static_cast<uint32_t>(segment.size));
     if (SUCCEEDED(hr))
-        hr = replacement.AppendFromPhoto(tail, fileSize - tail, transfer, transferSize);
+        hr = replacement.AppendFromPhoto(tail, fileSize - tail, transfer.Data(), transfer.Size());
     if (SUCCEEDED(hr))
         hr = replacement.Commit(file);
     if (SUCCEEDED(hr)) {

@@ -87,7 +87,7 @@ HRESULT ExifBlock::ReadPosition(double* latitude, double* longitude, double* alt
         if (out)
             *out = 0.0;
     }
-    if (!m_isJpeg || !m_root)
+    if (!IsPhoto() || !m_root)
         return E_FAIL;
 
     const IfdEntry* value = m_root->FindEntry(GpsIfd, kTagGpsLatitude, true);
@@ -142,7 +142,7 @@ HRESULT ExifBlock::ReadPosition(double* latitude, double* longitude, double* alt
 
 HRESULT ExifBlock::StorePosition(double latitude, double longitude, double altitude, double heading)
 {
-    if (!m_isJpeg)
+    if (!IsPhoto())
         return E_FAIL;
     // Every number is checked before anything changes.
     int32_t centimetres = 0, degrees = 0;
@@ -252,7 +252,7 @@ void ExifBlock::RemovePosition()
 
 HRESULT ExifBlock::SetCoordinate(IfdKind kind, uint16_t refTag, uint16_t valueTag, double angle, bool isLongitude)
 {
-    if (!m_isJpeg)
+    if (!IsPhoto())
         return E_FAIL;
     if (!std::isfinite(angle))
         return E_INVALIDARG;
@@ -281,7 +281,7 @@ HRESULT ExifBlock::SetCoordinate(IfdKind kind, uint16_t refTag, uint16_t valueTa
 
 HRESULT ExifBlock::SetTextTag(IfdKind kind, uint16_t tag, const wchar_t* text)
 {
-    if (!m_isJpeg)
+    if (!IsPhoto())
         return E_FAIL;
     if (!text || !text[0])
         return m_root ? m_root->RemoveEntry(kind, tag) : S_FALSE;
@@ -293,7 +293,7 @@ HRESULT ExifBlock::SetTextTag(IfdKind kind, uint16_t tag, const wchar_t* text)
 
 IfdEntry* ExifBlock::GetOrCreateEntry(IfdKind kind, uint16_t tag)
 {
-    if (!m_isJpeg)
+    if (!IsPhoto())
         return nullptr;
     if (!m_root) {
         // A photo without Exif gets a new little-endian tree.

@@ -86,7 +86,7 @@ HRESULT GeotagPlan::Load(const wchar_t* const* paths, int count)
             // The engine names the shortcut's target, or nothing when even
             // the path could not be taken.
             photo.target = block->Path()[0] ? block->Path() : photo.path;
-            if (!block->IsJpeg()) {
+            if (!block->IsPhoto()) {
                 photo.outcome =
                     IsFileInUse(photo.target.c_str()) ? GeotagOutcome::InUse : GeotagOutcome::NotAPhoto;
             } else {

@@ -1,7 +1,7 @@
-// ImageSelection: the selected JPEG files of one shell extension object, in
-// the order of the shell's file list, and the GPS track selected with them.
-// Each entry is an owned BSTR; a shortcut is stored as the path of the
-// shortcut file itself.
+// ImageSelection: the selected photos (JPEG and HEIF files) of one shell
+// extension object, in the order of the shell's file list, and the GPS track
+// selected with them. Each entry is an owned BSTR; a shortcut is stored as
+// the path of the shortcut file itself.
 #pragma once
 #include <windows.h>
 #include "support/ordered_list.h"

@@ -1,22 +1,22 @@
 #include "selection/image_selection_reader.h"
 
 #include "selection/drop_files_reader.h"
-#include "selection/jpeg_file.h"
+#include "selection/photo_file.h"
 #include "selection/track_file.h"
 #include "support/owners.h"
 
 namespace {
 
-// Appends the JPEG names of a locked CF_HDROP block and keeps its track
+// Appends the photo names of a locked CF_HDROP block and keeps its track
 // when it names exactly one.
-HRESULT AppendJpegNames(const void* block, SIZE_T size, ImageSelection* selection)
+HRESULT AppendPhotoNames(const void* block, SIZE_T size, ImageSelection* selection)
 {
     HRESULT hr = S_OK;
     int tracks = 0;
     DropFilesReader names(block, size);
     wchar_t name[MAX_PATH];
     while (SUCCEEDED(hr) && names.Next(name, MAX_PATH)) {
-        if (IsJpegFile(name)) {
+        if (IsPhotoFile(name)) {
             hr = selection->Append(name);
         } else if (IsGpxFile(name)) {
             // The first track is kept; a second one leaves none, for the
@@ -46,7 +46,7 @@ HRESULT ReadImageSelection(IDataObject* dataObject, ImageSelection* selection)
     selection->Clear();
     {
         GlobalMemoryLock block(medium.tymed == TYMED_HGLOBAL ? medium.hGlobal : nullptr);
-        hr = block.Data() ? AppendJpegNames(block.Data(), block.Size(), selection) : E_FAIL;
+        hr = block.Data() ? AppendPhotoNames(block.Data(), block.Size(), selection) : E_FAIL;
     }
     ReleaseStgMedium(&medium);
 

@@ -6,7 +6,7 @@
 #include "selection/image_selection.h"
 
 // Asks dataObject for its CF_HDROP file list and replaces selection with the
-// names that IsJpegFile accepts, in the list's order (shortcuts as their own
+// names that IsPhotoFile accepts, in the list's order (shortcuts as their own
 // path), and with the track: the one name that IsGpxFile accepts, or none
 // when the list holds no such name or several. Returns:
 // - the result of GetData when it fails; selection is then left as it was;

@@ -28,3 +28,13 @@ bool ExtensionIs(const wchar_t* extension, const wchar_t* upperExtension)
             return true;
     }
 }
+
+bool IsJpegExtension(const wchar_t* extension)
+{
+    return ExtensionIs(extension, L".JPG") || ExtensionIs(extension, L".JPEG") || ExtensionIs(extension, L".JPE");
+}
+
+bool IsHeifExtension(const wchar_t* extension)
+{
+    return ExtensionIs(extension, L".HEIC") || ExtensionIs(extension, L".HEIF") || ExtensionIs(extension, L".HIF");
+}

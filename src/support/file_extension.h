@@ -16,3 +16,8 @@ const wchar_t* FindExtension(const wchar_t* path);
 // True when extension equals upperExtension with ASCII letters compared
 // without regard to case (upperExtension is written in upper case, e.g. L".JPG").
 bool ExtensionIs(const wchar_t* extension, const wchar_t* upperExtension);
+
+// The extensions of the photos the product takes, in any case: a JPEG file
+// (".JPG", ".JPEG", ".JPE") or a HEIF file (".HEIC", ".HEIF", ".HIF").
+bool IsJpegExtension(const wchar_t* extension);
+bool IsHeifExtension(const wchar_t* extension);

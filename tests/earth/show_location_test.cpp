@@ -160,7 +160,9 @@ TEST_F(ShowLocationTest, DeletesOldFilesWritesANewOneAndLaunchesTheKmlProgramOnI
         vztest::CopyPhoto(kLocatedPhoto, photos, L"2.jpg"),
         vztest::CopyPhoto(L"olympus_d320l_noexif.jpg", photos, L"3.jpg"),
         vztest::CopyPhoto(L"nikon_d90_exif64k.jpg", photos, L"4.jpg"),
-        vztest::CopyPhoto(L"kodak_cx7530_gps-s.jpg", photos, L"5.jpg")};
+        vztest::CopyPhoto(L"kodak_cx7530_gps-s.jpg", photos, L"5.jpg"),
+        vztest::CopyPhoto(L"iphone.heic", photos, L"6.heic"),
+        vztest::CopyPhoto(L"noexif.heic", photos, L"7.HIF")};
 
     vztest::MessageBoxWatcher boxes;
     EXPECT_EQ(S_OK, Show(selection));
@@ -183,9 +185,10 @@ TEST_F(ShowLocationTest, DeletesOldFilesWritesANewOneAndLaunchesTheKmlProgramOnI
     std::wstring text = FileText(kml);
     EXPECT_EQ(1u, CountOf(text, L"<Folder>"));
     EXPECT_EQ(1u, CountOf(text, L"<name>New Images</name>"));
-    EXPECT_EQ(2u, CountOf(text, L"<Placemark>"));
+    EXPECT_EQ(3u, CountOf(text, L"<Placemark>"));
     EXPECT_EQ(1u, CountOf(text, L"<name>Image - 2.jpg</name>"));
     EXPECT_EQ(1u, CountOf(text, L"<name>Image - 5.jpg</name>"));
+    EXPECT_EQ(1u, CountOf(text, L"<name>Image - 6.heic</name>"));
     EXPECT_EQ(L"</kml>\r\n", text.substr(text.size() - 8));
 }
 

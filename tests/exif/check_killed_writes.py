@@ -5,7 +5,7 @@ afterwards the photo's name holds, byte for byte, the old photo or the new
 one, or a later write in the same folder brings it back to one of them and
 leaves nothing else behind. One scenario per row of the table: the Exif
 segment grows, shrinks, is inserted into a photo without one, or keeps its
-size. Delays fall anywhere within 1.5 times the write, and one in five in
+size; a HEIF photo's Exif item grows and moves to the end of the file. Delays fall anywhere within 1.5 times the write, and one in five in
 its last fifth.
 
 usage: check_killed_writes.py PHOTO_TOOL.exe WINE-BENCH WORK [TRIALS [MEGAPIXELS]]
@@ -29,10 +29,11 @@ megapixels = float(sys.argv[5]) if len(sys.argv) > 5 else 12
 
 # kind: (base photo, command of the trial with {photo} for its path)
 SCENARIOS = [
-    ("grows", "plain_exif", "store\t{photo}\t48.8582\t2.2945\t35.5\t90"),
-    ("shrinks", "located", "remove\t{photo}"),
-    ("inserted", "no_exif", "store\t{photo}\t-33.8568\t151.2153\t58\t10"),
-    ("same size", "located", "store\t{photo}\t-33.8568\t151.2153\t58\t10"),
+    ("grows", "plain_exif.jpg", "store\t{photo}\t48.8582\t2.2945\t35.5\t90"),
+    ("shrinks", "located.jpg", "remove\t{photo}"),
+    ("inserted", "no_exif.jpg", "store\t{photo}\t-33.8568\t151.2153\t58\t10"),
+    ("same size", "located.jpg", "store\t{photo}\t-33.8568\t151.2153\t58\t10"),
+    ("HEIF moved", "plain_exif.heic", "store\t{photo}\t48.8582\t2.2945\t35.5\t90"),
 ]
 
 
@@ -87,6 +88,12 @@ def make_bases():
     subprocess.run(["exiftool", "-q", "-Make=Killtest", "-Model=Kill 1", "-o", plain, no_exif], check=True)
     located = os.path.join(work, "bases", "located.jpg")
     shutil.copy(plain, located)
+    # A quarter of the pixels: encoding HEVC is slow.
+    quarter = os.path.join(work, "bases", "quarter.jpg")
+    noise.resize((width // 2, height // 2)).save(quarter, quality=92)
+    subprocess.run(["exiftool", "-q", "-overwrite_original", "-Make=Killtest", quarter], check=True)
+    subprocess.run(["heif-enc", "-q", "50", "-p", "preset=ultrafast", quarter, "-o",
+                    os.path.join(work, "bases", "plain_exif.heic")], check=True, stdout=subprocess.DEVNULL)
     give_to_wine(os.path.join(work, "bases"))
     run(["store\t%s\t10.5\t20.5\t100\t45" % winpath(located)])
 
@@ -95,7 +102,7 @@ def calibrate(base, command):
     """The new photo, and how long its write takes."""
     folder = os.path.join(work, "calibrate")
     os.makedirs(folder)
-    photo = os.path.join(folder, "photo.jpg")
+    photo = os.path.join(folder, "photo" + os.path.splitext(base)[1])
     shutil.copy(base, photo)
     give_to_wine(folder)
     process = start([command.format(photo=winpath(photo))], True)
@@ -119,7 +126,8 @@ def main():
     Image.frombytes("RGB", (64, 48), os.urandom(64 * 48 * 3)).save(small)
     failures = []
     for kind, base_name, command in SCENARIOS:
-        base = os.path.join(work, "bases", base_name + ".jpg")
+        base = os.path.join(work, "bases", base_name)
+        name = "photo" + os.path.splitext(base_name)[1]
         old = digest(base)
         new, took = calibrate(base, command)
         counts = {"old": 0, "new": 0, "missing": 0, "damaged": 0, "left behind": 0}
@@ -127,7 +135,7 @@ def main():
         for trial in range(trials):
             folder = os.path.join(work, "%s-%03d" % (kind.replace(" ", "-"), trial))
             os.makedirs(folder)
-            photo = os.path.join(folder, "photo.jpg")
+            photo = os.path.join(folder, name)
             shutil.copy(base, photo)
             shutil.copy(small, os.path.join(folder, "other.jpg"))
             give_to_wine(folder)
@@ -139,16 +147,16 @@ def main():
             process.communicate()
             state = digest(photo) if os.path.exists(photo) else None
             counts["old" if state == old else "new" if state == new else "missing" if state is None else "damaged"] += 1
-            if sorted(os.listdir(folder)) != ["other.jpg", "photo.jpg"]:
+            if sorted(os.listdir(folder)) != ["other.jpg", name]:
                 counts["left behind"] += 1
             folders.append(folder)
         # The next write in each folder resolves what was left.
         run(["store\t%s\t1\t2\t3\t4" % winpath(os.path.join(f, "other.jpg")) for f in folders])
         recovered = 0
         for folder in folders:
-            photo = os.path.join(folder, "photo.jpg")
+            photo = os.path.join(folder, name)
             state = digest(photo) if os.path.exists(photo) else None
-            if state in (old, new) and sorted(os.listdir(folder)) == ["other.jpg", "photo.jpg"]:
+            if state in (old, new) and sorted(os.listdir(folder)) == ["other.jpg", name]:
                 recovered += 1
         print("%-10s write %6.1f ms; %3d trials: %3d old, %3d new, %3d missing, %3d damaged, %3d with files left "
               "behind; %3d old or new after the next write in the folder"

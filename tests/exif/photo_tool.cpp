@@ -83,9 +83,10 @@ void Run(const std::vector<std::string>& f, int id, FILE* out)
         double lat = 0, lon = 0, alt = 0, heading = 0;
         HRESULT hr = block.ReadPosition(&lat, &lon, &alt, &heading);
         std::fprintf(out,
-                     "{\"id\":%d,\"op\":\"read\",\"hr\":%ld,\"jpeg\":%d,\"tree\":%d,\"width\":%u,\"height\":%u,"
-                     "\"lat\":%.17g,\"lon\":%.17g,\"alt\":%.17g,\"heading\":%.17g}\n",
-                     id, static_cast<long>(hr), block.IsJpeg() ? 1 : 0, block.Root() ? 1 : 0, block.FrameWidth(),
+                     "{\"id\":%d,\"op\":\"read\",\"hr\":%ld,\"jpeg\":%d,\"heif\":%d,\"tree\":%d,\"width\":%u,"
+                     "\"height\":%u,\"lat\":%.17g,\"lon\":%.17g,\"alt\":%.17g,\"heading\":%.17g}\n",
+                     id, static_cast<long>(hr), block.IsJpeg() ? 1 : 0, block.IsHeif() ? 1 : 0, block.Root() ? 1 : 0,
+                     block.FrameWidth(),
                      block.FrameHeight(), lat / kDeg, lon / kDeg, alt, heading / kDeg);
     } else if (op == "store" && f.size() == 6) {
         std::wstring path = Wide(f[1]);

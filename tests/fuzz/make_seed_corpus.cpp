@@ -1,11 +1,13 @@
-// Writes the fuzzer's seed corpus: the hand-built seed files, and every
-// photo of a folder cut down to the part the engine reads.
+// Writes the fuzzer's seed corpus: the hand-built seed files (JPEG, and
+// HEIF files with each layout of the item tables), and every photo of a
+// folder cut down to the part the engine reads.
 //   make_seed_corpus <photo folder> <corpus folder>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
 
+#include "exif/heif_bytes.h"
 #include "fuzz/seed_photos.h"
 
 namespace fs = std::filesystem;
@@ -34,6 +36,8 @@ int main(int argc, char** argv)
     int written = 0;
     for (const vzseed::SeedFile& seed : vzseed::HandBuiltSeeds())
         written += WriteFile(corpus / ("built-" + seed.name + ".jpg"), seed.bytes);
+    for (const vztest::NamedLayout& layout : vztest::EveryHeifLayout(vztest::SimpleTiff(false)))
+        written += WriteFile(corpus / ("built-" + std::to_string(written) + ".heic"), vztest::Heif(layout.layout));
     int photoCount = 0;
     for (const fs::directory_entry& entry : fs::directory_iterator(photos, error)) {
         if (entry.path().extension() != ".jpg")

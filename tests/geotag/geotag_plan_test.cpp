@@ -57,7 +57,7 @@ protected:
     {
         paths = {
             MakePhoto(folder, L"own_offset.jpg", L"2024:05:01 12:10:00", L"+02:00"),
-            MakePhoto(folder, L"camera_clock.jpg", L"2024:05:01 11:05:00"),
+            MakePhoto(folder, L"camera_clock.heic", L"2024:05:01 11:05:00"),  // a phone's HEIF photo
             MakePhoto(folder, L"datetime_only.jpg", nullptr, nullptr, L"2024:05:01 11:15:00"),
             MakePhoto(folder, L"no_time.jpg", nullptr),
             MakePhoto(folder, L"long_after.jpg", L"2024:05:01 14:00:00"),

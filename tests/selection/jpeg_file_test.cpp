@@ -1,10 +1,11 @@
-// Which names count as JPEG files, and how shortcuts among them are resolved;
+// Which names count as photos (JPEG and HEIF files), and how shortcuts among
+// them are resolved;
 // which names count as GPS tracks.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <string>
 
-#include "selection/jpeg_file.h"
+#include "selection/photo_file.h"
 #include "selection/track_file.h"
 #include "selection/selection_test_util.h"
 #include "support/shortcut.h"
@@ -15,28 +16,30 @@ namespace {
 
 using seltest::NameOfLength;
 
-TEST(IsJpegFile, AcceptsTheThreeJpegExtensionsInAnyCase)
+TEST(IsPhotoFile, AcceptsTheJpegAndHeifExtensionsInAnyCase)
 {
     for (const wchar_t* name : {L"C:\\A.jpg", L"C:\\Cat.JPEG", L"C:\\Dog.Jpe", L"x.jPeG", L"D:\\pics\\.jpg",
-                                L"D:\\a.b.c.JPG", L"relative.jpe"})
-        EXPECT_TRUE(IsJpegFile(name)) << name;
+                                L"D:\\a.b.c.JPG", L"relative.jpe", L"C:\\IMG_0001.HEIC", L"C:\\dsc.heif",
+                                L"E:\\DCIM\\IMG_1234.HIF", L"x.HeIc", L"y.hif"})
+        EXPECT_TRUE(IsPhotoFile(name)) << name;
 }
 
-TEST(IsJpegFile, RejectsEveryOtherExtension)
+TEST(IsPhotoFile, RejectsEveryOtherExtension)
 {
     for (const wchar_t* name : {L"D:\\my.photos\\readme", L"C:\\scan.JFIF", L"C:\\scan.jfif", L"C:\\x.JPEG2",
                                 L"C:\\x.JPG ", L"C:\\x.jpg.txt", L"C:\\x.jp", L"C:\\xjpg", L".jpg", L"C:\\x.",
-                                L"C:\\photo", L"C:\\x.j\u0420g", L""})
-        EXPECT_FALSE(IsJpegFile(name)) << name;
-    EXPECT_FALSE(IsJpegFile(nullptr));
+                                L"C:\\photo", L"C:\\x.j\u0420g", L"C:\\x.heics", L"C:\\x.avif",
+                                L"C:\\x.hei", L"C:\\x.heic.txt", L""})
+        EXPECT_FALSE(IsPhotoFile(name)) << name;
+    EXPECT_FALSE(IsPhotoFile(nullptr));
 }
 
-TEST(IsJpegFile, PathsOf260CharactersOrMoreAreRejected)
+TEST(IsPhotoFile, PathsOf260CharactersOrMoreAreRejected)
 {
-    EXPECT_TRUE(IsJpegFile(NameOfLength(259, L"C:\\", L".jpg").c_str()));
-    EXPECT_FALSE(IsJpegFile(NameOfLength(260, L"C:\\", L".jpg").c_str()));
+    EXPECT_TRUE(IsPhotoFile(NameOfLength(259, L"C:\\", L".jpg").c_str()));
+    EXPECT_FALSE(IsPhotoFile(NameOfLength(260, L"C:\\", L".jpg").c_str()));
     // Cut to 259 characters this name would end in ".jpg".
-    EXPECT_FALSE(IsJpegFile((NameOfLength(259, L"C:\\", L".jpg") + L"x.png").c_str()));
+    EXPECT_FALSE(IsPhotoFile((NameOfLength(259, L"C:\\", L".jpg") + L"x.png").c_str()));
 }
 
 TEST(IsGpxFile, AcceptsTheGpxExtensionInAnyCase)
@@ -60,8 +63,10 @@ protected:
     void SetUp() override
     {
         photo = folder / L"beach.jpg";
+        phonePhoto = folder / L"IMG_0042.HEIC";
         notes = folder / L"notes.txt";
         ASSERT_TRUE(vztest::WriteFileBytes(photo, "photo"));
+        ASSERT_TRUE(vztest::WriteFileBytes(phonePhoto, "photo"));
         ASSERT_TRUE(vztest::WriteFileBytes(notes, "text"));
     }
 
@@ -74,24 +79,26 @@ protected:
 
     vztest::TempFolder folder;
     std::wstring photo;
+    std::wstring phonePhoto;
     std::wstring notes;
 };
 
 TEST_F(Shortcuts, AreJudgedByTheirTarget)
 {
-    EXPECT_TRUE(IsJpegFile(MakeShortcut(L"Holiday.lnk", photo).c_str()));
-    EXPECT_TRUE(IsJpegFile(MakeShortcut(L"Holiday2.LnK", photo).c_str()));
-    EXPECT_FALSE(IsJpegFile(MakeShortcut(L"Readme.lnk", notes).c_str()));
+    EXPECT_TRUE(IsPhotoFile(MakeShortcut(L"Holiday.lnk", photo).c_str()));
+    EXPECT_TRUE(IsPhotoFile(MakeShortcut(L"Holiday2.LnK", photo).c_str()));
+    EXPECT_FALSE(IsPhotoFile(MakeShortcut(L"Readme.lnk", notes).c_str()));
     // Named like a photo, but a shortcut only counts by its target.
-    EXPECT_FALSE(IsJpegFile(MakeShortcut(L"fake.jpg.lnk", notes).c_str()));
+    EXPECT_FALSE(IsPhotoFile(MakeShortcut(L"fake.jpg.lnk", notes).c_str()));
+    EXPECT_TRUE(IsPhotoFile(MakeShortcut(L"Phone.lnk", phonePhoto).c_str()));
 }
 
 TEST_F(Shortcuts, UnreadableShortcutsAreRejected)
 {
     std::wstring garbage = folder / L"garbage.lnk";
     ASSERT_TRUE(vztest::WriteFileBytes(garbage, "L not a shell link at all"));
-    EXPECT_FALSE(IsJpegFile(garbage.c_str()));
-    EXPECT_FALSE(IsJpegFile((folder / L"absent.lnk").c_str()));
+    EXPECT_FALSE(IsPhotoFile(garbage.c_str()));
+    EXPECT_FALSE(IsPhotoFile((folder / L"absent.lnk").c_str()));
 }
 
 TEST_F(Shortcuts, ResolveGivesTheTarget)
@@ -176,7 +183,7 @@ TEST_F(Shortcuts, MissingTargetIsResolvedWithoutUi)
     int windowsBefore = VisibleWindowsOfThisProcess();
     wchar_t out[MAX_PATH] = L"stale";
     HRESULT hr = ResolveShortcut(link.c_str(), out, MAX_PATH, nullptr, FALSE);
-    bool accepted = IsJpegFile(link.c_str());
+    bool accepted = IsPhotoFile(link.c_str());
     EXPECT_EQ(VisibleWindowsOfThisProcess(), windowsBefore);
     if (FAILED(hr)) {
         EXPECT_STREQ(out, L"");
@@ -186,7 +193,7 @@ TEST_F(Shortcuts, MissingTargetIsResolvedWithoutUi)
         EXPECT_TRUE(accepted);
     }
     RecordProperty("missing_target_result", static_cast<int>(hr));
-    printf("shortcut to a missing JPEG: ResolveShortcut %08lx, IsJpegFile %s\n", static_cast<unsigned long>(hr),
+    printf("shortcut to a missing JPEG: ResolveShortcut %08lx, IsPhotoFile %s\n", static_cast<unsigned long>(hr),
            accepted ? "true" : "false");
 }
 

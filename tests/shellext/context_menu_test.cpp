@@ -255,6 +255,24 @@ TEST_F(ContextMenuTest, GoogleEarthAndOneOfTenLocatedOffersAllFourWithTheirIdent
     EXPECT_EQ(S_OK, Validate(2, false));
 }
 
+TEST_F(ContextMenuTest, AHeifPhotoAmongJpegPhotosIsScannedForItsPosition)
+{
+    SetUpEarthFile();
+    InstallEarth();
+    // The one located photo a HEIF photo, among JPEG and HEIF photos without
+    // a position (one without Exif).
+    Select({Copy(kUnlocatedPhotos[0]), Copy(L"noexif.heic"), Copy(L"stripped.heic"), Copy(L"iphone.heic")});
+    EXPECT_EQ((std::vector<std::wstring>{kShow, kGet, kEdit, kAbout}), Offered());
+}
+
+TEST_F(ContextMenuTest, AHeifNameOnJpegDataIsNoLocatedPhoto)
+{
+    SetUpEarthFile();
+    InstallEarth();
+    Select({Copy(kUnlocatedPhotos[0]), vztest::CopyPhoto(kLocatedPhoto, folder.Path(), L"located.HEIC")});
+    EXPECT_EQ((std::vector<std::wstring>{kGet, kEdit, kAbout}), Offered());
+}
+
 TEST_F(ContextMenuTest, AHundredMenusShowTheSameFiveBitmapsWhichGoWithTheDll)
 {
     SetUpEarthFile();

@@ -33,7 +33,9 @@ std::vector<std::wstring> SamplePhotoNames()
 
 std::wstring CopyPhoto(const std::wstring& name, const std::wstring& folder, const std::wstring& newName)
 {
-    std::wstring source = PhotosFolder() + L"\\" + name;
+    const char* heif = std::getenv("VZ_HEIF_PHOTOS");
+    const bool isHeif = name.size() > 5 && name.compare(name.size() - 5, 5, L".heic") == 0;
+    std::wstring source = (isHeif && heif ? HostPathToWindows(heif) : PhotosFolder()) + L"\\" + name;
     std::wstring target = folder + L"\\" + (newName.empty() ? name : newName);
     if (!CopyFileW(source.c_str(), target.c_str(), FALSE))
         return std::wstring();

@@ -13,7 +13,9 @@ std::wstring PhotosFolder();
 std::vector<std::wstring> SamplePhotoNames();
 
 // Copies one sample photo into folder (optionally under another name) and
-// returns the copy's path; the copy is writable. Empty on failure.
+// returns the copy's path; the copy is writable. Empty on failure. A name
+// ending in ".heic" names a HEIF photo made from the samples
+// (tests/exif/make_heif_samples.sh).
 std::wstring CopyPhoto(const std::wstring& name, const std::wstring& folder,
                        const std::wstring& newName = std::wstring());
 

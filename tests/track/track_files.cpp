@@ -18,8 +18,10 @@ const uint16_t kTagOffsetTime = 0x9010;
 const uint16_t kTagOffsetTimeOriginal = 0x9011;
 const uint16_t kTagOffsetTimeDigitized = 0x9012;
 
-// A camera photo without a position and with all three Exif times.
+// Camera photos without a position and with all three Exif times: a JPEG
+// photo and a HEIF photo (made from canon_digital-ixus.jpg).
 const wchar_t kSourcePhoto[] = L"canon_powershot-s40.jpg";
+const wchar_t kSourceHeifPhoto[] = L"ixus.heic";
 
 const int kWalkMinutes = 60;
 
@@ -44,7 +46,8 @@ std::wstring PhotoTakenAt(const std::wstring& folder, const std::wstring& name, 
 
 std::wstring PhotoWithTimes(const std::wstring& folder, const std::wstring& name, const PhotoTimes& times)
 {
-    std::wstring path = CopyPhoto(kSourcePhoto, folder, name);
+    const bool heif = name.size() > 5 && name.compare(name.size() - 5, 5, L".heic") == 0;
+    std::wstring path = CopyPhoto(heif ? kSourceHeifPhoto : kSourcePhoto, folder, name);
     if (path.empty())
         return path;
     ExifBlock block;

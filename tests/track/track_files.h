@@ -8,7 +8,8 @@ namespace vztest {
 // A copy of a real photo without a position whose only time is the given
 // DateTimeOriginal ("2024:05:01 12:30:00"; null: none), with
 // OffsetTimeOriginal when offset is given ("+02:00") and IFD0's DateTime
-// when dateTime is given. Empty on failure.
+// when dateTime is given; a HEIF photo when name ends in ".heic". Empty on
+// failure.
 std::wstring PhotoTakenAt(const std::wstring& folder, const std::wstring& name, const wchar_t* dateTimeOriginal,
                           const wchar_t* offset = nullptr, const wchar_t* dateTime = nullptr);
 

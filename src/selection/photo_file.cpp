@@ -1,10 +1,10 @@
-#include "selection/jpeg_file.h"
+#include "selection/photo_file.h"
 
 #include <windows.h>
 #include "support/file_extension.h"
 #include "support/shortcut.h"
 
-bool IsJpegFile(const wchar_t* path)
+bool IsPhotoFile(const wchar_t* path)
 {
     if (!path)
         return false;
@@ -14,6 +14,5 @@ bool IsJpegFile(const wchar_t* path)
     wchar_t name[MAX_PATH] = L"";
     ResolveShortcut(path, name, MAX_PATH, nullptr, FALSE);
     const wchar_t* extension = FindExtension(name);
-    return ExtensionIs(extension, L".JPG") || ExtensionIs(extension, L".JPEG") ||
-           ExtensionIs(extension, L".JPE");
+    return IsJpegExtension(extension) || IsHeifExtension(extension);
 }

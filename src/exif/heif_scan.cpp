@@ -1,0 +1,130 @@
+#include "exif/heif_scan.h"
+
+#include <cstring>
+#include <new>
+
+namespace {
+
+bool IsHeifBrand(uint32_t brand)
+{
+    switch (brand) {
+    case FourCC("mif1"): case FourCC("mif2"): case FourCC("msf1"):
+    case FourCC("heic"): case FourCC("heix"): case FourCC("heim"): case FourCC("heis"):
+    case FourCC("hevc"): case FourCC("hevx"): case FourCC("hevm"): case FourCC("hevs"):
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool ReadHeader(JpegByteSource& source, uint32_t start, uint32_t limit, HeifBox* box)
+{
+    uint8_t header[kBoxHeaderMax];
+    uint32_t got = 0;
+    return source.ReadAt(start, header, sizeof(header), &got) && ParseBoxHeader(header, got, start, limit, box);
+}
+
+bool ReadWhole(JpegByteSource& source, uint32_t offset, uint32_t count, uint8_t* buffer)
+{
+    uint32_t got = 0;
+    return count == 0 || (source.ReadAt(offset, buffer, count, &got) && got == count);
+}
+
+OwnedBytes Allocate(uint32_t size)
+{
+    OwnedBytes bytes;
+    bytes.data.reset(new (std::nothrow) uint8_t[size ? size : 1]);
+    if (bytes.data)
+        bytes.size = size;
+    return bytes;
+}
+
+bool IsTiffHeader(const uint8_t* payload, size_t size, uint32_t at, bool* bigEndian)
+{
+    const uint8_t ii[4] = {'I', 'I', 42, 0};
+    const uint8_t mm[4] = {'M', 'M', 0, 42};
+    if (!RangeFits(at, 8, size))
+        return false;
+    *bigEndian = std::memcmp(payload + at, mm, 4) == 0;
+    return *bigEndian || std::memcmp(payload + at, ii, 4) == 0;
+}
+
+}  // namespace
+
+bool IsHeifFile(JpegByteSource& source)
+{
+    HeifBox ftyp;
+    if (!ReadHeader(source, 0, source.Size(), &ftyp) || ftyp.type != FourCC("ftyp") || ftyp.end - ftyp.body < 8)
+        return false;
+    // Major brand, minor version, compatible brands: at most 64 brands looked at.
+    uint8_t brands[8 + 4 * 64];
+    const uint32_t count = ftyp.end - ftyp.body < sizeof(brands) ? ftyp.end - ftyp.body : sizeof(brands);
+    if (!ReadWhole(source, ftyp.body, count, brands))
+        return false;
+    for (uint32_t at = 0; at + 4 <= count; at += at == 0 ? 8 : 4) {
+        uint32_t brand = 0;
+        if (ReadU32(brands, count, at, true, &brand) && IsHeifBrand(brand))
+            return true;
+    }
+    return false;
+}
+
+void LocateHeifExif(JpegByteSource& source, HeifScan* scan, OwnedBytes* meta, OwnedBytes* payload)
+{
+    *scan = HeifScan();
+    *meta = OwnedBytes();
+    *payload = OwnedBytes();
+    if (!IsHeifFile(source))
+        return;
+    const uint32_t fileSize = source.Size();
+    HeifBox box;
+    bool found = false;
+    uint32_t at = 0;
+    for (uint32_t i = 0; i < kHeifMaxTopLevelBoxes && !found && at < fileSize; ++i, at = box.end) {
+        if (!ReadHeader(source, at, fileSize, &box))
+            return;
+        found = box.type == FourCC("meta");
+    }
+    if (!found || box.end - box.start > kHeifMaxMetaSize)
+        return;
+    *meta = Allocate(box.end - box.start);
+    if (!meta->data || !ReadWhole(source, box.start, static_cast<uint32_t>(meta->size), meta->data.get()) ||
+        !ParseHeifMeta(meta->data.get(), meta->size, &scan->tables))
+        return;
+    scan->isHeif = true;
+    scan->metaStart = box.start;
+    scan->metaSize = static_cast<uint32_t>(meta->size);
+    if (!FindPrimaryExif(meta->data.get(), meta->size, scan->tables, &scan->exifItem))
+        return;
+    scan->recorded = true;
+    if (!LocateHeifItem(meta->data.get(), meta->size, scan->tables, scan->exifItem, scan->metaStart, fileSize,
+                        &scan->exif) ||
+        scan->exif.length > kHeifMaxExifSize)
+        return;
+    *payload = Allocate(scan->exif.length);
+    if (!payload->data)
+        return;
+    uint32_t filled = 0;
+    for (uint32_t e = 0; e < scan->exif.extentCount; ++e) {
+        const HeifExtent& extent = scan->exif.extents[e];
+        if (!ReadWhole(source, extent.offset, extent.length, payload->data.get() + filled))
+            return;
+        filled += extent.length;
+    }
+    scan->success = FindTiffHeader(payload->data.get(), payload->size, &scan->tiffStart, &scan->bigEndian);
+}
+
+bool FindTiffHeader(const uint8_t* payload, size_t size, uint32_t* tiffStart, bool* bigEndian)
+{
+    const uint8_t exif[6] = {'E', 'x', 'i', 'f', 0, 0};
+    *tiffStart = 0;
+    if (RangeFits(0, 6, size) && std::memcmp(payload, exif, 6) == 0)
+        *tiffStart = 6;
+    else if (RangeFits(0, 10, size) && payload[0] == 0xFF && payload[1] == 0xE1 && std::memcmp(payload + 4, exif, 6) == 0)
+        *tiffStart = 10;
+    else if (!ReadU32(payload, size, 0, true, tiffStart) || *tiffStart > UINT32_MAX - 4)
+        return false;
+    else
+        *tiffStart += 4;
+    return IsTiffHeader(payload, size, *tiffStart, bigEndian);
+}

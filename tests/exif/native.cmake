@@ -1,0 +1,26 @@
+# The photo engine's native tests (clang or GCC, with AddressSanitizer and
+# UndefinedBehaviorSanitizer): reading and writing HEIF files, hand-built
+# ones and samples that heif-enc and ExifTool make from the sample photos.
+set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+
+get_target_property(exif_dir vz_exif_core SOURCE_DIR)
+get_target_property(exif_sources vz_exif_core SOURCES)
+list(TRANSFORM exif_sources PREPEND ${exif_dir}/)
+set(native_sanitize -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+add_executable(exif_native_tests ${CMAKE_CURRENT_LIST_DIR}/heif_read_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/heif_write_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/heif_bytes.cpp ${CMAKE_CURRENT_LIST_DIR}/exif_bytes.cpp ${exif_sources})
+target_include_directories(exif_native_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+target_link_libraries(exif_native_tests PRIVATE vz_containers GTest::gtest_main)
+target_compile_options(exif_native_tests PRIVATE ${native_sanitize})
+target_link_options(exif_native_tests PRIVATE ${native_sanitize})
+
+set(heif_samples ${CMAKE_BINARY_DIR}/heif-samples)
+add_test(NAME exif_heif_samples COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/make_heif_samples.sh
+  ${VZ_SHARED_DIR}/photos ${heif_samples})
+set_tests_properties(exif_heif_samples PROPERTIES FIXTURES_SETUP exif_heif_samples)
+add_test(NAME exif_native_tests COMMAND exif_native_tests)
+set_tests_properties(exif_native_tests PROPERTIES FIXTURES_REQUIRED exif_heif_samples
+  ENVIRONMENT "VZ_HEIF_SAMPLES=${heif_samples}")
