@@ -26,12 +26,6 @@ struct GpsFixTime {
     int hour, minute, second;
 };
 
-// Bytes owned by the receiver.
-struct OwnedBytes {
-    std::unique_ptr<uint8_t[]> data;
-    size_t size = 0;
-};
-
 struct HeifScan;
 struct HeifRewrite;
 class KernelHandle;

@@ -4,7 +4,7 @@
 #include <new>
 
 #include "geotag/geotag_dialog.h"
-#include "geotag/geotag_dialog_resources.h"
+#include "geotag/geotag_texts.h"
 #include "geotag/geotag_format.h"
 #include "geotag/geotag_plan.h"
 #include "track/gpx_reader.h"
@@ -21,9 +21,9 @@ void ShowTrackRefused(HWND owner, const wchar_t* trackPath, HRESULT hr)
 {
     wchar_t text[kMessageCapacity];
     if (hr == VZ_E_TRACK_UNREADABLE || hr == VZ_E_TRACK_EMPTY)
-        FormatBoundedW(text, kMessageCapacity, VZ_GEOTAG_TRACK_REFUSED, FileNamePart(trackPath));
+        FormatBoundedW(text, kMessageCapacity, kGeotagTrackRefused, FileNamePart(trackPath));
     else
-        FormatBoundedW(text, kMessageCapacity, VZ_GEOTAG_TRACK_NOT_READ, FileNamePart(trackPath),
+        FormatBoundedW(text, kMessageCapacity, kGeotagTrackNotRead, FileNamePart(trackPath),
                        static_cast<unsigned long>(hr));
     ShowMessage(owner, text, MB_ICONERROR);
 }
@@ -35,13 +35,13 @@ void ShowWriteReport(HWND owner, const GeotagPlan& plan, int written, int readOn
     int total = static_cast<int>(plan.Count());
     int failed = plan.LocatedCount() - written - readOnly;
     wchar_t text[kMessageCapacity];
-    int length = FormatBoundedW(text, kMessageCapacity, VZ_GEOTAG_WRITTEN, written, total,
+    int length = FormatBoundedW(text, kMessageCapacity, kGeotagWritten, written, total,
                                 total == 1 ? L" was" : L"s were");
     if (readOnly > 0)
-        length += FormatBoundedW(text + length, kMessageCapacity - length, VZ_GEOTAG_SKIPPED, readOnly,
+        length += FormatBoundedW(text + length, kMessageCapacity - length, kGeotagSkipped, readOnly,
                                  readOnly == 1 ? L" was" : L"s were");
     if (failed > 0)
-        FormatBoundedW(text + length, kMessageCapacity - length, VZ_GEOTAG_FAILED, failed, failed == 1 ? L"" : L"s");
+        FormatBoundedW(text + length, kMessageCapacity - length, kGeotagFailed, failed, failed == 1 ? L"" : L"s");
     ShowMessage(owner, text, written > 0 ? MB_ICONINFORMATION : MB_ICONERROR);
 }
 

@@ -7,6 +7,7 @@
 #include "notation/coord_notation.h"
 #include "notation/settings.h"
 #include "geotag/geotag_dialog_resources.h"
+#include "geotag/geotag_texts.h"
 #include "geotag/geotag_format.h"
 #include "geotag/geotag_photo_list.h"
 #include "resources/resource_ids.h"
@@ -55,7 +56,7 @@ void ShowTrack(HWND dialog, const GeotagDialogState& state)
         FormatTrackTime(state.track->At(count - 1).time, last, kGeotagTextCapacity);
     }
     wchar_t line[kTrackLineCapacity];
-    FormatBoundedW(line, kTrackLineCapacity, state.trackIncomplete ? VZ_GEOTAG_TRACK_INCOMPLETE_LINE : VZ_GEOTAG_TRACK_LINE,
+    FormatBoundedW(line, kTrackLineCapacity, state.trackIncomplete ? kGeotagTrackIncompleteLine : kGeotagTrackLine,
                    FileNamePart(state.trackPath), static_cast<unsigned>(count), count == 1 ? L"" : L"s", first, last);
     SetDlgItemTextW(dialog, IDC_GEOTAG_TRACK, line);
 }
@@ -93,7 +94,7 @@ void MatchAgain(GeotagDialogState* state)
         UpdatePhotoList(GetDlgItem(dialog, IDC_GEOTAG_PHOTOS), *state->plan, state->notation);
         FormatGeotagSummary(*state->plan, summary, kGeotagTextCapacity);
     } else {
-        CopyTextBounded(summary, VZ_GEOTAG_CLOCK_INVALID, kGeotagTextCapacity);
+        CopyTextBounded(summary, kGeotagClockInvalid, kGeotagTextCapacity);
     }
     SetDlgItemTextW(dialog, IDC_GEOTAG_SUMMARY, summary);
     EnableDlgItem(dialog, IDOK, state->settingsValid && AnyPhotoWillBeWritten(*state->plan));
@@ -108,7 +109,7 @@ INT_PTR OnInitDialog(HWND dialog, GeotagDialogState* state)
     state->busy = TRUE;
 
     wchar_t title[kTitleCapacity];
-    FormatBoundedW(title, kTitleCapacity, VZ_GEOTAG_TITLE, FileNamePart(state->trackPath));
+    FormatBoundedW(title, kTitleCapacity, kGeotagTitle, FileNamePart(state->trackPath));
     SetWindowTextW(dialog, title);
     HANDLE picture = LoadImageW(ResourceModule(), MAKEINTRESOURCEW(IDB_COORDINATES_PICTURE), IMAGE_BITMAP, 0, 0,
                                 LR_SHARED | LR_LOADMAP3DCOLORS | LR_LOADTRANSPARENT);

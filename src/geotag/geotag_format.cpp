@@ -5,7 +5,7 @@
 #include <cwctype>
 
 #include "notation/position_line.h"
-#include "geotag/geotag_dialog_resources.h"
+#include "geotag/geotag_texts.h"
 #include "track/track_time.h"
 #include "support/text_bounded.h"
 
@@ -101,7 +101,7 @@ void FormatPhotoTaken(const GeotagPhoto& photo, wchar_t* buffer, size_t capacity
     }
     wchar_t offset[kGeotagTextCapacity];
     FormatUtcOffset(photo.time.offsetMinutes, offset, kGeotagTextCapacity);
-    FormatBoundedW(buffer, capacity, VZ_GEOTAG_OWN_OFFSET, time, offset);
+    FormatBoundedW(buffer, capacity, kGeotagOwnOffset, time, offset);
 }
 
 void FormatPhotoPlace(const GeotagPhoto& photo, uint32_t notation, wchar_t* buffer, size_t capacity)
@@ -114,27 +114,27 @@ void FormatPhotoPlace(const GeotagPhoto& photo, uint32_t notation, wchar_t* buff
         if (photo.hasAltitude) {
             wchar_t place[kGeotagTextCapacity];
             CopyTextBounded(place, line, kGeotagTextCapacity);
-            FormatBoundedW(line, kGeotagTextCapacity, VZ_GEOTAG_WITH_ALTITUDE, place,
+            FormatBoundedW(line, kGeotagTextCapacity, kGeotagWithAltitude, place,
                            std::trunc(photo.position.altitude) + 0.0);  // whole metres, never "-0"
         }
         if (photo.readOnly)
-            FormatBoundedW(buffer, capacity, VZ_GEOTAG_READ_ONLY, line);
+            FormatBoundedW(buffer, capacity, kGeotagReadOnly, line);
         else
             CopyTextBounded(buffer, line, capacity);
         return;
     }
     case GeotagOutcome::TooFar:
-        CopyTextBounded(buffer, VZ_GEOTAG_TOO_FAR, capacity);
+        CopyTextBounded(buffer, kGeotagTooFar, capacity);
         return;
     case GeotagOutcome::NoTime:
-        CopyTextBounded(buffer, VZ_GEOTAG_NO_TIME, capacity);
+        CopyTextBounded(buffer, kGeotagNoTime, capacity);
         return;
     case GeotagOutcome::InUse:
-        CopyTextBounded(buffer, VZ_GEOTAG_IN_USE, capacity);
+        CopyTextBounded(buffer, kGeotagInUse, capacity);
         return;
     case GeotagOutcome::NotAPhoto:
     default:
-        CopyTextBounded(buffer, VZ_GEOTAG_NOT_A_PHOTO, capacity);
+        CopyTextBounded(buffer, kGeotagNotAPhoto, capacity);
         return;
     }
 }
@@ -150,7 +150,7 @@ void FormatGeotagSummary(const GeotagPlan& plan, wchar_t* buffer, size_t capacit
         else if (IsLocated(plan.At(i)))
             ++skipped;
     }
-    int length = FormatBoundedW(buffer, capacity, VZ_GEOTAG_SUMMARY_LINE, located, total, Plural(total));
+    int length = FormatBoundedW(buffer, capacity, kGeotagSummaryLine, located, total, Plural(total));
     if (skipped > 0 && static_cast<size_t>(length) + 1 < capacity)
-        FormatBoundedW(buffer + length, capacity - length, VZ_GEOTAG_SUMMARY_SKIPS, skipped, Plural(skipped));
+        FormatBoundedW(buffer + length, capacity - length, kGeotagSummarySkips, skipped, Plural(skipped));
 }

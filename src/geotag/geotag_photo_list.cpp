@@ -3,7 +3,7 @@
 #include <commctrl.h>
 #include <cwchar>
 
-#include "geotag/geotag_dialog_resources.h"
+#include "geotag/geotag_texts.h"
 #include "geotag/geotag_format.h"
 #include "support/file_extension.h"
 
@@ -65,9 +65,9 @@ void SetUpPhotoList(HWND list)
     int width = ColumnsWidth(list);
     int photo = width * kPhotoShare / 100;
     int taken = width * kTakenShare / 100;
-    AddColumn(list, kColumnPhoto, VZ_GEOTAG_COLUMN_PHOTO, photo);
-    AddColumn(list, kColumnTaken, VZ_GEOTAG_COLUMN_TAKEN, taken);
-    AddColumn(list, kColumnPosition, VZ_GEOTAG_COLUMN_POSITION, width - photo - taken);
+    AddColumn(list, kColumnPhoto, kGeotagColumnPhoto, photo);
+    AddColumn(list, kColumnTaken, kGeotagColumnTaken, taken);
+    AddColumn(list, kColumnPosition, kGeotagColumnPosition, width - photo - taken);
 }
 
 HRESULT FillPhotoList(HWND list, const GeotagPlan& plan)

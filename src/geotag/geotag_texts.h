@@ -1,0 +1,40 @@
+// Texts of the command "Geotag from GPS track": its dialog, its photo list
+// and its messages.
+#pragma once
+
+#include "product_identity.h"
+
+const wchar_t kGeotagTitle[] = VZ_PRODUCT_NAME_W L": Geotag from GPS track '%ls'";
+const wchar_t kGeotagTrackLine[] = L"GPS track '%ls': %u point%ls from %ls to %ls UTC";
+const wchar_t kGeotagTrackIncompleteLine[] =
+    L"GPS track '%ls' (incomplete: the file ends in the middle): %u point%ls from %ls to %ls UTC";
+
+// The columns of the photo list.
+const wchar_t kGeotagColumnPhoto[] = L"Photo";
+const wchar_t kGeotagColumnTaken[] = L"Taken";
+const wchar_t kGeotagColumnPosition[] = L"Position";
+
+// A position with the track's altitude.
+const wchar_t kGeotagWithAltitude[] = L"%ls / %.0f m";
+// What a photo gets, when not a position.
+const wchar_t kGeotagNoTime[] = L"none: no time in the photo";
+const wchar_t kGeotagTooFar[] = L"none: more than 30 minutes from the track";
+const wchar_t kGeotagNotAPhoto[] = L"none: not a JPEG photo";
+const wchar_t kGeotagInUse[] = L"none: in use by another program";
+const wchar_t kGeotagReadOnly[] = L"read-only, skipped: %ls";
+// The camera's time of a photo that records its own offset to UTC.
+const wchar_t kGeotagOwnOffset[] = L"%ls %ls";
+
+// The line under the list.
+const wchar_t kGeotagSummaryLine[] = L"%d of %d photo%ls will get a position.";
+const wchar_t kGeotagSummarySkips[] = L" %d read-only photo%ls will be skipped.";
+const wchar_t kGeotagClockInvalid[] = L"The clock correction must be a whole number of seconds from -864000 to 864000.";
+
+// Messages.
+const wchar_t kGeotagTrackRefused[] =
+    L"The GPS track \"%ls\" cannot be used: it is not a GPX file this tool can read, or it holds no track "
+    L"point with a time.";
+const wchar_t kGeotagTrackNotRead[] = L"The GPS track \"%ls\" cannot be read (error 0x%08lX).";
+const wchar_t kGeotagWritten[] = L"%d of %d photo%ls geotagged.";
+const wchar_t kGeotagSkipped[] = L"\n%d read-only photo%ls skipped.";
+const wchar_t kGeotagFailed[] = L"\n%d photo%ls could not be written.";
