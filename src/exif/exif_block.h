@@ -86,7 +86,7 @@ public:
     // The directions (of the image, of travel) and the other GPS tags stay.
     // E_INVALIDARG, tree unchanged, when a number is not finite, the
     // altitude in centimetres does not fit 32 bits or the time is no date
-    // and time; E_FAIL when the block is not a JPEG file or memory runs out.
+    // and time; E_FAIL when the block is not a photo or memory runs out.
     HRESULT StoreFix(double latitude, double longitude, const double* altitude, const GpsFixTime& utc);
     // Removes the position tags (other GPS tags stay).
     void RemovePosition();

@@ -195,7 +195,7 @@ HRESULT ExifBlock::SetAltitude(int32_t centimetres, bool below)
 
 HRESULT ExifBlock::StoreFix(double latitude, double longitude, const double* altitude, const GpsFixTime& utc)
 {
-    if (!m_isJpeg)
+    if (!IsPhoto())
         return E_FAIL;
     int32_t centimetres = 0;
     if (!std::isfinite(latitude) || !std::isfinite(longitude) ||

@@ -7,6 +7,7 @@
 
 #include "exif/exif_block.h"
 #include "selection/file_access.h"
+#include "selection/photo_writes.h"
 #include "track/track_time.h"
 
 namespace {
@@ -144,25 +145,18 @@ int GeotagPlan::LocatedCount() const
 
 HRESULT GeotagPlan::Write(int* written, int* readOnly) const
 {
-    // Not the loop of the commands that store positions
-    // (WritePositionsToPhotos): a fix is more than a position, and a
-    // shortcut's read-only attribute is judged at its target.
-    int writtenCount = 0, readOnlyCount = 0;
-    for (const GeotagPhoto& photo : m_photos) {
-        if (!photo.position.known)
-            continue;
-        // The attribute as it is now: the user may have changed it while
-        // the dialog was open.
-        if (IsFileReadOnly(photo.target.c_str())) {
-            ++readOnlyCount;
-            continue;
-        }
-        if (SUCCEEDED(WriteFixToPhoto(photo)))
-            ++writtenCount;
-    }
+    // A fix is more than a position (WriteFixToPhoto), and a shortcut's
+    // read-only attribute is judged at its target.
+    const PhotoWrites writes = WriteToPhotos(
+        static_cast<int>(m_photos.size()),
+        [&](int i, const wchar_t** path) {
+            *path = m_photos[i].target.c_str();
+            return m_photos[i].position.known != FALSE;
+        },
+        [&](int i) { return WriteFixToPhoto(m_photos[i]); });
     if (written)
-        *written = writtenCount;
+        *written = writes.written;
     if (readOnly)
-        *readOnly = readOnlyCount;
-    return writtenCount > 0 ? S_OK : E_FAIL;
+        *readOnly = writes.readOnly;
+    return writes.written > 0 ? S_OK : E_FAIL;
 }

@@ -10,24 +10,42 @@ struct PhotoWrites {
     int readOnly = 0;  // photos skipped because they are read-only
 };
 
-// Writes into each photo 0 <= i < count the position that
-// positionAt(i, &path, &position) gives; positionAt returns false for a
-// photo that gets nothing. A photo that is read-only now (the user may have
-// changed it since the selection was judged) is skipped and counted; one
-// that cannot be opened or written just does not count.
-template <typename PositionAt>
-PhotoWrites WritePositionsToPhotos(int count, PositionAt positionAt)
+// The one loop: for each photo 0 <= i < count, photoAt(i, &path) tells
+// whether it gets anything and which file's read-only attribute counts (a
+// shortcut's target, where the caller knows it); write(i) writes it. A photo
+// that is read-only now (the user may have changed it since the selection
+// was judged) is skipped and counted; one that cannot be opened or written
+// just does not count.
+template <typename PhotoAt, typename Write>
+PhotoWrites WriteToPhotos(int count, PhotoAt photoAt, Write write)
 {
     PhotoWrites writes;
     for (int i = 0; i < count; ++i) {
         const wchar_t* path = nullptr;
-        GeoPosition position;
-        if (!positionAt(i, &path, &position) || path == nullptr)
+        if (!photoAt(i, &path) || path == nullptr)
             continue;
         if (IsFileReadOnly(path))
             ++writes.readOnly;
-        else if (SUCCEEDED(WritePositionToPhoto(path, position)))
+        else if (SUCCEEDED(write(i)))
             ++writes.written;
     }
     return writes;
+}
+
+// Writes into each photo the position that positionAt(i, &path, &position)
+// gives; positionAt returns false for a photo that gets nothing.
+template <typename PositionAt>
+PhotoWrites WritePositionsToPhotos(int count, PositionAt positionAt)
+{
+    const wchar_t* path = nullptr;
+    GeoPosition position;
+    return WriteToPhotos(
+        count,
+        [&](int i, const wchar_t** judged) {
+            if (!positionAt(i, judged, &position))
+                return false;
+            path = *judged;
+            return true;
+        },
+        [&](int) { return WritePositionToPhoto(path, position); });
 }
