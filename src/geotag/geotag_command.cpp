@@ -33,7 +33,7 @@ void ShowTrackRefused(HWND owner, const wchar_t* trackPath, HRESULT hr)
 void ShowWriteReport(HWND owner, const GeotagPlan& plan, int written, int readOnly)
 {
     int total = static_cast<int>(plan.Count());
-    int failed = plan.LocatedCount() - written - readOnly;
+    int failed = plan.FixCount() - written - readOnly;
     wchar_t text[kMessageCapacity];
     int length = FormatBoundedW(text, kMessageCapacity, kGeotagWritten, written, total,
                                 total == 1 ? L" was" : L"s were");

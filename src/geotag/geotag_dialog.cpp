@@ -1,5 +1,5 @@
-// The geotagging dialog: initialisation, the user's changes of the two
-// settings (each matches the photos again), "Geotag" and "Cancel".
+// The geotagging dialog: initialisation, the user's changes of the settings
+// (each matches the photos again), "Geotag" and "Cancel".
 #include "geotag/geotag_dialog.h"
 
 #include <commctrl.h>
@@ -71,25 +71,32 @@ bool AnyPhotoWillBeWritten(const GeotagPlan& plan)
     return false;
 }
 
-// Reads the two settings; when both can be read, matches the photos under
-// them and shows the result. "Geotag" is enabled only when the settings
-// shown are those matched and some photo will get a position.
-void MatchAgain(GeotagDialogState* state)
+// Reads the settings the controls show into *settings: the offset chosen,
+// the clock correction and the check box. False, the correction left as it
+// was, when the correction typed cannot be read.
+bool ReadSettings(HWND dialog, GeotagSettings* settings)
 {
-    HWND dialog = state->dialog;
     DWORD offset = 0;
     BOOL offsetChosen = ComboGetSelectedData(GetDlgItem(dialog, IDC_GEOTAG_OFFSET), &offset);
+    if (offsetChosen)
+        settings->offsetMinutes = static_cast<int>(offset);
+    settings->replacePositions = IsDlgButtonChecked(dialog, IDC_GEOTAG_REPLACE) == BST_CHECKED;
     wchar_t clockText[kClockTextCapacity] = L"";
     int clockLength = GetWindowTextLengthW(GetDlgItem(dialog, IDC_GEOTAG_CLOCK));
     GetDlgItemTextW(dialog, IDC_GEOTAG_CLOCK, clockText, kClockTextCapacity);
-    int correction = 0;
-    state->settingsValid =
-        offsetChosen && clockLength < kClockTextCapacity && ParseClockCorrection(clockText, &correction);
+    return offsetChosen && clockLength < kClockTextCapacity &&
+           ParseClockCorrection(clockText, &settings->clockCorrectionSeconds);
+}
 
+// Reads the settings; when they can be read, matches the photos under them
+// and shows the result. "Geotag" is enabled only when the settings shown
+// are those matched and some photo will get a position.
+void MatchAgain(GeotagDialogState* state)
+{
+    HWND dialog = state->dialog;
+    state->settingsValid = ReadSettings(dialog, &state->settings);
     wchar_t summary[kGeotagTextCapacity];
     if (state->settingsValid) {
-        state->settings.offsetMinutes = static_cast<int>(offset);
-        state->settings.clockCorrectionSeconds = correction;
         state->plan->Match(*state->track, state->settings);
         UpdatePhotoList(GetDlgItem(dialog, IDC_GEOTAG_PHOTOS), *state->plan, state->notation);
         FormatGeotagSummary(*state->plan, summary, kGeotagTextCapacity);
@@ -150,6 +157,10 @@ void OnCommand(HWND dialog, GeotagDialogState* state, int id, int code)
         return;
     case IDC_GEOTAG_OFFSET:
         if (code == CBN_SELCHANGE)
+            MatchAgain(state);
+        return;
+    case IDC_GEOTAG_REPLACE:
+        if (code == BN_CLICKED)
             MatchAgain(state);
         return;
     case IDC_GEOTAG_CLOCK:

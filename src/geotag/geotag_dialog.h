@@ -1,6 +1,7 @@
-// The dialog of "Geotag from GPS track": the camera's offset to UTC and a
-// clock correction, and the list of the photos with the time and the place
-// the track gives each under them, matched again at every change.
+// The dialog of "Geotag from GPS track": the camera's offset to UTC, a
+// clock correction, whether positions the photos already have are replaced, and the list of
+// the photos with the time and the place the track gives each under them,
+// matched again at every change.
 #pragma once
 #include <windows.h>
 #include <cstdint>
@@ -15,8 +16,8 @@ struct GeotagDialogState {
     GeotagPlan* plan = nullptr;          // borrowed; matched under settings
     const wchar_t* trackPath = nullptr;  // borrowed
     BOOL trackIncomplete = FALSE;        // the file ends in the middle of an element
-    GeotagSettings settings;             // the settings the plan was last matched under
-    BOOL settingsValid = TRUE;           // the clock correction shown can be read
+    GeotagSettings settings;             // as the controls last showed them
+    BOOL settingsValid = TRUE;           // the clock correction shown can be read: the plan is matched under settings
     uint32_t notation = 1;               // of the positions shown
     BOOL busy = FALSE;                   // the dialog writes its own fields
     BOOL geotag = FALSE;                 // the user pressed "Geotag"

@@ -10,6 +10,7 @@
 #define IDC_GEOTAG_CLOCK_LABEL   1620
 #define IDC_GEOTAG_CLOCK         1621   // the clock correction in seconds
 #define IDC_GEOTAG_CLOCK_UNIT    1622
+#define IDC_GEOTAG_REPLACE       1625   // replace positions the photos already have
 #define IDC_GEOTAG_PHOTOS        1630   // the photos and what they get
 #define IDC_GEOTAG_SUMMARY       1640   // how many get a position, or what is wrong
 // Buttons: "Geotag" is IDOK, "Cancel" IDCANCEL.

@@ -106,6 +106,10 @@ void FormatPhotoTaken(const GeotagPhoto& photo, wchar_t* buffer, size_t capacity
 
 void FormatPhotoPlace(const GeotagPhoto& photo, uint32_t notation, wchar_t* buffer, size_t capacity)
 {
+    if (photo.keepsPosition) {
+        CopyTextBounded(buffer, kGeotagKeepsOwn, capacity);
+        return;
+    }
     switch (photo.outcome) {
     case GeotagOutcome::Interpolated:
     case GeotagOutcome::Nearest: {
@@ -143,14 +147,21 @@ void FormatGeotagSummary(const GeotagPlan& plan, wchar_t* buffer, size_t capacit
 {
     int total = static_cast<int>(plan.Count());
     int located = 0;
+    int kept = 0;
     int skipped = 0;
     for (size_t i = 0; i < plan.Count(); ++i) {
-        if (WillBeWritten(plan.At(i)))
+        const GeotagPhoto& photo = plan.At(i);
+        if (WillBeWritten(photo))
             ++located;
-        else if (IsLocated(plan.At(i)))
+        else if (GetsFix(photo))
             ++skipped;
+        if (photo.keepsPosition)
+            ++kept;
     }
     int length = FormatBoundedW(buffer, capacity, kGeotagSummaryLine, located, total, Plural(total));
+    if (kept > 0 && static_cast<size_t>(length) + 1 < capacity)
+        length += FormatBoundedW(buffer + length, capacity - length, kept == 1 ? kGeotagSummaryKeepsOne
+                                                                               : kGeotagSummaryKeeps, kept);
     if (skipped > 0 && static_cast<size_t>(length) + 1 < capacity)
         FormatBoundedW(buffer + length, capacity - length, kGeotagSummarySkips, skipped, Plural(skipped));
 }

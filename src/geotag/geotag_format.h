@@ -38,11 +38,12 @@ bool ParseClockCorrection(const wchar_t* text, int* seconds);
 void FormatPhotoTaken(const GeotagPhoto& photo, wchar_t* buffer, size_t capacity);
 // The "Position" column of a photo: its position in the given notation
 // (with the altitude when the track gives one), or why it gets none; a
-// read-only photo says that it is skipped.
+// read-only photo says that it is skipped, and a photo that keeps its own
+// position says so.
 void FormatPhotoPlace(const GeotagPhoto& photo, uint32_t notation, wchar_t* buffer, size_t capacity);
 
-// The line under the list: how many photos will get a position, and how
-// many read-only ones the track locates but writing skips.
+// The line under the list: how many photos will get a position, how many
+// keep their own, and how many read-only ones writing skips.
 void FormatGeotagSummary(const GeotagPlan& plan, wchar_t* buffer, size_t capacity);
 
 // Whether the track gives the photo a position.
@@ -54,5 +55,5 @@ inline bool IsLocated(const GeotagPhoto& photo)
 // Whether writing stores a position into the photo.
 inline bool WillBeWritten(const GeotagPhoto& photo)
 {
-    return IsLocated(photo) && !photo.readOnly;
+    return GetsFix(photo) && !photo.readOnly;
 }

@@ -93,6 +93,7 @@ HRESULT GeotagPlan::Load(const wchar_t* const* paths, int count)
             } else {
                 photo.time = ReadPhotoTime(*block);
                 photo.readOnly = IsFileReadOnly(photo.target.c_str());
+                photo.hasPosition = SUCCEEDED(block->ReadPosition(nullptr, nullptr, nullptr, nullptr));
             }
             m_photos.push_back(std::move(photo));
         }
@@ -110,6 +111,7 @@ void GeotagPlan::Match(const GpsTrack& track, const GeotagSettings& settings)
             continue;
         photo.position = GeoPosition();
         photo.hasAltitude = false;
+        photo.keepsPosition = photo.hasPosition && !settings.replacePositions;
         if (!photo.time.known) {
             photo.outcome = GeotagOutcome::NoTime;
             continue;
@@ -133,14 +135,14 @@ int GeotagPlan::DefaultOffsetMinutes() const
     return ComputerOffsetMinutesAt(SecondsOf(now));
 }
 
-int GeotagPlan::LocatedCount() const
+int GeotagPlan::FixCount() const
 {
-    int located = 0;
+    int fixes = 0;
     for (const GeotagPhoto& photo : m_photos) {
-        if (photo.position.known)
-            ++located;
+        if (GetsFix(photo))
+            ++fixes;
     }
-    return located;
+    return fixes;
 }
 
 HRESULT GeotagPlan::Write(int* written, int* readOnly) const
@@ -151,7 +153,7 @@ HRESULT GeotagPlan::Write(int* written, int* readOnly) const
         static_cast<int>(m_photos.size()),
         [&](int i, const wchar_t** path) {
             *path = m_photos[i].target.c_str();
-            return m_photos[i].position.known != FALSE;
+            return GetsFix(m_photos[i]);
         },
         [&](int i) { return WriteFixToPhoto(m_photos[i]); });
     if (written)

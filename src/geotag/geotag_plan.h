@@ -18,6 +18,9 @@ struct GeotagSettings {
     // Seconds added to the camera's time to give the true time (a clock
     // that was 90 s behind needs +90).
     int clockCorrectionSeconds = 0;
+    // Whether the track's position replaces one a photo already has (often
+    // a phone's own, better than a track's); off, such a photo keeps it.
+    bool replacePositions = false;
 };
 
 // Why a photo gets the position it gets, or none.
@@ -35,6 +38,8 @@ struct GeotagPhoto {
     PhotoTime time;
     std::wstring target;     // the file written: a shortcut's target, else path
     bool readOnly = false;   // the target's read-only attribute, judged at Load
+    bool hasPosition = false;  // the photo carries a position already, judged at Load
+    bool keepsPosition = false;  // it has one and the settings matched keep it
     GeotagOutcome outcome = GeotagOutcome::NoTime;
     double utcSeconds = 0;   // the moment matched (when the photo has a time)
     GeoPosition position;    // known for Interpolated and Nearest; heading 0
@@ -53,10 +58,11 @@ public:
     // with a time (else now), in minutes east of UTC.
     int DefaultOffsetMinutes() const;
 
-    // Writes into each located photo that is not read-only what the track
-    // knows: latitude and longitude, the altitude when the track has one
-    // (an earlier one is removed otherwise) and the UTC date and time the
-    // photo was matched at; the photo's directions stay as they are.
+    // Writes into each photo that gets a fix (GetsFix) and is not
+    // read-only what the track knows: latitude and longitude, the altitude
+    // when the track has one (an earlier one is removed otherwise) and the
+    // UTC date and time the photo was matched at; the photo's directions
+    // stay as they are.
     // *written counts the photos rewritten, *readOnly those skipped for
     // their attribute.
     // S_OK when at least one photo was written, else E_FAIL.
@@ -64,12 +70,20 @@ public:
 
     size_t Count() const { return m_photos.size(); }
     const GeotagPhoto& At(size_t index) const { return m_photos[index]; }
-    // The number of photos Match located.
-    int LocatedCount() const;
+    // The number of photos Write is to store a fix into, read-only ones
+    // included.
+    int FixCount() const;
 
 private:
     std::vector<GeotagPhoto> m_photos;
 };
+
+// Whether Write is to store the track's fix into the photo: the track
+// locates it, and it keeps no position of its own.
+inline bool GetsFix(const GeotagPhoto& photo)
+{
+    return photo.position.known && !photo.keepsPosition;
+}
 
 // The offset to UTC of a time zone (null: the computer's), in minutes east,
 // at the given local wall time (on the track time scale): the standard or

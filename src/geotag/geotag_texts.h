@@ -22,11 +22,14 @@ const wchar_t kGeotagTooFar[] = L"none: more than 30 minutes from the track";
 const wchar_t kGeotagNotAPhoto[] = L"none: not a JPEG photo";
 const wchar_t kGeotagInUse[] = L"none: in use by another program";
 const wchar_t kGeotagReadOnly[] = L"read-only, skipped: %ls";
+const wchar_t kGeotagKeepsOwn[] = L"keeps its own position";
 // The camera's time of a photo that records its own offset to UTC.
 const wchar_t kGeotagOwnOffset[] = L"%ls %ls";
 
 // The line under the list.
 const wchar_t kGeotagSummaryLine[] = L"%d of %d photo%ls will get a position.";
+const wchar_t kGeotagSummaryKeepsOne[] = L" %d photo keeps its own position.";
+const wchar_t kGeotagSummaryKeeps[] = L" %d photos keep their own positions.";
 const wchar_t kGeotagSummarySkips[] = L" %d read-only photo%ls will be skipped.";
 const wchar_t kGeotagClockInvalid[] = L"The clock correction must be a whole number of seconds from -864000 to 864000.";
 

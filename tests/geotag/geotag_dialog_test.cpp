@@ -327,6 +327,48 @@ TEST_F(GeotagDialogTest, GeotagWritesTheMatchedPositionsAndSaysHowMany)
     EXPECT_EQ(ReadFileBytes(noTime), noTimeBytes);
 }
 
+// A photo that already has a position (a phone's) keeps it unless the user
+// chooses otherwise; the list, the count and "Geotag" follow the check box.
+TEST_F(GeotagDialogTest, PositionsThePhotosHaveAreKeptUnlessTheUserReplacesThem)
+{
+    std::wstring phone = Photo(L"phone.jpg", L"2024:05:01 10:10:00", L"+00:00");
+    ExifBlock block;  // a position of its own, as a phone's
+    block.Open(phone.c_str());
+    ASSERT_EQ(block.StorePosition(0.1, 0.2, 30.0, 0.0), S_OK);
+    ASSERT_EQ(block.WriteToFile(), S_OK);
+    std::wstring camera = Photo(L"camera.jpg", L"2024:05:01 10:20:00", L"+00:00");
+    const std::string phoneBytes = ReadFileBytes(phone);
+    Track();
+    vztest::MessageBoxWatcher boxes;
+    ASSERT_NE(Open(), nullptr);
+    EXPECT_FALSE(vztest::IsItemChecked(m_dialog, IDC_GEOTAG_REPLACE));
+    EXPECT_EQ(Cell(0, 2), L"keeps its own position");
+    EXPECT_EQ(ItemText(m_dialog, IDC_GEOTAG_SUMMARY),
+              L"1 of 2 photos will get a position. 1 photo keeps its own position.");
+    vztest::Click(m_dialog, IDC_GEOTAG_REPLACE);
+    EXPECT_TRUE(StartsWith(Cell(0, 2), L"48.010000\u00b0 / 11.010000\u00b0")) << Cell(0, 2).c_str();
+    EXPECT_EQ(ItemText(m_dialog, IDC_GEOTAG_SUMMARY), L"2 of 2 photos will get a position.");
+    vztest::Click(m_dialog, IDC_GEOTAG_REPLACE);
+    vztest::PostClick(m_dialog, IDOK);
+    ASSERT_TRUE(boxes.WaitForCount(1));
+    EXPECT_EQ(Result(), S_OK);
+    EXPECT_EQ(boxes[0].text, L"1 of 2 photos were geotagged.");
+    EXPECT_EQ(ReadFileBytes(phone), phoneBytes);
+    EXPECT_NEAR(ReadPosition(camera).latitude, vztest::WalkLatitudeAt(20), 1e-6);
+
+    // Now both have one: nothing to write until the user replaces them.
+    ASSERT_NE(Open(), nullptr);
+    EXPECT_EQ(ItemText(m_dialog, IDC_GEOTAG_SUMMARY),
+              L"0 of 2 photos will get a position. 2 photos keep their own positions.");
+    EXPECT_FALSE(IsItemEnabled(m_dialog, IDOK));
+    vztest::Click(m_dialog, IDC_GEOTAG_REPLACE);
+    vztest::PostClick(m_dialog, IDOK);
+    ASSERT_TRUE(boxes.WaitForCount(2));
+    EXPECT_EQ(Result(), S_OK);
+    EXPECT_EQ(boxes[1].text, L"2 of 2 photos were geotagged.");
+    EXPECT_NEAR(ReadPosition(phone).latitude, vztest::WalkLatitudeAt(10), 1e-6);
+}
+
 TEST_F(GeotagDialogTest, ReadOnlyPhotosAreShownSkippedAndCounted)
 {
     std::wstring open = Photo(L"open.jpg", L"2024:05:01 10:10:00", L"+00:00");

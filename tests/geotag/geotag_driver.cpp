@@ -9,7 +9,8 @@
 //       with full precision.
 //   geotag_driver tag <track.gpx> <offsetMinutes> <correctionSeconds> <photo>...
 //       Reads the track, then GeotagPlan Load, Match and Write over the
-//       photos: per photo "photo <index> <outcome> <read-only 0|1> <utc>
+//       photos, replacing positions they already have as ExifTool's
+//       geotagging does: per photo "photo <index> <outcome> <read-only 0|1> <utc>
 //       <latitude> <longitude> <altitude>" (degrees and metres of the
 //       position the plan holds, "-" when it holds none or no altitude), then "write
 //       <HRESULT> <written> <read-only>".
@@ -136,6 +137,7 @@ int wmain(int argc, wchar_t** argv)
     if (argc == 3 && std::wcscmp(argv[1], L"points") == 0)
         return PrintPoints(argv[2]);
     GeotagSettings settings;
+    settings.replacePositions = true;
     if (argc >= 5 && std::wcscmp(argv[1], L"tag") == 0 && ReadInteger(argv[3], &settings.offsetMinutes) &&
         ReadInteger(argv[4], &settings.clockCorrectionSeconds))
         return Tag(argv[2], settings, argv + 5, argc - 5);

@@ -96,7 +96,7 @@ TEST_F(GeotagPlanTest, OwnOffsetsWinAndTheUsersOffsetAndCorrectionApplyToTheRest
     EXPECT_EQ(GeotagOutcome::NoTime, plan.At(3).outcome);
     EXPECT_EQ(GeotagOutcome::TooFar, plan.At(4).outcome);  // 13:00 UTC
     EXPECT_EQ(GeotagOutcome::NotAPhoto, plan.At(5).outcome);
-    EXPECT_EQ(3, plan.LocatedCount());
+    EXPECT_EQ(3, plan.FixCount());
     EXPECT_EQ(120, plan.DefaultOffsetMinutes());  // the first photo's own
 
     // A camera clock 5 minutes behind; then a setting that moves the rest
@@ -111,7 +111,7 @@ TEST_F(GeotagPlanTest, OwnOffsetsWinAndTheUsersOffsetAndCorrectionApplyToTheRest
     EXPECT_EQ(GeotagOutcome::Interpolated, plan.At(0).outcome);
     EXPECT_EQ(GeotagOutcome::TooFar, plan.At(1).outcome);
     EXPECT_FALSE(plan.At(1).position.known);
-    EXPECT_EQ(1, plan.LocatedCount());
+    EXPECT_EQ(1, plan.FixCount());
 }
 
 // Each time with the offset that belongs to it, never another's; a zone in
