@@ -25,6 +25,8 @@ const int kClockTextLimit = 12;
 const int kClockTextCapacity = 32;
 const size_t kTitleCapacity = 160;
 const size_t kTrackLineCapacity = 400;
+// Posted to the dialog to match the photos under the settings shown.
+const UINT kMatchAgainMessage = WM_APP + 1;
 
 GeotagDialogState* StateOf(HWND dialog)
 {
@@ -146,7 +148,9 @@ void OnCommand(HWND dialog, GeotagDialogState* state, int id, int code)
 {
     switch (id) {
     case IDOK:
+        // The photos are written as the controls show the settings now.
         // Enter reaches here also while the button is disabled.
+        MatchAgain(state);
         if (IsWindowEnabled(GetDlgItem(dialog, IDOK))) {
             state->geotag = TRUE;
             EndDialog(dialog, IDOK);
@@ -156,8 +160,13 @@ void OnCommand(HWND dialog, GeotagDialogState* state, int id, int code)
         EndDialog(dialog, IDCANCEL);
         return;
     case IDC_GEOTAG_OFFSET:
+        // An open list left with Esc may take back the selection it showed
+        // only after telling so: the photos are matched again once the
+        // combo box is done.
         if (code == CBN_SELCHANGE)
             MatchAgain(state);
+        else if (code == CBN_SELENDOK || code == CBN_SELENDCANCEL || code == CBN_CLOSEUP)
+            PostMessageW(dialog, kMatchAgainMessage, 0, 0);
         return;
     case IDC_GEOTAG_REPLACE:
         if (code == BN_CLICKED)
@@ -185,6 +194,9 @@ INT_PTR CALLBACK GeotagDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
     switch (message) {
     case WM_COMMAND:
         OnCommand(dialog, state, LOWORD(wParam), HIWORD(wParam));
+        return TRUE;
+    case kMatchAgainMessage:
+        MatchAgain(state);
         return TRUE;
     case WM_NCDESTROY:
         SetWindowLongPtrW(dialog, DWLP_USER, 0);

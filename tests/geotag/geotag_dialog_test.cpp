@@ -287,6 +287,44 @@ TEST_F(GeotagDialogTest, EveryChangeOfOffsetOrClockMatchesThePhotosAgain)
     EXPECT_EQ(Result(), E_ABORT);
 }
 
+// The offset the list shows is the one its photos are matched at, however
+// it was chosen, and "Geotag" writes under the offset shown when pressed.
+TEST_F(GeotagDialogTest, TheOffsetShownIsTheOffsetUsed)
+{
+    std::wstring photo = Photo(L"camera.jpg", L"2024:05:01 11:20:00");
+    Track();
+    vztest::MessageBoxWatcher boxes;
+    ASSERT_NE(Open(), nullptr);
+    HWND combo = GetDlgItem(m_dialog, IDC_GEOTAG_OFFSET);
+    auto waitForPosition = [this](const wchar_t* start) {
+        for (int i = 0; i < 100 && !StartsWith(Cell(0, 2), start); ++i)
+            Sleep(20);
+        return StartsWith(Cell(0, 2), start);
+    };
+    // Keys in the open list, then Esc: Wine keeps the item the keys
+    // reached.
+    ChooseOffset(L"UTC+01:00");  // 10:20 UTC
+    SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
+    for (int key : {VK_UP, VK_UP, VK_ESCAPE})
+        SendMessageW(combo, WM_KEYDOWN, static_cast<WPARAM>(key), 0);
+    EXPECT_EQ(ChosenOffset(), L"UTC+00:30");
+    EXPECT_TRUE(waitForPosition(L"48.050000\u00b0")) << Cell(0, 2).c_str();  // 10:50 UTC
+    // Windows takes back the selection the keys showed, then says
+    // CBN_SELENDCANCEL and CBN_CLOSEUP, without CBN_SELCHANGE.
+    ChooseOffset(L"UTC+00:45");
+    SendMessageW(combo, CB_SETCURSEL, SendMessageW(combo, CB_GETCURSEL, 0, 0) + 1, 0);
+    for (int code : {CBN_SELENDCANCEL, CBN_CLOSEUP})
+        SendMessageW(m_dialog, WM_COMMAND, MAKEWPARAM(IDC_GEOTAG_OFFSET, code), reinterpret_cast<LPARAM>(combo));
+    EXPECT_EQ(ChosenOffset(), L"UTC+01:00");
+    EXPECT_TRUE(waitForPosition(L"48.020000\u00b0")) << Cell(0, 2).c_str();
+    // A selection no notification reports: "Geotag" reads it all the same.
+    SendMessageW(combo, CB_SETCURSEL, SendMessageW(combo, CB_GETCURSEL, 0, 0) - 2, 0);  // 10:50 UTC
+    vztest::PostClick(m_dialog, IDOK);
+    ASSERT_TRUE(boxes.WaitForCount(1));
+    EXPECT_EQ(Result(), S_OK);
+    EXPECT_NEAR(ReadPosition(photo).latitude, vztest::WalkLatitudeAt(50), 1e-6);
+}
+
 // --- Geotag and Cancel --------------------------------------------------------
 
 TEST_F(GeotagDialogTest, GeotagWritesTheMatchedPositionsAndSaysHowMany)
