@@ -1,5 +1,6 @@
 // The geotagging dialog: initialisation, the user's changes of the settings
-// (each matches the photos again), "Geotag" and "Cancel".
+// (each matches the photos again), the clock set from a photo of the GPS,
+// "Geotag" and "Cancel".
 #include "geotag/geotag_dialog.h"
 
 #include <commctrl.h>
@@ -10,9 +11,11 @@
 #include "geotag/geotag_texts.h"
 #include "geotag/geotag_format.h"
 #include "geotag/geotag_photo_list.h"
+#include "geotag/gps_clock_dialog.h"
 #include "resources/resource_ids.h"
 #include "support/dialog_items.h"
 #include "support/file_extension.h"
+#include "support/message_box.h"
 #include "support/module.h"
 #include "support/text_bounded.h"
 #include "support/window_placement.h"
@@ -31,19 +34,6 @@ const UINT kMatchAgainMessage = WM_APP + 1;
 GeotagDialogState* StateOf(HWND dialog)
 {
     return reinterpret_cast<GeotagDialogState*>(GetWindowLongPtrW(dialog, DWLP_USER));
-}
-
-void FillOffsetList(HWND dialog, int chosenMinutes)
-{
-    HWND list = GetDlgItem(dialog, IDC_GEOTAG_OFFSET);
-    SendMessageW(list, CB_SETEXTENDEDUI, TRUE, 0);
-    wchar_t text[kGeotagTextCapacity];
-    for (int minutes = kMinListedOffsetMinutes; minutes <= kMaxListedOffsetMinutes;
-         minutes += kListedOffsetStepMinutes) {
-        FormatUtcOffset(minutes, text, kGeotagTextCapacity);
-        ComboAddItem(list, text, static_cast<DWORD>(minutes));
-    }
-    ComboSelectByData(list, static_cast<DWORD>(chosenMinutes));
 }
 
 // "GPS track 'walk.gpx': 240 points from ... to ... UTC", and for a file
@@ -109,6 +99,32 @@ void MatchAgain(GeotagDialogState* state)
     EnableDlgItem(dialog, IDOK, state->settingsValid && AnyPhotoWillBeWritten(*state->plan));
 }
 
+// Sets the clock correction from the photo picked in the list, a photo of
+// the GPS's screen, and the time the user reads off it there.
+void SetClockFromGpsPhoto(GeotagDialogState* state)
+{
+    HWND dialog = state->dialog;
+    ReadSettings(dialog, &state->settings);
+    LRESULT row = SendDlgItemMessageW(dialog, IDC_GEOTAG_PHOTOS, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
+                                      LVNI_SELECTED);
+    if (row < 0 || static_cast<size_t>(row) >= state->plan->Count()) {
+        ShowMessage(dialog, kGpsClockPickPhoto, MB_ICONERROR);
+        return;
+    }
+    const GeotagPhoto& photo = state->plan->At(static_cast<size_t>(row));
+    if (!photo.time.known) {
+        wchar_t text[kTrackLineCapacity];
+        FormatBoundedW(text, kTrackLineCapacity, kGpsClockNoTime, FileNamePart(photo.path.c_str()));
+        ShowMessage(dialog, text, MB_ICONERROR);
+        return;
+    }
+    int offset = photo.time.hasOffset ? photo.time.offsetMinutes : state->settings.offsetMinutes;
+    int correction = 0;
+    // The field reports the change, and the photos are matched again.
+    if (RunGpsClockDialog(dialog, photo, offset, &correction) == S_OK)
+        SetDlgItemInt(dialog, IDC_GEOTAG_CLOCK, static_cast<UINT>(correction), TRUE);
+}
+
 INT_PTR OnInitDialog(HWND dialog, GeotagDialogState* state)
 {
     SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
@@ -125,7 +141,7 @@ INT_PTR OnInitDialog(HWND dialog, GeotagDialogState* state)
     SendDlgItemMessageW(dialog, IDC_GEOTAG_PICTURE, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture));
     ShowTrack(dialog, *state);
 
-    FillOffsetList(dialog, NearestListedOffset(state->settings.offsetMinutes));
+    FillOffsetList(GetDlgItem(dialog, IDC_GEOTAG_OFFSET), NearestListedOffset(state->settings.offsetMinutes));
     SendDlgItemMessageW(dialog, IDC_GEOTAG_CLOCK, EM_LIMITTEXT, kClockTextLimit, 0);
     SetDlgItemInt(dialog, IDC_GEOTAG_CLOCK, 0, TRUE);
 
@@ -172,6 +188,10 @@ void OnCommand(HWND dialog, GeotagDialogState* state, int id, int code)
         if (code == BN_CLICKED)
             MatchAgain(state);
         return;
+    case IDC_GEOTAG_CLOCK_FROM_GPS:
+        if (code == BN_CLICKED)
+            SetClockFromGpsPhoto(state);
+        return;
     case IDC_GEOTAG_CLOCK:
         if (code == EN_CHANGE && !state->busy)
             MatchAgain(state);
@@ -182,6 +202,18 @@ void OnCommand(HWND dialog, GeotagDialogState* state, int id, int code)
 }
 
 }  // namespace
+
+void FillOffsetList(HWND list, int chosenMinutes)
+{
+    SendMessageW(list, CB_SETEXTENDEDUI, TRUE, 0);
+    wchar_t text[kGeotagTextCapacity];
+    for (int minutes = kMinListedOffsetMinutes; minutes <= kMaxListedOffsetMinutes;
+         minutes += kListedOffsetStepMinutes) {
+        FormatUtcOffset(minutes, text, kGeotagTextCapacity);
+        ComboAddItem(list, text, static_cast<DWORD>(minutes));
+    }
+    ComboSelectByData(list, static_cast<DWORD>(chosenMinutes));
+}
 
 INT_PTR CALLBACK GeotagDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {

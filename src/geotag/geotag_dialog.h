@@ -1,5 +1,6 @@
 // The dialog of "Geotag from GPS track": the camera's offset to UTC, a
-// clock correction, whether positions the photos already have are replaced, and the list of
+// clock correction (typed, or set from a photo of the GPS's screen),
+// whether positions the photos already have are replaced, and the list of
 // the photos with the time and the place the track gives each under them,
 // matched again at every change.
 #pragma once
@@ -29,5 +30,9 @@ struct GeotagDialogState {
 // E_ABORT when the user cancelled or the dialog could not be shown (an
 // owner window that is gone); E_FAIL when the list control is unavailable.
 HRESULT RunGeotagDialog(HWND owner, GeotagDialogState* state);
+
+// Fills a combo box with the offsets to UTC the dialogs offer, each item's
+// data its minutes, and selects the listed offset chosenMinutes.
+void FillOffsetList(HWND list, int chosenMinutes);
 
 INT_PTR CALLBACK GeotagDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

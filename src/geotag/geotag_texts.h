@@ -41,3 +41,16 @@ const wchar_t kGeotagTrackNotRead[] = L"The GPS track \"%ls\" cannot be read (er
 const wchar_t kGeotagWritten[] = L"%d of %d photo%ls geotagged.";
 const wchar_t kGeotagSkipped[] = L"\n%d read-only photo%ls skipped.";
 const wchar_t kGeotagFailed[] = L"\n%d photo%ls could not be written.";
+
+// Setting the clock from a photo of the GPS's screen.
+const wchar_t kGpsClockTitle[] = VZ_PRODUCT_NAME_W L": Set clock from photo of GPS";
+const wchar_t kGpsClockPhotoLine[] =
+    L"'%ls' was taken at %ls by the camera's clock (%ls). What time does the GPS in it show?";
+const wchar_t kGpsClockPickPhoto[] = L"Pick the photo of the GPS's screen in the list first.";
+const wchar_t kGpsClockNoTime[] = L"The photo \"%ls\" has no time of the camera: pick a photo that has one.";
+const wchar_t kGpsClockBadTime[] =
+    L"The time the GPS shows must be written as 2024-05-01 14:03:22, or as 14:03:22 on the photo's day.";
+const wchar_t kGpsClockBadZone[] =
+    L"The zone the GPS shows must be UTC or an offset from UTC-12:00 to UTC+14:00, such as UTC+02:00.";
+const wchar_t kGpsClockTooFar[] =
+    L"That time is more than ten days from the photo's: check the date the GPS shows.";

@@ -5,6 +5,7 @@
 #define IDD_ABOUT               100
 #define IDD_COORDINATES         110
 #define IDD_GEOTAG              120
+#define IDD_GPS_CLOCK           121
 
 #define IDB_MENU_FIRST          3000    // 3000..3005: submenu and its five commands
 #define IDB_ABOUT_BACKGROUND    3010

@@ -166,6 +166,15 @@ protected:
         vztest::ChooseListItem(m_dialog, IDC_GEOTAG_OFFSET, static_cast<int>(index));
     }
 
+    // Picks a row of the photo list as a click does.
+    void Pick(int row)
+    {
+        LVITEMW item = {};
+        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        item.state = item.stateMask;
+        SendMessageW(List(), LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    }
+
     vztest::TempFolder m_folder;
     ImageSelection m_selection;
     std::unique_ptr<vztest::ModalThread> m_run;
@@ -323,6 +332,63 @@ TEST_F(GeotagDialogTest, TheOffsetShownIsTheOffsetUsed)
     ASSERT_TRUE(boxes.WaitForCount(1));
     EXPECT_EQ(Result(), S_OK);
     EXPECT_NEAR(ReadPosition(photo).latitude, vztest::WalkLatitudeAt(50), 1e-6);
+}
+
+// The clock set from a photo of the GPS's screen: the photo picked, the
+// time and zone the screen shows; bad input is said and changes nothing.
+TEST_F(GeotagDialogTest, TheClockIsSetFromAPhotoOfTheGpsScreen)
+{
+    Photo(L"gps_screen.jpg", L"2024:05:01 12:28:30", L"+02:00");  // 10:28:30 UTC by the camera
+    Photo(L"no_time.jpg", nullptr);
+    Track();
+    vztest::MessageBoxWatcher boxes;
+    ASSERT_NE(Open(), nullptr);
+    vztest::PostClick(m_dialog, IDC_GEOTAG_CLOCK_FROM_GPS);  // no photo picked
+    ASSERT_TRUE(boxes.WaitForCount(1));
+    EXPECT_EQ(boxes[0].text, L"Pick the photo of the GPS's screen in the list first.");
+    Pick(1);
+    vztest::PostClick(m_dialog, IDC_GEOTAG_CLOCK_FROM_GPS);
+    ASSERT_TRUE(boxes.WaitForCount(2));
+    EXPECT_EQ(boxes[1].text, L"The photo \"no_time.jpg\" has no time of the camera: pick a photo that has one.");
+    Pick(0);
+    vztest::PostClick(m_dialog, IDC_GEOTAG_CLOCK_FROM_GPS);
+    HWND clock = vztest::WaitForDialog(m_run->ThreadId(), L"Vantrelo Zerli: Set clock from photo of GPS");
+    ASSERT_NE(clock, nullptr);
+    EXPECT_EQ(ItemText(clock, IDC_GPS_CLOCK_PHOTO), L"'gps_screen.jpg' was taken at 2024-05-01 12:28:30 by the "
+                                                    L"camera's clock (UTC+02:00). What time does the GPS in it show?");
+    EXPECT_EQ(ItemText(clock, IDC_GPS_CLOCK_TIME), L"2024-05-01 10:28:30");  // the moment matched now, in UTC
+    EXPECT_EQ(ItemText(clock, IDC_GPS_CLOCK_ZONE), L"UTC+00:00");
+    const wchar_t* const time = L"The time the GPS shows must be written as 2024-05-01 14:03:22, or as 14:03:22 on "
+                                L"the photo's day.";
+    const wchar_t* const zone =
+        L"The zone the GPS shows must be UTC or an offset from UTC-12:00 to UTC+14:00, such as UTC+02:00.";
+    const wchar_t* const bad[][3] = {
+        {L"10:30", L"UTC", time},  // no seconds
+        {L"2024-05-01 10:30:00Z", L"UTC", time},
+        {L"12:30:00", L"UTC+15:00", zone},
+        {L"12:30:00", L"CEST", zone},
+        {L"2024-05-12 10:30:00", L"UTC", L"That time is more than ten days from the photo's: check the date the GPS "
+                                         L"shows."},
+    };
+    for (const auto& input : bad) {
+        boxes.Clear();
+        vztest::TypeText(clock, IDC_GPS_CLOCK_TIME, input[0]);
+        SetDlgItemTextW(clock, IDC_GPS_CLOCK_ZONE, input[1]);
+        vztest::PostClick(clock, IDOK);
+        ASSERT_TRUE(boxes.WaitForCount(1));
+        EXPECT_EQ(boxes[0].text, input[2]) << std::wstring(input[0]).size();
+    }
+    EXPECT_EQ(ItemText(m_dialog, IDC_GEOTAG_CLOCK), L"0");
+    // The screen shows 12:30:00 at UTC+02:00: the camera was 90 s slow.
+    vztest::TypeText(clock, IDC_GPS_CLOCK_TIME, L" 12:30:00 ");
+    vztest::ChooseListItem(clock, IDC_GPS_CLOCK_ZONE, 56);  // UTC+02:00
+    vztest::Click(clock, IDOK);
+    EXPECT_TRUE(vztest::WaitUntilClosed(clock));
+    SendMessageW(m_dialog, WM_NULL, 0, 0);  // answered once the dialog has taken the result
+    EXPECT_EQ(ItemText(m_dialog, IDC_GEOTAG_CLOCK), L"90");
+    EXPECT_TRUE(StartsWith(Cell(0, 2), L"48.030000\u00b0")) << Cell(0, 2).c_str();
+    vztest::Click(m_dialog, IDCANCEL);
+    EXPECT_EQ(Result(), E_ABORT);
 }
 
 // --- Geotag and Cancel --------------------------------------------------------

@@ -8,6 +8,7 @@
 
 #include "notation/coord_notation.h"
 #include "geotag/geotag_format.h"
+#include "geotag/gps_clock.h"
 #include "track/track_time.h"
 
 namespace {
@@ -75,6 +76,30 @@ TEST(GeotagTexts, TheClockCorrectionIsASignedWholeNumberOfSecondsWithinTenDays)
         int seconds = 12345;
         EXPECT_FALSE(ParseClockCorrection(text, &seconds)) << std::wstring(text).size();
         EXPECT_EQ(12345, seconds) << "untouched";
+    }
+}
+
+// A time of day read off a GPS's screen is taken on the day nearest to the
+// photo's moment, also across midnight and in another zone.
+TEST(GeotagTexts, AGpsScreensTimeOfDayIsTakenOnTheNearestDay)
+{
+    const double midnight = CivilDaySeconds(2024, 5, 2);
+    const struct {
+        const wchar_t* shown;
+        int zoneMinutes;
+        double cameraUtc;
+        int correction;
+    } rows[] = {
+        {L"23:59:30", 0, midnight + 10, -40},
+        {L"00:00:20", 0, midnight - 10, 30},
+        {L"01:00:00", 120, midnight - 3660, 60},  // 23:00 UTC the day before
+    };
+    for (const auto& row : rows) {
+        ShownTime shown;
+        int correction = 0;
+        ASSERT_TRUE(ParseShownTime(row.shown, &shown));
+        EXPECT_TRUE(ClockCorrectionFromShownTime(row.cameraUtc, shown, row.zoneMinutes, &correction));
+        EXPECT_EQ(row.correction, correction) << row.correction;
     }
 }
 
