@@ -169,10 +169,7 @@ protected:
     // Picks a row of the photo list as a click does.
     void Pick(int row)
     {
-        LVITEMW item = {};
-        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-        item.state = item.stateMask;
-        SendMessageW(List(), LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+        ListView_SetItemState(List(), row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     }
 
     vztest::TempFolder m_folder;

@@ -84,12 +84,7 @@ TEST(GeotagTexts, TheClockCorrectionIsASignedWholeNumberOfSecondsWithinTenDays)
 TEST(GeotagTexts, AGpsScreensTimeOfDayIsTakenOnTheNearestDay)
 {
     const double midnight = CivilDaySeconds(2024, 5, 2);
-    const struct {
-        const wchar_t* shown;
-        int zoneMinutes;
-        double cameraUtc;
-        int correction;
-    } rows[] = {
+    const struct { const wchar_t* shown; int zoneMinutes; double cameraUtc; int correction; } rows[] = {
         {L"23:59:30", 0, midnight + 10, -40},
         {L"00:00:20", 0, midnight - 10, 30},
         {L"01:00:00", 120, midnight - 3660, 60},  // 23:00 UTC the day before
