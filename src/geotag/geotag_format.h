@@ -46,12 +46,6 @@ void FormatPhotoPlace(const GeotagPhoto& photo, uint32_t notation, wchar_t* buff
 // keep their own, and how many read-only ones writing skips.
 void FormatGeotagSummary(const GeotagPlan& plan, wchar_t* buffer, size_t capacity);
 
-// Whether the track gives the photo a position.
-inline bool IsLocated(const GeotagPhoto& photo)
-{
-    return photo.outcome == GeotagOutcome::Interpolated || photo.outcome == GeotagOutcome::Nearest;
-}
-
 // Whether writing stores a position into the photo.
 inline bool WillBeWritten(const GeotagPhoto& photo)
 {
