@@ -181,8 +181,8 @@ void OnCommand(HWND dialog, GeotagDialogState* state, int id, int code)
         // combo box is done.
         if (code == CBN_SELCHANGE)
             MatchAgain(state);
-        else if (code == CBN_SELENDOK || code == CBN_SELENDCANCEL || code == CBN_CLOSEUP)
-            PostMessageW(dialog, kMatchAgainMessage, 0, 0);
+        else if ((code == CBN_SELENDOK || code == CBN_SELENDCANCEL || code == CBN_CLOSEUP) && !state->matchPosted)
+            state->matchPosted = PostMessageW(dialog, kMatchAgainMessage, 0, 0);
         return;
     case IDC_GEOTAG_REPLACE:
         if (code == BN_CLICKED)
@@ -228,6 +228,7 @@ INT_PTR CALLBACK GeotagDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
         OnCommand(dialog, state, LOWORD(wParam), HIWORD(wParam));
         return TRUE;
     case kMatchAgainMessage:
+        state->matchPosted = FALSE;
         MatchAgain(state);
         return TRUE;
     case WM_NCDESTROY:

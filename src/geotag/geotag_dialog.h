@@ -21,6 +21,7 @@ struct GeotagDialogState {
     BOOL settingsValid = TRUE;           // the clock correction shown can be read: the plan is matched under settings
     uint32_t notation = 1;               // of the positions shown
     BOOL busy = FALSE;                   // the dialog writes its own fields
+    BOOL matchPosted = FALSE;            // a request to match again waits in the queue
     BOOL geotag = FALSE;                 // the user pressed "Geotag"
 };
 
