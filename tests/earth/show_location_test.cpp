@@ -189,6 +189,8 @@ TEST_F(ShowLocationTest, DeletesOldFilesWritesANewOneAndLaunchesTheKmlProgramOnI
     EXPECT_EQ(1u, CountOf(text, L"<name>Image - 2.jpg</name>"));
     EXPECT_EQ(1u, CountOf(text, L"<name>Image - 5.jpg</name>"));
     EXPECT_EQ(1u, CountOf(text, L"<name>Image - 6.heic</name>"));
+    // The HEIF photo is shown in its own proportions (205 x 102).
+    EXPECT_EQ(1u, CountOf(text, L"6.heic&quot; width=&quot;246&quot; height=&quot;122&quot;"));
     EXPECT_EQ(L"</kml>\r\n", text.substr(text.size() - 8));
 }
 
