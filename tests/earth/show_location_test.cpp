@@ -50,17 +50,7 @@ bool RegisterKmlProgram(const std::wstring& program)
 // Names in folder that match VantreloZerli*.kml, sorted.
 std::vector<std::wstring> KmlFilesIn(const std::wstring& folder)
 {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"\\VantreloZerli*.kml").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        names.push_back(found.cFileName);
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-    std::sort(names.begin(), names.end());
-    return names;
+    return vztest::NamesIn(folder, L"VantreloZerli*.kml");
 }
 
 // "VantreloZerli" + eight lower-case hexadecimal digits + ".kml".

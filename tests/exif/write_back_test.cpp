@@ -116,23 +116,6 @@ FailingFileCalls::Kind FailingFileCalls::s_kind = FailingFileCalls::Read;
 int FailingFileCalls::s_failing = 0;
 int FailingFileCalls::s_calls = 0;
 
-// The names in a folder, sorted.
-std::vector<std::wstring> NamesIn(const std::wstring& folder)
-{
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        if (wcscmp(found.cFileName, L".") != 0 && wcscmp(found.cFileName, L"..") != 0)
-            names.push_back(found.cFileName);
-    } while (FindNextFileW(find, &found));
-    FindClose(find);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 class WriteBack : public testing::Test {
 protected:
     std::wstring Put(const Bytes& bytes, const wchar_t* name = L"photo.jpg")
