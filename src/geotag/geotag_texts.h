@@ -20,6 +20,7 @@ const wchar_t kGeotagWithAltitude[] = L"%ls / %.0f m";
 const wchar_t kGeotagNoTime[] = L"none: no time in the photo";
 const wchar_t kGeotagTooFar[] = L"none: more than 30 minutes from the track";
 const wchar_t kGeotagNotAPhoto[] = L"none: not a JPEG photo";
+const wchar_t kGeotagNotAHeifPhoto[] = L"none: not a HEIF photo";  // for a HEIF file's name
 const wchar_t kGeotagInUse[] = L"none: in use by another program";
 const wchar_t kGeotagReadOnly[] = L"read-only, skipped: %ls";
 // The camera's time of a photo that records its own offset to UTC.
