@@ -33,6 +33,9 @@ std::string BillionLaughsGpx();
 // minute from 2024-05-01 10:00:00 to 11:00:00 UTC; point i lies at latitude
 // 48 + i/1000, longitude 11 + i/1000 and elevation 500 + i metres.
 std::string WalkTrackGpx();
+// A long track: points a second apart from 2024-05-01 00:00:00 UTC (at
+// most 30 days of them), about 100 bytes each.
+std::string LongTrackGpx(int points);
 // Where the walk is at minute (0 .. 60), in degrees and metres.
 double WalkLatitudeAt(double minute);
 double WalkLongitudeAt(double minute);
