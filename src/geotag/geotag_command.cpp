@@ -11,6 +11,7 @@
 #include "selection/image_selection.h"
 #include "support/file_extension.h"
 #include "support/message_box.h"
+#include "support/progress_window.h"
 #include "support/text_bounded.h"
 
 namespace {
@@ -45,16 +46,53 @@ void ShowWriteReport(HWND owner, const GeotagPlan& plan, int written, int readOn
     ShowMessage(owner, text, written > 0 ? MB_ICONINFORMATION : MB_ICONERROR);
 }
 
-// The photos' paths as the plan takes them.
-HRESULT LoadPlan(const ImageSelection& selection, GeotagPlan* plan)
+// What is read before the dialog shows, on the worker thread of the
+// progress window: the track, then the photos' times. The paths are taken
+// from the selection beforehand, on the calling thread.
+struct TrackAndPhotos {
+    const wchar_t* trackPath = nullptr;
+    const wchar_t* const* photoPaths = nullptr;
+    int photoCount = 0;
+    GpsTrack* track = nullptr;
+    GeotagPlan* plan = nullptr;
+    HRESULT trackResult = E_UNEXPECTED;  // the track reader's
+};
+
+HRESULT ReadTrackAndPhotos(void* context, WorkProgress* progress)
 {
-    int count = selection.Count();
-    std::unique_ptr<const wchar_t*[]> paths(new (std::nothrow) const wchar_t*[count]);
+    TrackAndPhotos* reading = static_cast<TrackAndPhotos*>(context);
+    HRESULT hr = ReadGpxFile(reading->trackPath, reading->track, progress);
+    reading->trackResult = hr;
+    if (SUCCEEDED(hr))
+        hr = reading->plan->Load(reading->photoPaths, reading->photoCount);
+    return hr;
+}
+
+// Reads the track and the photos with a progress window past a short
+// delay; a track that cannot be used is refused with a message, a
+// cancelled reading ends quietly.
+HRESULT ReadWithProgress(HWND owner, const ImageSelection& selection, GpsTrack* track, GeotagPlan* plan,
+                         bool* incomplete)
+{
+    TrackAndPhotos reading;
+    reading.trackPath = selection.TrackPath();
+    reading.photoCount = selection.Count();
+    reading.track = track;
+    reading.plan = plan;
+    std::unique_ptr<const wchar_t*[]> paths(new (std::nothrow) const wchar_t*[reading.photoCount]);
     if (!paths)
         return E_OUTOFMEMORY;
-    for (int i = 0; i < count; ++i)
+    for (int i = 0; i < reading.photoCount; ++i)
         paths[i] = selection.PathAt(i);
-    return plan->Load(paths.get(), count);
+    reading.photoPaths = paths.get();
+
+    wchar_t text[kMessageCapacity];
+    FormatBoundedW(text, kMessageCapacity, kGeotagReadingText, FileNamePart(reading.trackPath));
+    HRESULT hr = RunWithProgress(owner, kGeotagReadingTitle, text, ReadTrackAndPhotos, &reading);
+    *incomplete = reading.trackResult == VZ_S_TRACK_INCOMPLETE;
+    if (hr != VZ_E_CANCELLED && FAILED(reading.trackResult))
+        ShowTrackRefused(owner, reading.trackPath, reading.trackResult);
+    return hr;
 }
 
 }  // namespace
@@ -70,14 +108,8 @@ HRESULT GeotagFromTrack(HWND owner, const ImageSelection& selection)
     std::unique_ptr<GeotagPlan> plan(new (std::nothrow) GeotagPlan());
     HRESULT hr = (track && plan) ? S_OK : E_OUTOFMEMORY;
     bool incomplete = false;
-    if (SUCCEEDED(hr)) {
-        hr = ReadGpxFile(trackPath, track.get());
-        incomplete = hr == VZ_S_TRACK_INCOMPLETE;
-        if (FAILED(hr))
-            ShowTrackRefused(owner, trackPath, hr);
-    }
     if (SUCCEEDED(hr))
-        hr = LoadPlan(selection, plan.get());
+        hr = ReadWithProgress(owner, selection, track.get(), plan.get(), &incomplete);
 
     GeotagDialogState state;
     if (SUCCEEDED(hr)) {

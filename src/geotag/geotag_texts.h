@@ -9,6 +9,10 @@ const wchar_t kGeotagTrackLine[] = L"GPS track '%ls': %u point%ls from %ls to %l
 const wchar_t kGeotagTrackIncompleteLine[] =
     L"GPS track '%ls' (incomplete: the file ends in the middle): %u point%ls from %ls to %ls UTC";
 
+// The progress window while the track and the photos are read.
+const wchar_t kGeotagReadingTitle[] = VZ_PRODUCT_NAME_W L": Geotag from GPS track";
+const wchar_t kGeotagReadingText[] = L"Reading the GPS track '%ls' and the times of the photos...";
+
 // The columns of the photo list.
 const wchar_t kGeotagColumnPhoto[] = L"Photo";
 const wchar_t kGeotagColumnTaken[] = L"Taken";
