@@ -30,8 +30,9 @@ void ShowTrackRefused(HWND owner, const wchar_t* trackPath, HRESULT hr)
 }
 
 // "3 of 5 photos were geotagged.", then the read-only photos skipped and
-// the photos whose writing failed.
-void ShowWriteReport(HWND owner, const GeotagPlan& plan, int written, int readOnly)
+// the photos whose writing failed, or that writing was cancelled before
+// the rest.
+void ShowWriteReport(HWND owner, const GeotagPlan& plan, int written, int readOnly, bool cancelled)
 {
     int total = static_cast<int>(plan.Count());
     int failed = plan.LocatedCount() - written - readOnly;
@@ -42,8 +43,24 @@ void ShowWriteReport(HWND owner, const GeotagPlan& plan, int written, int readOn
         length += FormatBoundedW(text + length, kMessageCapacity - length, kGeotagSkipped, readOnly,
                                  readOnly == 1 ? L" was" : L"s were");
     if (failed > 0)
-        FormatBoundedW(text + length, kMessageCapacity - length, kGeotagFailed, failed, failed == 1 ? L"" : L"s");
-    ShowMessage(owner, text, written > 0 ? MB_ICONINFORMATION : MB_ICONERROR);
+        FormatBoundedW(text + length, kMessageCapacity - length, cancelled ? kGeotagCancelled : kGeotagFailed,
+                       failed, failed == 1 ? L"" : L"s");
+    ShowMessage(owner, text, written > 0 || cancelled ? MB_ICONINFORMATION : MB_ICONERROR);
+}
+
+// The writing, on the worker thread of the progress window.
+struct PlanWrite {
+    const GeotagPlan* plan = nullptr;
+    int written = 0;
+    int readOnly = 0;
+    HRESULT result = E_UNEXPECTED;
+};
+
+HRESULT WritePlan(void* context, WorkProgress* progress)
+{
+    PlanWrite* write = static_cast<PlanWrite*>(context);
+    write->result = write->plan->Write(&write->written, &write->readOnly, progress);
+    return write->result;
 }
 
 // What is read before the dialog shows, on the worker thread of the
@@ -88,7 +105,7 @@ HRESULT ReadWithProgress(HWND owner, const ImageSelection& selection, GpsTrack* 
 
     wchar_t text[kMessageCapacity];
     FormatBoundedW(text, kMessageCapacity, kGeotagReadingText, FileNamePart(reading.trackPath));
-    HRESULT hr = RunWithProgress(owner, kGeotagReadingTitle, text, ReadTrackAndPhotos, &reading);
+    HRESULT hr = RunWithProgress(owner, kGeotagProgressTitle, text, ReadTrackAndPhotos, &reading);
     *incomplete = reading.trackResult == VZ_S_TRACK_INCOMPLETE;
     if (hr != VZ_E_CANCELLED && FAILED(reading.trackResult))
         ShowTrackRefused(owner, reading.trackPath, reading.trackResult);
@@ -121,10 +138,13 @@ HRESULT GeotagFromTrack(HWND owner, const ImageSelection& selection)
         hr = RunGeotagDialog(owner, &state);
     }
     if (SUCCEEDED(hr)) {
-        int written = 0;
-        int readOnly = 0;
-        hr = plan->Write(&written, &readOnly);
-        ShowWriteReport(owner, *plan, written, readOnly);
+        // Many photos on a slow disk take seconds too. A cancel that came
+        // after the last photo changes nothing: the plan's result counts.
+        PlanWrite write;
+        write.plan = plan.get();
+        RunWithProgress(owner, kGeotagProgressTitle, kGeotagWritingText, WritePlan, &write);
+        hr = write.result;
+        ShowWriteReport(owner, *plan, write.written, write.readOnly, hr == VZ_E_CANCELLED);
     }
     return hr;
 }

@@ -214,6 +214,27 @@ TEST_F(GeotagPlanTest, WritingTouchesOnlyLocatedWritablePhotos)
     EXPECT_EQ(0, written);
 }
 
+// Told to stop before the second photo: the first is written, the rest are
+// left as they were.
+TEST_F(GeotagPlanTest, WritingToldToStopLeavesThePhotosAfterAsTheyWere)
+{
+    std::vector<std::string> before;
+    for (const std::wstring& path : paths)
+        before.push_back(vztest::ReadFileBytes(path));
+    GeotagSettings settings;
+    settings.offsetMinutes = 60;
+    plan.Match(NorthboundTrack(), settings);
+    vztest::ProgressNotes progress(2);
+    int written = -1, readOnly = -1;
+    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_CANCELLED), plan.Write(&written, &readOnly, &progress));
+    EXPECT_EQ(1, written);
+    EXPECT_EQ((std::vector<uint64_t>{0, 1}), progress.done);
+    EXPECT_EQ(paths.size(), progress.total);
+    EXPECT_NE(vztest::ReadFileBytes(paths[0]), before[0]);
+    for (size_t i = 1; i < paths.size(); ++i)
+        EXPECT_EQ(vztest::ReadFileBytes(paths[i]), before[i]) << i;
+}
+
 // A photo selected through a shortcut is judged and written at its target;
 // one another program holds open is in use, not "no photo".
 TEST(GeotagPhotoFiles, ShortcutsAreJudgedAtTheirTargetsAndPhotosHeldOpenAreInUse)

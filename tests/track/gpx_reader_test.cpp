@@ -4,7 +4,6 @@
 
 #include <windows.h>
 #include <string>
-#include <vector>
 
 #include "track/track_files.h"
 #include "track/gpx_reader.h"
@@ -226,27 +225,6 @@ TEST(GpxReading, AStreamThatNeverEndsIsCutAtTheSizeLimit)
     EXPECT_LT(stream.served, kMaxTrackFileBytes + 1024 * 1024);
 }
 
-namespace {
-
-// Notes what the reader reports and asks it to stop at the given report.
-class ProgressNotes final : public WorkProgress {
-public:
-    explicit ProgressNotes(size_t stopAt = 0) : m_stopAt(stopAt) {}
-    bool Continue(uint64_t done, uint64_t total) override
-    {
-        this->done.push_back(done);
-        this->total = total;
-        return this->done.size() != m_stopAt;
-    }
-    std::vector<uint64_t> done;
-    uint64_t total = 0;
-
-private:
-    size_t m_stopAt;
-};
-
-}  // namespace
-
 TEST(GpxReading, ProgressGrowsToTheFileSizeAndAStopEndsTheReadingCancelled)
 {
     TempFolder folder;
@@ -254,7 +232,7 @@ TEST(GpxReading, ProgressGrowsToTheFileSizeAndAStopEndsTheReadingCancelled)
     const std::wstring path = folder / L"long.gpx";
     ASSERT_TRUE(WriteFileBytes(path, text));
     GpsTrack track;
-    ProgressNotes whole;
+    vztest::ProgressNotes whole;
     ASSERT_EQ(S_OK, ReadGpxFile(path.c_str(), &track, &whole));
     EXPECT_EQ(20000u, track.Count());
     EXPECT_EQ(text.size(), whole.total);
@@ -264,7 +242,7 @@ TEST(GpxReading, ProgressGrowsToTheFileSizeAndAStopEndsTheReadingCancelled)
     EXPECT_GE(whole.done.back(), text.size());
 
     // Stopped at the fifth report: nothing more is read, nothing is kept.
-    ProgressNotes stopped(5);
+    vztest::ProgressNotes stopped(5);
     EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_CANCELLED), ReadGpxFile(path.c_str(), &track, &stopped));
     EXPECT_EQ(5u, stopped.done.size());
     EXPECT_EQ(0u, track.Count());
