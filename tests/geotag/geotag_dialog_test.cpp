@@ -420,14 +420,26 @@ TEST_F(GeotagDialogTest, AnOwnerWindowThatIsGoneShowsNothingAndWritesNothing)
 }
 
 // A track of tens of megabytes is read on a worker thread: a progress window
-// over the owner (disabled meanwhile) shows the bar moving, and its "Cancel"
-// ends the command without a message and without writing.
+// over the owner (disabled meanwhile) shows the bar moving and goes when the
+// track is read; its "Cancel" ends the command without a message and
+// without writing.
 TEST_F(GeotagDialogTest, ALargeTrackShowsProgressAndCancelEndsTheCommandQuietly)
 {
+    const wchar_t kProgressCaption[] = L"Vantrelo Zerli: Geotag from GPS track";
     std::wstring a = Photo(L"a.jpg", L"2024:05:01 10:10:00", L"+00:00");
     const std::string aBytes = ReadFileBytes(a);
     Track(vztest::LongTrackGpx(450000));  // about 45 MB
     vztest::MessageBoxWatcher boxes;
+
+    Start();
+    HWND shown = vztest::WaitForDialog(m_run->ThreadId(), kProgressCaption);
+    ASSERT_NE(shown, nullptr);
+    m_dialog = vztest::WaitForDialog(m_run->ThreadId(), kCaption, 30000);
+    ASSERT_NE(m_dialog, nullptr);
+    EXPECT_FALSE(IsWindow(shown));
+    EXPECT_TRUE(StartsWith(ItemText(m_dialog, IDC_GEOTAG_TRACK), L"GPS track 'walk.gpx': 450000 points"));
+    vztest::Click(m_dialog, IDCANCEL);
+    EXPECT_EQ(Result(), E_ABORT);
     std::atomic<HWND> owner{nullptr};
     bool ownerEnabledAfter = false;
     m_run.reset(new vztest::ModalThread([&] {
@@ -438,7 +450,7 @@ TEST_F(GeotagDialogTest, ALargeTrackShowsProgressAndCancelEndsTheCommandQuietly)
         ownerEnabledAfter = IsWindowEnabled(window.Handle()) != FALSE;
         return static_cast<INT_PTR>(hr);
     }));
-    HWND progress = vztest::WaitForDialog(m_run->ThreadId(), L"Vantrelo Zerli: Geotag from GPS track");
+    HWND progress = vztest::WaitForDialog(m_run->ThreadId(), kProgressCaption);
     ASSERT_NE(progress, nullptr);
     EXPECT_EQ(GetWindow(progress, GW_OWNER), owner.load());
     EXPECT_FALSE(IsWindowEnabled(owner.load()));
