@@ -48,21 +48,6 @@ void ShowWriteReport(HWND owner, const GeotagPlan& plan, int written, int readOn
     ShowMessage(owner, text, written > 0 || cancelled ? MB_ICONINFORMATION : MB_ICONERROR);
 }
 
-// The writing, on the worker thread of the progress window.
-struct PlanWrite {
-    const GeotagPlan* plan = nullptr;
-    int written = 0;
-    int readOnly = 0;
-    HRESULT result = E_UNEXPECTED;
-};
-
-HRESULT WritePlan(void* context, WorkProgress* progress)
-{
-    PlanWrite* write = static_cast<PlanWrite*>(context);
-    write->result = write->plan->Write(&write->written, &write->readOnly, progress);
-    return write->result;
-}
-
 // What is read before the dialog shows, on the worker thread of the
 // progress window: the track, then the photos' times. The paths are taken
 // from the selection beforehand, on the calling thread.
@@ -110,6 +95,21 @@ HRESULT ReadWithProgress(HWND owner, const ImageSelection& selection, GpsTrack* 
     if (hr != VZ_E_CANCELLED && FAILED(reading.trackResult))
         ShowTrackRefused(owner, reading.trackPath, reading.trackResult);
     return hr;
+}
+
+// The writing, on the worker thread of the progress window.
+struct PlanWrite {
+    const GeotagPlan* plan = nullptr;
+    int written = 0;
+    int readOnly = 0;
+    HRESULT result = E_UNEXPECTED;
+};
+
+HRESULT WritePlan(void* context, WorkProgress* progress)
+{
+    PlanWrite* write = static_cast<PlanWrite*>(context);
+    write->result = write->plan->Write(&write->written, &write->readOnly, progress);
+    return write->result;
 }
 
 }  // namespace
