@@ -70,6 +70,24 @@ protected:
         ASSERT_EQ(paths.size(), plan.Count());
     }
 
+    // The bytes of every photo, to compare after writing.
+    std::vector<std::string> PhotoBytes() const
+    {
+        std::vector<std::string> bytes;
+        for (const std::wstring& path : paths)
+            bytes.push_back(vztest::ReadFileBytes(path));
+        return bytes;
+    }
+
+    // Matched at UTC+01:00 against the northbound track: the first three
+    // photos are located.
+    void MatchNorthbound()
+    {
+        GeotagSettings settings;
+        settings.offsetMinutes = 60;
+        plan.Match(NorthboundTrack(), settings);
+    }
+
     TempFolder folder;
     std::vector<std::wstring> paths;
     std::vector<const wchar_t*> pointers;
@@ -183,13 +201,8 @@ TEST(GeotagPhotoTimes, TheZonesOffsetIsTheOneInForceAtTheWallTime)
 TEST_F(GeotagPlanTest, WritingTouchesOnlyLocatedWritablePhotos)
 {
     ASSERT_TRUE(vztest::SetReadOnly(paths[2], true));
-    std::vector<std::string> before;
-    for (const std::wstring& path : paths)
-        before.push_back(vztest::ReadFileBytes(path));
-
-    GeotagSettings settings;
-    settings.offsetMinutes = 60;
-    plan.Match(NorthboundTrack(), settings);
+    const std::vector<std::string> before = PhotoBytes();
+    MatchNorthbound();
     int written = -1, readOnly = -1;
     EXPECT_EQ(S_OK, plan.Write(&written, &readOnly));
     EXPECT_EQ(2, written);
@@ -209,7 +222,7 @@ TEST_F(GeotagPlanTest, WritingTouchesOnlyLocatedWritablePhotos)
     ASSERT_TRUE(vztest::SetReadOnly(paths[2], false));
 
     // Nothing located: nothing written, and the result says so.
-    plan.Match(GpsTrack(), settings);
+    plan.Match(GpsTrack(), GeotagSettings());
     EXPECT_EQ(E_FAIL, plan.Write(&written, &readOnly));
     EXPECT_EQ(0, written);
 }
@@ -218,12 +231,8 @@ TEST_F(GeotagPlanTest, WritingTouchesOnlyLocatedWritablePhotos)
 // left as they were.
 TEST_F(GeotagPlanTest, WritingToldToStopLeavesThePhotosAfterAsTheyWere)
 {
-    std::vector<std::string> before;
-    for (const std::wstring& path : paths)
-        before.push_back(vztest::ReadFileBytes(path));
-    GeotagSettings settings;
-    settings.offsetMinutes = 60;
-    plan.Match(NorthboundTrack(), settings);
+    const std::vector<std::string> before = PhotoBytes();
+    MatchNorthbound();
     vztest::ProgressNotes progress(2);
     int written = -1, readOnly = -1;
     EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_CANCELLED), plan.Write(&written, &readOnly, &progress));
