@@ -9,6 +9,12 @@ const wchar_t kGeotagTrackLine[] = L"GPS track '%ls': %u point%ls from %ls to %l
 const wchar_t kGeotagTrackIncompleteLine[] =
     L"GPS track '%ls' (incomplete: the file ends in the middle): %u point%ls from %ls to %ls UTC";
 
+// The progress window while the track and the photos are read, and while
+// the photos are written.
+const wchar_t kGeotagProgressTitle[] = VZ_PRODUCT_NAME_W L": Geotag from GPS track";
+const wchar_t kGeotagReadingText[] = L"Reading the GPS track '%ls' and the times of the photos...";
+const wchar_t kGeotagWritingText[] = L"Writing the positions into the photos...";
+
 // The columns of the photo list.
 const wchar_t kGeotagColumnPhoto[] = L"Photo";
 const wchar_t kGeotagColumnTaken[] = L"Taken";
@@ -39,3 +45,4 @@ const wchar_t kGeotagTrackNotRead[] = L"The GPS track \"%ls\" cannot be read (er
 const wchar_t kGeotagWritten[] = L"%d of %d photo%ls geotagged.";
 const wchar_t kGeotagSkipped[] = L"\n%d read-only photo%ls skipped.";
 const wchar_t kGeotagFailed[] = L"\n%d photo%ls could not be written.";
+const wchar_t kGeotagCancelled[] = L"\nCancelled: %d photo%ls not geotagged.";
