@@ -210,6 +210,8 @@ HRESULT RunWithProgress(HWND owner, const wchar_t* title, const wchar_t* text, P
         DialogBoxIndirectParamW(ResourceModule(), shape.Get(), owner, ProgressWindowProc,
                                 reinterpret_cast<LPARAM>(&run));
     }
-    WaitForSingleObject(thread.Get(), INFINITE);
+    // Where no window could show, messages sent to this thread are still
+    // answered while the work runs on.
+    WaitForThread(thread.Get(), INFINITE);
     return run.progress.Cancelled() ? VZ_E_CANCELLED : run.result;
 }
