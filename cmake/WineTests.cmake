@@ -87,7 +87,19 @@ function(vz_add_wine_test)
     return()
   endif()
   vz_bench_fixtures()
-  add_test(NAME ${name} COMMAND ${arg_COMMAND})
+  if(arg_SCRIPT)
+    add_test(NAME ${name} COMMAND ${arg_COMMAND})
+  else()
+    # The suite makes its prefix, runs and removes it, so that no more
+    # prefixes exist than suites run at once; the cleanup test removes one
+    # only where its suite was killed at its timeout.
+    set(prefix "${VZ_BENCH_ROOT}/prefix-${arg_NAME}")
+    list(POP_FRONT arg_COMMAND program)
+    if(TARGET ${program})
+      set(program run $<TARGET_FILE:${program}>)
+    endif()
+    add_test(NAME ${name} COMMAND ${VZ_BENCH} in-prefix ${prefix} ${program} ${arg_COMMAND})
+  endif()
   set_tests_properties(${name} PROPERTIES TIMEOUT ${arg_TIMEOUT})
   if(arg_LOCKS)
     list(TRANSFORM arg_LOCKS PREPEND ${VZ_TEST_PREFIX})
@@ -101,16 +113,10 @@ function(vz_add_wine_test)
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "${VZ_BENCH_ENV}" FIXTURES_REQUIRED "${fixtures}")
     return()
   endif()
-  set(prefix "${VZ_BENCH_ROOT}/prefix-${arg_NAME}")
-  add_test(NAME ${name}.prefix-up COMMAND ${VZ_BENCH} prefix-up ${prefix})
   add_test(NAME ${name}.prefix-down COMMAND ${VZ_BENCH} prefix-down ${prefix})
-  set_tests_properties(${name}.prefix-up PROPERTIES
-    ENVIRONMENT "${VZ_BENCH_ENV}"
-    FIXTURES_SETUP ${name}_prefix
-    FIXTURES_REQUIRED "${VZ_TEMPLATE_FIXTURE};${VZ_DISPLAY_FIXTURE}")
   set_tests_properties(${name}.prefix-down PROPERTIES
     ENVIRONMENT "${VZ_BENCH_ENV}" FIXTURES_CLEANUP ${name}_prefix)
   set_tests_properties(${name} PROPERTIES
-    ENVIRONMENT "${VZ_BENCH_ENV};WINEPREFIX=${prefix}"
-    FIXTURES_REQUIRED "${name}_prefix;${VZ_DISPLAY_FIXTURE}")
+    ENVIRONMENT "${VZ_BENCH_ENV}"
+    FIXTURES_REQUIRED "${name}_prefix;${VZ_TEMPLATE_FIXTURE};${VZ_DISPLAY_FIXTURE}")
 endfunction()

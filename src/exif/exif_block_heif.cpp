@@ -16,6 +16,8 @@ void ExifBlock::OpenHeif(JpegByteSource& source)
     OwnedBytes payload;
     LocateHeifExif(source, &scan, &meta, &payload);
     m_isHeif = scan.isHeif;
+    m_frameWidth = scan.frameWidth;
+    m_frameHeight = scan.frameHeight;
     if (!scan.recorded)
         return;
     // From here the file holds an Exif item; unless it becomes the tree, a

@@ -82,6 +82,7 @@ bool ParseHeifMeta(const uint8_t* meta, size_t size, HeifMeta* out)
         case FourCC("iloc"): slot = &out->iloc; break;
         case FourCC("iref"): slot = &out->iref; break;
         case FourCC("idat"): slot = &out->idat; break;
+        case FourCC("iprp"): slot = &out->iprp; break;
         default: break;
         }
         if (ok && slot) {

@@ -20,7 +20,7 @@ const uint32_t kHeifMaxDescriptions = 64;
 struct HeifMeta {
     uint32_t primary = 0;  // item id of the primary image
     // The child boxes the engine reads (type 0: absent).
-    HeifBox pitm, iinf, iloc, iref, idat;
+    HeifBox pitm, iinf, iloc, iref, idat, iprp;
     // iloc's header.
     uint8_t ilocVersion = 0;
     uint8_t offsetSize = 0;

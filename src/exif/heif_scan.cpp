@@ -3,6 +3,8 @@
 #include <cstring>
 #include <new>
 
+#include "exif/heif_image_size.h"
+
 namespace {
 
 bool IsHeifBrand(uint32_t brand)
@@ -94,6 +96,7 @@ void LocateHeifExif(JpegByteSource& source, HeifScan* scan, OwnedBytes* meta, Ow
     scan->isHeif = true;
     scan->metaStart = box.start;
     scan->metaSize = static_cast<uint32_t>(meta->size);
+    FindPrimaryImageSize(meta->data.get(), meta->size, scan->tables, &scan->frameWidth, &scan->frameHeight);
     if (!FindPrimaryExif(meta->data.get(), meta->size, scan->tables, &scan->exifItem))
         return;
     scan->recorded = true;
@@ -112,6 +115,24 @@ void LocateHeifExif(JpegByteSource& source, HeifScan* scan, OwnedBytes* meta, Ow
         filled += extent.length;
     }
     scan->success = FindTiffHeader(payload->data.get(), payload->size, &scan->tiffStart, &scan->bigEndian);
+}
+
+bool IsCompleteHeifFile(JpegByteSource& source)
+{
+    HeifScan scan;
+    OwnedBytes meta;
+    OwnedBytes payload;
+    LocateHeifExif(source, &scan, &meta, &payload);
+    if (!scan.isHeif)
+        return false;
+    const uint32_t fileSize = source.Size();
+    HeifBox box;
+    uint32_t at = 0;
+    for (uint32_t i = 0; i < kHeifMaxCompleteBoxes && at < fileSize; ++i, at = box.end) {
+        if (!ReadHeader(source, at, fileSize, &box))
+            return false;
+    }
+    return at == fileSize;
 }
 
 bool FindTiffHeader(const uint8_t* payload, size_t size, uint32_t* tiffStart, bool* bigEndian)

@@ -12,6 +12,8 @@
 
 // Top-level boxes looked at before the meta box.
 const uint32_t kHeifMaxTopLevelBoxes = 64;
+// Top-level boxes a completeness check follows.
+const uint32_t kHeifMaxCompleteBoxes = 4096;
 // An Exif item larger than this is not read (a JPEG's Exif is at most 64 KiB).
 const uint32_t kHeifMaxExifSize = 1024 * 1024;
 
@@ -25,6 +27,9 @@ struct HeifScan {
     bool success = false;   // ... and its TIFF data was read
     uint32_t metaStart = 0;
     uint32_t metaSize = 0;
+    // The primary image's size as shown (0 x 0 when the file gives none).
+    uint32_t frameWidth = 0;
+    uint32_t frameHeight = 0;
     HeifMeta tables;
     uint32_t exifItem = 0;
     HeifItemPlace exif;
@@ -36,6 +41,11 @@ struct HeifScan {
 // Scans the file. meta receives the whole meta box and payload the Exif
 // item's bytes (when success).
 void LocateHeifExif(JpegByteSource& source, HeifScan* scan, OwnedBytes* meta, OwnedBytes* payload);
+
+// True when the file is a HEIF file whose meta box describes a primary
+// image and whose top-level boxes follow each other up to its last byte: a
+// file cut short while it was written ends inside a box.
+bool IsCompleteHeifFile(JpegByteSource& source);
 
 // Where the TIFF header starts in an Exif item's bytes: after the 4-byte
 // offset that leads them, or after an "Exif\0\0" or APP1 prefix that some

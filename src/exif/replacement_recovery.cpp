@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "exif/file_access.h"
+#include "exif/heif_scan.h"
 #include "exif/jpeg_scan.h"
 #include "exif/replacement_name.h"
 #include "support/owners.h"
@@ -12,7 +13,7 @@ namespace {
 // A JPEG photo that ends where its image ends: markers that lead to a frame
 // and, as its last two bytes, the end-of-image marker. A file cut short
 // while it was written ends elsewhere: inside the image data a 0xFF byte is
-// never followed by 0xD9.
+// never followed by 0xD9. A HEIF photo whose boxes reach its end.
 bool HoldsCompletePhoto(const std::wstring& path)
 {
     KernelHandle file(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
@@ -22,6 +23,8 @@ bool HoldsCompletePhoto(const std::wstring& path)
     FileByteSource source(file.Get(), static_cast<uint32_t>(size.QuadPart));
     ExifSegmentScan scan;
     LocateExifSegment(source, &scan);
+    if (!scan.isJpeg)
+        return IsCompleteHeifFile(source);
     uint8_t end[2] = {};
     uint32_t got = 0;
     return scan.isJpeg && !scan.failed && scan.frameWidth > 0 &&

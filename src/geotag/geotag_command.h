@@ -7,12 +7,16 @@
 class ImageSelection;
 
 // Reads the selection's track (a track that cannot be used is refused with
-// one message, and nothing is written), reads the photos' times, runs the
-// dialog over owner and, on "Geotag", writes the positions and tells how
-// many photos were written. Returns:
+// one message, and nothing is written) and the photos' times on a worker
+// thread, with a progress window when that takes a while; runs the
+// dialog over owner and, on "Geotag", writes the positions (on a worker
+// thread too) and tells how many photos were written. Returns:
 // - S_OK when at least one photo was written;
 // - E_INVALIDARG without a track or without photos (nothing is shown);
 // - the reader's error for a track that cannot be used;
+// - VZ_E_CANCELLED when the user cancelled the reading in the progress
+//   window (nothing more is shown), or the writing (the photos before the
+//   cancel stay written, and the message says how many);
 // - E_ABORT when the dialog was cancelled or could not be shown;
 // - E_FAIL when no photo could be written; E_OUTOFMEMORY.
 HRESULT GeotagFromTrack(HWND owner, const ImageSelection& selection);

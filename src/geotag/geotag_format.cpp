@@ -7,6 +7,7 @@
 #include "notation/position_line.h"
 #include "geotag/geotag_texts.h"
 #include "track/track_time.h"
+#include "support/file_extension.h"
 #include "support/text_bounded.h"
 
 namespace {
@@ -137,9 +138,13 @@ void FormatPhotoPlace(const GeotagPhoto& photo, uint32_t notation, wchar_t* buff
         CopyTextBounded(buffer, kGeotagInUse, capacity);
         return;
     case GeotagOutcome::NotAPhoto:
-    default:
-        CopyTextBounded(buffer, kGeotagNotAPhoto, capacity);
+    default: {
+        // The name decides which container a photo must be.
+        const std::wstring& file = photo.target.empty() ? photo.path : photo.target;
+        const bool heifName = IsHeifExtension(FindExtension(file.c_str()));
+        CopyTextBounded(buffer, heifName ? kGeotagNotAHeifPhoto : kGeotagNotAPhoto, capacity);
         return;
+    }
     }
 }
 

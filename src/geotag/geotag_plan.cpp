@@ -145,13 +145,18 @@ int GeotagPlan::FixCount() const
     return fixes;
 }
 
-HRESULT GeotagPlan::Write(int* written, int* readOnly) const
+HRESULT GeotagPlan::Write(int* written, int* readOnly, WorkProgress* progress) const
 {
     // A fix is more than a position (WriteFixToPhoto), and a shortcut's
     // read-only attribute is judged at its target.
+    const int count = static_cast<int>(m_photos.size());
+    bool stopped = false;
     const PhotoWrites writes = WriteToPhotos(
-        static_cast<int>(m_photos.size()),
+        count,
         [&](int i, const wchar_t** path) {
+            stopped = stopped || (progress && !progress->Continue(static_cast<uint64_t>(i), count));
+            if (stopped)
+                return false;
             *path = m_photos[i].target.c_str();
             return GetsFix(m_photos[i]);
         },
@@ -160,5 +165,7 @@ HRESULT GeotagPlan::Write(int* written, int* readOnly) const
         *written = writes.written;
     if (readOnly)
         *readOnly = writes.readOnly;
+    if (stopped)
+        return VZ_E_CANCELLED;
     return writes.written > 0 ? S_OK : E_FAIL;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "support/geo_position.h"
+#include "support/work_progress.h"
 #include "track/gps_track.h"
 #include "track/photo_time.h"
 #include "track/track_match.h"
@@ -64,9 +65,11 @@ public:
     // UTC date and time the photo was matched at; the photo's directions
     // stay as they are.
     // *written counts the photos rewritten, *readOnly those skipped for
-    // their attribute.
-    // S_OK when at least one photo was written, else E_FAIL.
-    HRESULT Write(int* written, int* readOnly) const;
+    // their attribute. progress (optional) is told the photos done of all
+    // before each photo; when it says to stop, the photos after are left
+    // as they are and the result is VZ_E_CANCELLED.
+    // Else S_OK when at least one photo was written, else E_FAIL.
+    HRESULT Write(int* written, int* readOnly, WorkProgress* progress = nullptr) const;
 
     size_t Count() const { return m_photos.size(); }
     const GeotagPhoto& At(size_t index) const { return m_photos[index]; }

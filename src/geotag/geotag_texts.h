@@ -9,6 +9,12 @@ const wchar_t kGeotagTrackLine[] = L"GPS track '%ls': %u point%ls from %ls to %l
 const wchar_t kGeotagTrackIncompleteLine[] =
     L"GPS track '%ls' (incomplete: the file ends in the middle): %u point%ls from %ls to %ls UTC";
 
+// The progress window while the track and the photos are read, and while
+// the photos are written.
+const wchar_t kGeotagProgressTitle[] = VZ_PRODUCT_NAME_W L": Geotag from GPS track";
+const wchar_t kGeotagReadingText[] = L"Reading the GPS track '%ls' and the times of the photos...";
+const wchar_t kGeotagWritingText[] = L"Writing the positions into the photos...";
+
 // The columns of the photo list.
 const wchar_t kGeotagColumnPhoto[] = L"Photo";
 const wchar_t kGeotagColumnTaken[] = L"Taken";
@@ -20,6 +26,7 @@ const wchar_t kGeotagWithAltitude[] = L"%ls / %.0f m";
 const wchar_t kGeotagNoTime[] = L"none: no time in the photo";
 const wchar_t kGeotagTooFar[] = L"none: more than 30 minutes from the track";
 const wchar_t kGeotagNotAPhoto[] = L"none: not a JPEG photo";
+const wchar_t kGeotagNotAHeifPhoto[] = L"none: not a HEIF photo";  // for a HEIF file's name
 const wchar_t kGeotagInUse[] = L"none: in use by another program";
 const wchar_t kGeotagReadOnly[] = L"read-only, skipped: %ls";
 const wchar_t kGeotagKeepsOwn[] = L"keeps its own position";
@@ -41,6 +48,7 @@ const wchar_t kGeotagTrackNotRead[] = L"The GPS track \"%ls\" cannot be read (er
 const wchar_t kGeotagWritten[] = L"%d of %d photo%ls geotagged.";
 const wchar_t kGeotagSkipped[] = L"\n%d read-only photo%ls skipped.";
 const wchar_t kGeotagFailed[] = L"\n%d photo%ls could not be written.";
+const wchar_t kGeotagCancelled[] = L"\nCancelled: %d photo%ls not geotagged.";
 
 // Setting the clock from a photo of the GPS's screen.
 const wchar_t kGpsClockTitle[] = VZ_PRODUCT_NAME_W L": Set clock from photo of GPS";

@@ -3,3 +3,6 @@
 
 // Shown in a number field for a value that is infinite or not a number.
 const char kNotFiniteText[] = "***";
+
+// The button of the progress window.
+const wchar_t kProgressCancelText[] = L"Cancel";

@@ -19,12 +19,18 @@ const size_t kValueCapacity = 64;
 
 // Hands the reader the bytes of another stream and fails once more than
 // kMaxTrackFileBytes have passed: the parser then stops with an error,
-// whatever the file claims or grows to while it is read.
+// whatever the file claims or grows to while it is read. Every read tells
+// progress how far it has come of expected bytes, and ends the input when
+// the reading is to stop.
 class BoundedStream final : public ISequentialStream {
 public:
-    explicit BoundedStream(IStream* inner) : m_inner(inner) {}
+    BoundedStream(IStream* inner, ULONGLONG expected, WorkProgress* progress)
+        : m_inner(inner), m_expected(expected), m_progress(progress)
+    {
+    }
 
     bool LimitReached() const { return m_limitReached; }
+    bool Cancelled() const { return m_cancelled; }
     // The inner stream has given all it holds.
     bool EndReached() const { return m_endReached; }
 
@@ -47,6 +53,11 @@ public:
 
     IFACEMETHODIMP Read(void* buffer, ULONG size, ULONG* read) override
     {
+        if (m_cancelled) {
+            if (read)
+                *read = 0;
+            return S_OK;
+        }
         ULONG got = 0;
         HRESULT hr = m_inner->Read(buffer, size, &got);
         if (read)
@@ -70,14 +81,26 @@ public:
                 *read = 0;
             return STG_E_MEDIUMFULL;
         }
+        // Told to stop: the input ends here as a cut-off file ends, in a
+        // tag, which every reader reports (a failed read makes Wine's read
+        // once more, and in a text loop for ever).
+        if (got > 0 && m_progress && !m_progress->Continue(m_total, m_expected)) {
+            m_cancelled = true;
+            static_cast<char*>(buffer)[0] = '<';
+            if (read)
+                *read = 1;
+        }
         return hr;
     }
     IFACEMETHODIMP Write(const void*, ULONG, ULONG*) override { return STG_E_ACCESSDENIED; }
 
 private:
     IStream* m_inner;
+    ULONGLONG m_expected;
+    WorkProgress* m_progress;
     ULONGLONG m_total = 0;
     bool m_limitReached = false;
+    bool m_cancelled = false;
     bool m_endReached = false;
 };
 
@@ -328,18 +351,13 @@ HMODULE LoadXmlLite()
     return module;
 }
 
-}  // namespace
-
-HRESULT ReadGpxStream(IStream* stream, GpsTrack* track)
+HRESULT ReadGpx(IStream* stream, ULONGLONG expected, GpsTrack* track, WorkProgress* progress)
 {
-    if (!stream || !track)
-        return E_INVALIDARG;
-    track->Clear();
     LoadedLibrary xmllite(LoadXmlLite());
     if (!xmllite.Get())
         return HRESULT_FROM_WIN32(GetLastError());
 
-    BoundedStream bounded(stream);
+    BoundedStream bounded(stream, expected, progress);
     HRESULT hr;
     {
         ComRef<IXmlReader> reader;
@@ -350,6 +368,8 @@ HRESULT ReadGpxStream(IStream* stream, GpsTrack* track)
             hr = ReadPoints(reader.Get(), bounded, track);
         if (bounded.LimitReached())
             hr = VZ_E_TRACK_UNREADABLE;
+        else if (bounded.Cancelled())
+            hr = VZ_E_CANCELLED;
     }
     if (SUCCEEDED(hr)) {
         track->Finish();
@@ -361,7 +381,17 @@ HRESULT ReadGpxStream(IStream* stream, GpsTrack* track)
     return hr;
 }
 
-HRESULT ReadGpxFile(const wchar_t* path, GpsTrack* track)
+}  // namespace
+
+HRESULT ReadGpxStream(IStream* stream, GpsTrack* track)
+{
+    if (!stream || !track)
+        return E_INVALIDARG;
+    track->Clear();
+    return ReadGpx(stream, 0, track, nullptr);
+}
+
+HRESULT ReadGpxFile(const wchar_t* path, GpsTrack* track, WorkProgress* progress)
 {
     if (!path || !track)
         return E_INVALIDARG;
@@ -377,5 +407,5 @@ HRESULT ReadGpxFile(const wchar_t* path, GpsTrack* track)
     STATSTG stat = {};
     if (SUCCEEDED(stream->Stat(&stat, STATFLAG_NONAME)) && stat.cbSize.QuadPart > kMaxTrackFileBytes)
         return VZ_E_TRACK_UNREADABLE;
-    return ReadGpxStream(stream.Get(), track);
+    return ReadGpx(stream.Get(), stat.cbSize.QuadPart, track, progress);
 }

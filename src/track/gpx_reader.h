@@ -9,6 +9,7 @@
 #include <objidl.h>
 
 #include "track/gps_track.h"
+#include "support/work_progress.h"
 
 // Limits of a track that is read.
 const ULONGLONG kMaxTrackFileBytes = 64ull * 1024 * 1024;
@@ -25,8 +26,10 @@ const UINT kMaxTrackElementDepth = 64;
 //   kMaxTrackPoints points;
 // - VZ_E_TRACK_EMPTY: a GPX document without a single timed point;
 // - the system's error when the file cannot be opened or xmllite.dll
-//   cannot be loaded; E_OUTOFMEMORY.
-HRESULT ReadGpxFile(const wchar_t* path, GpsTrack* track);
+//   cannot be loaded; E_OUTOFMEMORY;
+// - VZ_E_CANCELLED when progress (optional) said to stop; it is told the
+//   bytes read of the file's size at every block the parser takes.
+HRESULT ReadGpxFile(const wchar_t* path, GpsTrack* track, WorkProgress* progress = nullptr);
 // The same over a stream (read from its current position to its end); the
 // size limit counts the bytes read.
 HRESULT ReadGpxStream(IStream* stream, GpsTrack* track);

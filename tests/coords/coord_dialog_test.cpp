@@ -93,6 +93,26 @@ TEST_F(CoordDialogTest, OnePhotoWithPositionOpensWithItShownInDecimalDegrees)
     EXPECT_EQ(Finish(IDCANCEL), E_FAIL);
 }
 
+TEST_F(CoordDialogTest, HeifPhotosOpenWithTheirPositionAndSaveWritesThem)
+{
+    // ExifTool placed these two at 45.5 N, 73.25 W, 12.5 m; the second
+    // keeps its Exif in the meta box (idat).
+    for (const wchar_t* name : {L"placed.heic", L"idat.heic"}) {
+        m_selection.Clear();
+        std::wstring path = Photo(name, name);
+        ASSERT_NE(Open(L"Vantrelo Zerli: Coordinates for '" + std::wstring(name) + L"'"), nullptr);
+        EXPECT_TRUE(IsItemChecked(m_dialog, IDC_COORD_KNOWN));
+        EXPECT_EQ(ItemText(m_dialog, IDC_COORD_LAT_DEGREES), L"45.500000");
+        EXPECT_EQ(ItemText(m_dialog, IDC_COORD_LON_DEGREES), L"-73.250000");
+        EXPECT_EQ(ItemText(m_dialog, IDC_COORD_ALTITUDE), L"12");
+        TypeText(m_dialog, IDC_COORD_LAT_DEGREES, L"-33.856784");
+        EXPECT_EQ(Finish(IDOK), S_OK);
+        GeoPosition saved = ReadPhotoPosition(path);
+        EXPECT_NEAR(saved.latitude, -33.856784, 1e-6);
+        EXPECT_NEAR(saved.longitude, -73.25, 1e-6);
+    }
+}
+
 TEST_F(CoordDialogTest, PhotoWithoutPositionAndSeveralPhotosOpenClearedWithFieldsDisabled)
 {
     Photo(kPhotoWithoutPosition, L"plain.jpg");

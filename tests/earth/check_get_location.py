@@ -6,7 +6,7 @@ arrives as 270) and leaves the read-only one byte for byte.
 
   check_get_location.py <get_location_tool.exe> <wine-bench.sh> <photos folder>
 
-Environment: VZ_BENCH_ROOT, VZ_WINE_ARCH (the Wine test bench).
+Environment: VZ_BENCH_ROOT, VZ_WINE_ARCH (the Wine test bench), VZ_HEIF_PHOTOS.
 """
 import os
 import sys
@@ -15,11 +15,11 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 import exiftool_readback as rb  # noqa: E402
 
 # Both byte orders, with and without a position, with JFIF, IPTC and XMP
-# segments around the Exif segment.
+# segments around the Exif segment; HEIF photos with and without one.
 WRITABLE = [
     "canon_powershot-s40.jpg", "apple_iphone-4s_gps.jpg", "kodak_cx7530_gps-s.jpg", "sony_slt-a58.jpg",
     "google_pixel_gps.jpg", "samsung_sm-g930f_gps.jpg", "canon_eos-600d_lightroom_gps-w.jpg",
-    "fujifilm_finepix40i.jpg",
+    "fujifilm_finepix40i.jpg", "placed.heic", "stripped.heic",
 ]
 READ_ONLY = "nikon_d3100_gps.jpg"
 

@@ -50,17 +50,7 @@ bool RegisterKmlProgram(const std::wstring& program)
 // Names in folder that match VantreloZerli*.kml, sorted.
 std::vector<std::wstring> KmlFilesIn(const std::wstring& folder)
 {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"\\VantreloZerli*.kml").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        names.push_back(found.cFileName);
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-    std::sort(names.begin(), names.end());
-    return names;
+    return vztest::NamesIn(folder, L"VantreloZerli*.kml");
 }
 
 // "VantreloZerli" + eight lower-case hexadecimal digits + ".kml".
@@ -189,6 +179,8 @@ TEST_F(ShowLocationTest, DeletesOldFilesWritesANewOneAndLaunchesTheKmlProgramOnI
     EXPECT_EQ(1u, CountOf(text, L"<name>Image - 2.jpg</name>"));
     EXPECT_EQ(1u, CountOf(text, L"<name>Image - 5.jpg</name>"));
     EXPECT_EQ(1u, CountOf(text, L"<name>Image - 6.heic</name>"));
+    // The HEIF photo is shown in its own proportions (205 x 102).
+    EXPECT_EQ(1u, CountOf(text, L"6.heic&quot; width=&quot;246&quot; height=&quot;122&quot;"));
     EXPECT_EQ(L"</kml>\r\n", text.substr(text.size() - 8));
 }
 

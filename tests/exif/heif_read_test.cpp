@@ -99,5 +99,9 @@ TEST(HeifRead, HeifEncFilesReadAsTheirJpegs)
         ASSERT_TRUE(fromHeif.IsHeif() && fromHeif.Root()) << name;
         const OwnedBytes a = fromJpeg.BuildExifSegment(), b = fromHeif.BuildExifSegment();
         EXPECT_TRUE(a.size == b.size && std::equal(a.data.get(), a.data.get() + a.size, b.data.get())) << name;
+        // The size the image is shown in (ispe) is the JPEG frame's.
+        EXPECT_EQ(fromJpeg.FrameWidth(), fromHeif.FrameWidth()) << name;
+        EXPECT_EQ(fromJpeg.FrameHeight(), fromHeif.FrameHeight()) << name;
+        EXPECT_GT(fromHeif.FrameWidth() * fromHeif.FrameHeight(), 0u) << name;
     }
 }

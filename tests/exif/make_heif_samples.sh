@@ -5,6 +5,7 @@
 #   make_heif_samples.sh PHOTOS OUT
 set -euo pipefail
 photos=$1 out=$2
+here=$(cd "$(dirname "$0")" && pwd)
 rm -rf "$out" && mkdir -p "$out"
 cp "$photos/apple_iphone-4s_gps.jpg" "$out/iphone.jpg"
 cp "$photos/canon_digital-ixus.jpg" "$out/ixus.jpg"
@@ -16,3 +17,5 @@ heif-enc -q 30 -t 96 thumbnail.jpg -o thumbnail.heic >/dev/null
 exiftool -q -o placed.heic -GPSLatitude=45.5 -GPSLatitudeRef=N -GPSLongitude=73.25 -GPSLongitudeRef=W \
   -GPSAltitude=12.5 -GPSAltitudeRef=0 ixus.heic
 exiftool -q -o stripped.heic -gps:all= iphone.heic
+# No tool here writes an Exif item into idat, as some cameras do.
+python3 "$here/exif_into_idat.py" placed.heic idat.heic

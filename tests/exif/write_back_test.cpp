@@ -13,6 +13,7 @@
 #include "exif/exif_bytes.h"
 #include "exif/file_access.h"
 #include "exif/photo_writer.h"
+#include "testlib/photos.h"
 #include "testlib/shortcut_file.h"
 #include "testlib/temp_folder.h"
 
@@ -114,23 +115,6 @@ const FileCalls FailingFileCalls::kCalls = {ReadCall, WriteCall, FlushCall, SetI
 FailingFileCalls::Kind FailingFileCalls::s_kind = FailingFileCalls::Read;
 int FailingFileCalls::s_failing = 0;
 int FailingFileCalls::s_calls = 0;
-
-// The names in a folder, sorted.
-std::vector<std::wstring> NamesIn(const std::wstring& folder)
-{
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        if (wcscmp(found.cFileName, L".") != 0 && wcscmp(found.cFileName, L"..") != 0)
-            names.push_back(found.cFileName);
-    } while (FindNextFileW(find, &found));
-    FindClose(find);
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 class WriteBack : public testing::Test {
 protected:
@@ -425,6 +409,8 @@ TEST_F(WriteBack, TheNextWriteInAFolderResolvesWhatAKilledWriterLeft)
     Put(photo, L"d.jpg");
     const std::wstring held = Put(photo, L"d.jpg.~vz0000abcd0004.tmp");
     Put(photo, L"e.jpg.~vz0000abcd.tmp");  // not a name the engine makes
+    const Bytes heif = Get(vztest::CopyPhoto(L"placed.heic", folder.Path(), L"f.heic.~vz0000abcd0005.tmp"));
+    Put(Bytes(heif.begin(), heif.end() - 1), L"g.heic.~vz0000abcd0006.tmp");
     HANDLE writer = CreateFileW(held.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, OPEN_EXISTING, 0,
                                 nullptr);
     ASSERT_NE(writer, INVALID_HANDLE_VALUE);
@@ -437,8 +423,10 @@ TEST_F(WriteBack, TheNextWriteInAFolderResolvesWhatAKilledWriterLeft)
     CloseHandle(writer);
     EXPECT_EQ(NamesIn(folder.Path()),
               (std::vector<std::wstring>{L"a.jpg", L"b.jpg", L"c.jpg.~vz0000abcd0003.tmp", L"d.jpg",
-                                         L"d.jpg.~vz0000abcd0004.tmp", L"e.jpg.~vz0000abcd.tmp", L"photo.jpg"}));
+                                         L"d.jpg.~vz0000abcd0004.tmp", L"e.jpg.~vz0000abcd.tmp", L"f.heic",
+                                         L"g.heic.~vz0000abcd0006.tmp", L"photo.jpg"}));
     EXPECT_EQ(Get(folder / L"b.jpg"), photo);
+    EXPECT_EQ(Get(folder / L"f.heic"), heif);
     EXPECT_EQ(GetFileAttributesW((folder / L"b.jpg").c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
 }
 

@@ -4,7 +4,7 @@ the GPX reader judged by gpxpy.
 
   check_geotag_exiftool.py <geotag_driver.exe> <wine-bench.sh> <photos folder>
 
-Environment: VZ_BENCH_ROOT, VZ_WINE_ARCH (the Wine test bench).
+Environment: VZ_BENCH_ROOT, VZ_WINE_ARCH (the Wine test bench), VZ_HEIF_PHOTOS.
 
 The photos are copied into a temporary folder and some copies are changed
 first with ExifTool, so that the set holds every way a photo tells its time:
@@ -68,6 +68,12 @@ import gpxpy  # noqa: E402
 
 # ExifTool refuses to write this one (entries of field type 0).
 LEFT_OUT = {"sony_dsc-hx5v_gps.jpg"}
+# HEIF photos made from sample photos (tests/exif/make_heif_samples.sh):
+# without a position (one with Apple's maker notes), and with one and an
+# altitude; their times moved (by hours:minutes:seconds) away from those of
+# their JPEG photos and of each other, so that no two photos' groups of
+# track points meet.
+HEIF_SAMPLES = {"ixus.heic": "+=1:37:0", "stripped.heic": "+=2:43:0", "placed.heic": "-=3:11:0"}
 
 # Changes made to copies before anything is geotagged: offsets of their own,
 # a photo whose DateTimeDigitized is its first time, one without any time.
@@ -153,6 +159,10 @@ def prepare_photos(photos, folder):
     names = sorted(n for n in os.listdir(photos) if n.lower().endswith(".jpg") and n not in LEFT_OUT)
     for name in names:
         shutil.copyfile(os.path.join(photos, name), os.path.join(folder, name))
+    for name, shift in HEIF_SAMPLES.items():
+        shutil.copyfile(os.path.join(os.environ["VZ_HEIF_PHOTOS"], name), os.path.join(folder, name))
+        exiftool(["-q", "-overwrite_original", "-AllDates" + shift, os.path.join(folder, name)])
+    names += list(HEIF_SAMPLES)
     for name, minutes, _ in BURST:
         shutil.copyfile(os.path.join(photos, BURST_SOURCE), os.path.join(folder, name))
     path = lambda n: os.path.join(folder, n)  # noqa: E731
@@ -754,6 +764,8 @@ def check_run(checks, label, names, base, times, setting, ours_dir, theirs_dir, 
             checks.check(got["alt"] is None, "%s: %s: altitude %r where ExifTool has none" % (label, name, got["alt"]))
         if name == READ_ONLY_NAME:
             continue
+        if name in HEIF_SAMPLES:
+            cov.add("HEIF photos written")
         # What the product wrote, read back.
         check_gps_tags(checks, label, name, tags["ours"].get(name, {}), tags["exiftool"].get(name, {}),
                        tags["before"].get(name, {}), cov)
@@ -939,6 +951,7 @@ def main():
                            ("scenario interpolate-30-minutes", 1), ("scenario nearest-at-30-minutes", 1),
                            ("scenario midway", 1), ("scenario just-too-far", 1),
                            ("tracks without elevation", 3), ("tracks of waypoints alone", 2),
+                           ("HEIF photos written", 6),
                            ("GPS tag sets compared", 150),
                            ("earlier GPSAltitude removed", 1), ("earlier GPSImgDirection kept", 2),
                            ("earlier GPSTrack kept", 1), ("earlier GPSImgDirectionRef kept", 2)):

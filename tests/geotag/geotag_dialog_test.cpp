@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -20,6 +21,7 @@
 #include "testlib/dialog_driver.h"
 #include "testlib/message_box_watcher.h"
 #include "testlib/temp_folder.h"
+#include "testlib/test_window.h"
 
 namespace {
 
@@ -556,6 +558,57 @@ TEST_F(GeotagDialogTest, AnOwnerWindowThatIsGoneShowsNothingAndWritesNothing)
     ASSERT_TRUE(DestroyWindow(gone));
     vztest::MessageBoxWatcher boxes;
     EXPECT_EQ(GeotagFromTrack(gone, m_selection), E_ABORT);
+    EXPECT_EQ(boxes.Count(), 0u);
+    EXPECT_EQ(ReadFileBytes(a), aBytes);
+}
+
+// A track of tens of megabytes is read on a worker thread: a progress window
+// over the owner (disabled meanwhile) shows the bar moving and goes when the
+// track is read; its "Cancel" ends the command without a message and
+// without writing.
+TEST_F(GeotagDialogTest, ALargeTrackShowsProgressAndCancelEndsTheCommandQuietly)
+{
+    const wchar_t kProgressCaption[] = L"Vantrelo Zerli: Geotag from GPS track";
+    std::wstring a = Photo(L"a.jpg", L"2024:05:01 10:10:00", L"+00:00");
+    const std::string aBytes = ReadFileBytes(a);
+    Track(vztest::LongTrackGpx(450000));  // about 45 MB
+    vztest::MessageBoxWatcher boxes;
+
+    Start();
+    HWND shown = vztest::WaitForDialog(m_run->ThreadId(), kProgressCaption);
+    ASSERT_NE(shown, nullptr);
+    m_dialog = vztest::WaitForDialog(m_run->ThreadId(), kCaption, 30000);
+    ASSERT_NE(m_dialog, nullptr);
+    EXPECT_FALSE(IsWindow(shown));
+    EXPECT_TRUE(StartsWith(ItemText(m_dialog, IDC_GEOTAG_TRACK), L"GPS track 'walk.gpx': 450000 points"));
+    vztest::Click(m_dialog, IDCANCEL);
+    EXPECT_EQ(Result(), E_ABORT);
+    std::atomic<HWND> owner{nullptr};
+    bool ownerEnabledAfter = false;
+    m_run.reset(new vztest::ModalThread([&] {
+        // Explorer's window, on the thread that runs the command.
+        vztest::TestWindow window(WS_POPUP | WS_VISIBLE, 100, 100, 600, 400);
+        owner = window.Handle();
+        HRESULT hr = GeotagFromTrack(window.Handle(), m_selection);
+        ownerEnabledAfter = IsWindowEnabled(window.Handle()) != FALSE;
+        return static_cast<INT_PTR>(hr);
+    }));
+    HWND progress = vztest::WaitForDialog(m_run->ThreadId(), kProgressCaption);
+    ASSERT_NE(progress, nullptr);
+    EXPECT_EQ(GetWindow(progress, GW_OWNER), owner.load());
+    EXPECT_FALSE(IsWindowEnabled(owner.load()));
+    EXPECT_EQ(vztest::WindowText(FindWindowExW(progress, nullptr, L"Static", nullptr)),
+              L"Reading the GPS track 'walk.gpx' and the times of the photos...");
+    HWND bar = FindWindowExW(progress, nullptr, PROGRESS_CLASSW, nullptr);
+    DWORD start = GetTickCount();
+    while (SendMessageW(bar, PBM_GETPOS, 0, 0) == 0 && GetTickCount() - start < 5000)
+        Sleep(20);
+    EXPECT_GT(SendMessageW(bar, PBM_GETPOS, 0, 0), 0);
+    EXPECT_FALSE(vztest::SaveWindowImage(progress, L"geotag-progress.bmp").empty());
+    vztest::PostClick(progress, IDCANCEL);
+    EXPECT_TRUE(vztest::WaitUntilClosed(progress));
+    EXPECT_EQ(Result(), HRESULT_FROM_WIN32(ERROR_CANCELLED));
+    EXPECT_TRUE(ownerEnabledAfter);
     EXPECT_EQ(boxes.Count(), 0u);
     EXPECT_EQ(ReadFileBytes(a), aBytes);
 }

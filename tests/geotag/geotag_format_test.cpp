@@ -121,6 +121,13 @@ TEST(GeotagTexts, APositionIsShownInTheNotationAsked)
     photo.outcome = GeotagOutcome::InUse;
     FormatPhotoPlace(photo, DecimalDegrees, text, kGeotagTextCapacity);
     EXPECT_STREQ(L"none: in use by another program", text);
+    photo.outcome = GeotagOutcome::NotAPhoto;
+    for (const wchar_t* name : {L"D:\\a.JPG", L"D:\\b.Hif", L"D:\\c.lnk"}) {
+        photo.path = name;
+        photo.target = photo.path == L"D:\\c.lnk" ? L"D:\\c.heic" : L"";
+        FormatPhotoPlace(photo, DecimalDegrees, text, kGeotagTextCapacity);
+        EXPECT_STREQ(photo.path == L"D:\\a.JPG" ? L"none: not a JPEG photo" : L"none: not a HEIF photo", text);
+    }
 }
 
 }  // namespace

@@ -214,6 +214,25 @@ TEST_F(GeotagPlanTest, WritingTouchesOnlyLocatedWritablePhotos)
     EXPECT_EQ(0, written);
 }
 
+// Told to stop before the second photo: the first is written, the located
+// photos after it are left as they were.
+TEST_F(GeotagPlanTest, WritingToldToStopLeavesThePhotosAfterAsTheyWere)
+{
+    const std::string second = vztest::ReadFileBytes(paths[1]);
+    const std::string third = vztest::ReadFileBytes(paths[2]);
+    GeotagSettings settings;
+    settings.offsetMinutes = 60;
+    plan.Match(NorthboundTrack(), settings);
+    vztest::ProgressNotes stopped(2);
+    int written = -1, readOnly = -1;
+    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_CANCELLED), plan.Write(&written, &readOnly, &stopped));
+    EXPECT_EQ(1, written);
+    EXPECT_EQ((std::vector<uint64_t>{0, 1}), stopped.done);
+    EXPECT_EQ(paths.size(), stopped.total);
+    EXPECT_EQ(second, vztest::ReadFileBytes(paths[1]));
+    EXPECT_EQ(third, vztest::ReadFileBytes(paths[2]));
+}
+
 // A photo selected through a shortcut is judged and written at its target;
 // one another program holds open is in use, not "no photo".
 TEST(GeotagPhotoFiles, ShortcutsAreJudgedAtTheirTargetsAndPhotosHeldOpenAreInUse)

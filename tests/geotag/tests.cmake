@@ -4,6 +4,7 @@
 add_executable(geotag_driver geotag/geotag_driver.cpp)
 target_link_libraries(geotag_driver PRIVATE vz_geotag)
 target_link_options(geotag_driver PRIVATE -municode)
+add_dependencies(geotag_driver vz_heif_samples)
 vz_add_wine_test(SCRIPT NO_DISPLAY NAME geotag_exiftool_tests
   COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/geotag/check_geotag_exiftool.py
     $<TARGET_FILE:geotag_driver> ${VZ_BENCH} ${VZ_SHARED_DIR}/photos

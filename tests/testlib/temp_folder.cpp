@@ -1,6 +1,9 @@
 #include "testlib/temp_folder.h"
 
 #include <windows.h>
+
+#include <algorithm>
+#include <cwchar>
 #include <stdexcept>
 
 namespace vztest {
@@ -101,6 +104,22 @@ std::wstring HostPathToWindows(const std::string& unixPath)
     for (char c : unixPath)
         path += (c == '/') ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(c));
     return path;
+}
+
+std::vector<std::wstring> NamesIn(const std::wstring& folder, const std::wstring& pattern)
+{
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((folder + L"\\" + pattern).c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (wcscmp(found.cFileName, L".") != 0 && wcscmp(found.cFileName, L"..") != 0)
+            names.push_back(found.cFileName);
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 }  // namespace vztest

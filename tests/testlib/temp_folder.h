@@ -2,6 +2,7 @@
 // removed with everything in it when the object goes.
 #pragma once
 #include <string>
+#include <vector>
 
 namespace vztest {
 
@@ -27,6 +28,8 @@ void RemoveTree(const std::wstring& path);
 std::string ReadFileBytes(const std::wstring& path);
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 bool SetReadOnly(const std::wstring& path, bool readOnly);
+// The sorted names in a folder that match a wildcard pattern ("." and ".." left out).
+std::vector<std::wstring> NamesIn(const std::wstring& folder, const std::wstring& pattern = L"*");
 
 // The Windows form (Z:\...) of a path of the Linux host, for files outside the prefix.
 std::wstring HostPathToWindows(const std::string& unixPath);

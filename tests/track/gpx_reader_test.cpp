@@ -224,3 +224,26 @@ TEST(GpxReading, AStreamThatNeverEndsIsCutAtTheSizeLimit)
     EXPECT_GE(stream.served, kMaxTrackFileBytes);
     EXPECT_LT(stream.served, kMaxTrackFileBytes + 1024 * 1024);
 }
+
+TEST(GpxReading, ProgressGrowsToTheFileSizeAndAStopEndsTheReadingCancelled)
+{
+    TempFolder folder;
+    const std::string text = vztest::LongTrackGpx(20000);
+    const std::wstring path = folder / L"long.gpx";
+    ASSERT_TRUE(WriteFileBytes(path, text));
+    GpsTrack track;
+    vztest::ProgressNotes whole;
+    ASSERT_EQ(S_OK, ReadGpxFile(path.c_str(), &track, &whole));
+    EXPECT_EQ(20000u, track.Count());
+    EXPECT_EQ(text.size(), whole.total);
+    ASSERT_GT(whole.done.size(), 10u);
+    for (size_t i = 1; i < whole.done.size(); ++i)
+        EXPECT_GT(whole.done[i], whole.done[i - 1]) << i;
+    EXPECT_GE(whole.done.back(), text.size());
+
+    // Stopped at the fifth report: nothing more is read, nothing is kept.
+    vztest::ProgressNotes stopped(5);
+    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_CANCELLED), ReadGpxFile(path.c_str(), &track, &stopped));
+    EXPECT_EQ(5u, stopped.done.size());
+    EXPECT_EQ(0u, track.Count());
+}

@@ -103,6 +103,22 @@ std::string WalkTrackGpx()
     return gpx;
 }
 
+std::string LongTrackGpx(int points)
+{
+    std::string gpx = "<?xml version=\"1.0\"?>\n<gpx version=\"1.1\" creator=\"logger\"><trk><trkseg>\n";
+    gpx.reserve(static_cast<size_t>(points) * 100 + 100);
+    char point[160];
+    for (int i = 0; i < points; ++i) {
+        int second = i % 86400;
+        snprintf(point, sizeof(point),
+                 "<trkpt lat=\"%.6f\" lon=\"%.6f\"><ele>%d</ele><time>2024-05-%02dT%02d:%02d:%02dZ</time></trkpt>\n",
+                 48.0 + i * 1e-6, 11.0 + i * 1e-6, 500 + i % 100, 1 + i / 86400, second / 3600, second / 60 % 60,
+                 second % 60);
+        gpx += point;
+    }
+    return gpx + "</trkseg></trk></gpx>\n";
+}
+
 double WalkLatitudeAt(double minute)
 {
     return 48.0 + minute / 1000.0;

@@ -1,7 +1,12 @@
 // Files the track and geotagging tests make in their temporary folders:
-// copies of a real photo with chosen Exif times, and a small GPX track.
+// copies of a real photo with chosen Exif times, and GPX tracks; and a
+// progress that notes what slow work reports.
 #pragma once
+#include <cstdint>
 #include <string>
+#include <vector>
+
+#include "support/work_progress.h"
 
 namespace vztest {
 
@@ -33,6 +38,27 @@ std::string BillionLaughsGpx();
 // minute from 2024-05-01 10:00:00 to 11:00:00 UTC; point i lies at latitude
 // 48 + i/1000, longitude 11 + i/1000 and elevation 500 + i metres.
 std::string WalkTrackGpx();
+// A long track: points a second apart from 2024-05-01 00:00:00 UTC (at
+// most 30 days of them), about 100 bytes each.
+std::string LongTrackGpx(int points);
+// Notes what work reports (done and the last total) and tells it to stop
+// at the given report (0: never).
+class ProgressNotes final : public WorkProgress {
+public:
+    explicit ProgressNotes(size_t stopAt = 0) : m_stopAt(stopAt) {}
+    bool Continue(uint64_t done, uint64_t total) override
+    {
+        this->done.push_back(done);
+        this->total = total;
+        return this->done.size() != m_stopAt;
+    }
+    std::vector<uint64_t> done;
+    uint64_t total = 0;
+
+private:
+    size_t m_stopAt;
+};
+
 // Where the walk is at minute (0 .. 60), in degrees and metres.
 double WalkLatitudeAt(double minute);
 double WalkLongitudeAt(double minute);

@@ -10,6 +10,12 @@
 #                                        then the first program starts them on
 #                                        the display it finds)
 #   wine-bench.sh prefix-stop PREFIX     stop its wineserver, keep it
+#   wine-bench.sh in-prefix PREFIX COMMAND ARGS...
+#                                        prefix-up, then COMMAND (a bench
+#                                        command such as run, or any program,
+#                                        with WINEPREFIX set), then prefix-down;
+#                                        VZ_PREFIX_SETUP names a program that
+#                                        prepares the prefix before COMMAND
 #   wine-bench.sh prefix-down PREFIX     stop its wineserver, remove it
 #   wine-bench.sh xvfb-up [SCREENS...]   the display shared by the UI tests;
 #                                        Xvfb options for other screens than
@@ -87,7 +93,25 @@ cmd_template() {
   # Dialogs without a window manager: unmanaged windows close at once.
   as_user "$wine_loader" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null
   as_user "$wineserver_bin" -w
+  # The system folders' files are shared by every prefix made from the
+  # template (hard links, see copy_template): read-only, so that nothing
+  # can change them through one prefix for all.
+  find "$t/drive_c/windows/system32" "$t/drive_c/windows/syswow64" -type f \
+    -exec chmod a-w {} + 2>/dev/null || true
   touch "$t/.vz-ready"
+}
+
+# copy_template TEMPLATE PREFIX: a prefix is a copy of the template, except
+# the system folders' files (over 90% of its size), which are hard links:
+# a test run makes a prefix for every suite, and copies of them all would
+# write many gigabytes and could fill the disk.
+copy_template() {
+  local t=$1 p=$2 w=drive_c/windows d
+  mkdir -p "$p"
+  tar -C "$t" --exclude="./$w/system32" --exclude="./$w/syswow64" -cf - . | tar -C "$p" -xpf -
+  for d in system32 syswow64; do
+    if [ -d "$t/$w/$d" ]; then cp -a --link "$t/$w/$d" "$p/$w/"; fi
+  done
 }
 
 cmd_prefix_up() {
@@ -95,7 +119,7 @@ cmd_prefix_up() {
   [ -f "$t/.vz-ready" ] || cmd_template
   cmd_prefix_down "$p"
   mkdir -p "$(dirname "$p")"
-  cp -a "$t" "$p"
+  copy_template "$t" "$p"
   rm -f "$p/.vz-ready"
   WINEPREFIX=$p as_user "$wineserver_bin" -p </dev/null >/dev/null 2>&1
   [ "$boot" != --no-boot ] || return 0
@@ -161,8 +185,18 @@ cmd_run() {
   as_user "$wine_loader" "$@"
 }
 
+cmd_in_prefix() {
+  in_prefix=$1; shift
+  cmd_prefix_up "$in_prefix"
+  trap 'cmd_prefix_down "$in_prefix"' EXIT
+  export WINEPREFIX=$in_prefix
+  if [ -n "${VZ_PREFIX_SETUP:-}" ]; then "$VZ_PREFIX_SETUP"; fi
+  if [ "$1" = run ]; then shift; cmd_run "$@"; else "$@"; fi
+}
+
 case "${1:-}" in
   template)    cmd_template ;;
+  in-prefix)   shift; cmd_in_prefix "$@" ;;
   prefix-up)   cmd_prefix_up "$2" "${3:-}" ;;
   prefix-stop) cmd_prefix_stop "$2" ;;
   prefix-down) cmd_prefix_down "$2" ;;
@@ -170,5 +204,5 @@ case "${1:-}" in
   xvfb-down)   cmd_xvfb_down ;;
   run)         shift; cmd_run "$@" ;;
   wine)        shift; cmd_run "$@" ;;
-  *) echo "usage: $0 template|prefix-up P [--no-boot]|prefix-stop P|prefix-down P|xvfb-up [SCREENS...]|xvfb-down|run PROGRAM..." >&2; exit 2 ;;
+  *) echo "usage: $0 template|in-prefix P COMMAND...|prefix-up P [--no-boot]|prefix-stop P|prefix-down P|xvfb-up [SCREENS...]|xvfb-down|run PROGRAM..." >&2; exit 2 ;;
 esac
