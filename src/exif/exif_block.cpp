@@ -101,17 +101,17 @@ HRESULT ExifBlock::CheckRescan(const ExifSegmentScan& rescan) const
     return S_OK;
 }
 
-OwnedBytes ExifBlock::BuildExifSegment()
+OwnedBytes ExifBlock::BuildExifSegment(size_t room)
 {
     OwnedBytes segment;
-    if (!m_root || !m_root->IsComplete())
+    if (!m_root || !m_root->IsComplete() || room < kFirstDirectory)
         return segment;
-    std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[kSegmentBufferSize]);
+    std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[room]);
     if (!buffer)
         return segment;
-    ByteWriter writer(buffer.get(), kSegmentBufferSize);
+    ByteWriter writer(buffer.get(), room);
     size_t cursor = kFirstDirectory;
-    if (FAILED(m_root->Serialize(writer, kTiffStart, &cursor)) || writer.Failed() || cursor > kSegmentBufferSize)
+    if (FAILED(m_root->Serialize(writer, kTiffStart, &cursor)) || writer.Failed() || cursor > room)
         return segment;
     const bool bigEndian = m_root->BigEndian();
     const uint8_t order = bigEndian ? 'M' : 'I';

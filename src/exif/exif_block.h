@@ -105,8 +105,10 @@ public:
 
     // The new APP1 Exif segment built from the tree, or empty (size 0)
     // when there is no tree, the tree is incomplete, it does not fit
-    // kSegmentBufferSize bytes, or memory cannot be had.
-    OwnedBytes BuildExifSegment();
+    // kSegmentBufferSize bytes, or memory cannot be had. A HEIF file's
+    // Exif item, which has no 64 KiB limit, gives more room (the
+    // segment's length field then says nothing).
+    OwnedBytes BuildExifSegment(size_t room = kSegmentBufferSize);
 
     bool IsJpeg() const { return m_isJpeg; }
     bool IsHeif() const { return m_isHeif; }

@@ -9,6 +9,14 @@
 #include "exif/heif_rewrite.h"
 #include "exif/heif_scan.h"
 
+namespace {
+
+// The segment's marker, length and "Exif\0\0" before TIFF data as large
+// as an Exif item is read.
+const size_t kHeifExifSegmentRoom = 10 + kHeifMaxExifSize;
+
+}  // namespace
+
 void ExifBlock::OpenHeif(JpegByteSource& source)
 {
     HeifScan scan;
@@ -51,16 +59,24 @@ HRESULT ExifBlock::PlanHeifWrite(JpegByteSource& source, HeifRewrite* plan)
     OwnedBytes payload;
     LocateHeifExif(source, &rescan, &meta, &payload);
     HRESULT hr = CheckHeifRescan(rescan);
+    // Another Exif item with a position would disagree with the one
+    // written (or removed): the file is left alone.
+    if (SUCCEEDED(hr) && OtherExifHoldsPosition(source, rescan, meta))
+        hr = E_FAIL;
     if (SUCCEEDED(hr) && !m_root)
         return S_FALSE;  // no tree and no Exif item: nothing to write
+    HeifMovie movie;
+    if (SUCCEEDED(hr))
+        hr = ReadHeifMovie(source, &movie);
     OwnedBytes segment;
     if (SUCCEEDED(hr)) {
-        segment = BuildExifSegment();
+        segment = BuildExifSegment(kHeifExifSegmentRoom);
         hr = segment.data ? S_OK : E_FAIL;
     }
     // The TIFF part follows the segment's marker, length and "Exif\0\0".
     if (SUCCEEDED(hr))
-        hr = PlanHeifRewrite(rescan, meta, payload, source.Size(), segment.data.get() + 10, segment.size - 10, plan);
+        hr = PlanHeifRewrite(rescan, meta, payload, movie, source.Size(), segment.data.get() + 10, segment.size - 10,
+                             plan);
     return hr;
 }
 

@@ -34,8 +34,10 @@ bool ReadIlocHeader(const uint8_t* meta, size_t size, HeifMeta* out)
            valid(out->baseOffsetSize) && valid(out->indexSize);
 }
 
-// The type of the item's infe, 0 when it has none.
-uint32_t ItemType(const uint8_t* meta, size_t size, const HeifBox& iinf, uint32_t itemId)
+// Calls visit(id, type) for each infe of iinf (version 2 on: earlier ones
+// have no item type) until it returns false.
+template <typename Visit>
+void ForEachItem(const uint8_t* meta, size_t size, const HeifBox& iinf, Visit visit)
 {
     BoxFields header(meta, size, iinf.body, iinf.end);
     const uint8_t version = header.U8();
@@ -49,14 +51,24 @@ uint32_t ItemType(const uint8_t* meta, size_t size, const HeifBox& iinf, uint32_
         const uint8_t infeVersion = fields.U8();
         fields.Skip(3);
         if (infeVersion < 2)
-            continue;  // no item type before version 2
+            continue;
         const uint32_t id = infeVersion == 2 ? fields.U16() : fields.U32();
         fields.Skip(2);  // protection index
         const uint32_t type = fields.U32();
-        if (!fields.Failed() && id == itemId)
-            return type;
+        if (!fields.Failed() && !visit(id, type))
+            return;
     }
-    return 0;
+}
+
+// The type of the item's infe, 0 when it has none.
+uint32_t ItemType(const uint8_t* meta, size_t size, const HeifBox& iinf, uint32_t itemId)
+{
+    uint32_t found = 0;
+    ForEachItem(meta, size, iinf, [&](uint32_t id, uint32_t type) {
+        found = id == itemId ? type : 0;
+        return id != itemId;
+    });
+    return found;
 }
 
 }  // namespace
@@ -83,6 +95,7 @@ bool ParseHeifMeta(const uint8_t* meta, size_t size, HeifMeta* out)
         case FourCC("iref"): slot = &out->iref; break;
         case FourCC("idat"): slot = &out->idat; break;
         case FourCC("iprp"): slot = &out->iprp; break;
+        case FourCC("grpl"): slot = &out->grpl; break;
         default: break;
         }
         if (ok && slot) {
@@ -128,6 +141,38 @@ bool FindPrimaryExif(const uint8_t* meta, size_t size, const HeifMeta& tables, u
         }
     }
     return false;
+}
+
+uint32_t ListExifItems(const uint8_t* meta, size_t size, const HeifMeta& tables, uint32_t* ids, uint32_t room)
+{
+    uint32_t count = 0;
+    ForEachItem(meta, size, tables.iinf, [&](uint32_t id, uint32_t type) {
+        if (type == FourCC("Exif") && count < room)
+            ids[count] = id;
+        count += type == FourCC("Exif");
+        return true;
+    });
+    return count;
+}
+
+uint32_t MaxGroupId(const uint8_t* meta, size_t size, const HeifMeta& tables)
+{
+    uint32_t max = 0;
+    HeifBox group;
+    // Each entity group is a full box: version and flags, group id, entity
+    // count, entity ids.
+    for (uint32_t at = tables.grpl.body; tables.grpl.type && ReadBox(meta, size, at, tables.grpl.end, &group);
+         at = group.end) {
+        BoxFields fields(meta, size, group.body + 4, group.end);
+        const uint32_t id = fields.U32();
+        max = !fields.Failed() && id > max ? id : max;
+        const uint32_t count = fields.U32();
+        for (uint32_t i = 0; i < count && !fields.Failed(); ++i) {
+            const uint32_t entity = fields.U32();
+            max = !fields.Failed() && entity > max ? entity : max;
+        }
+    }
+    return max;
 }
 
 bool LocateHeifItem(const uint8_t* meta, size_t size, const HeifMeta& tables, uint32_t itemId,

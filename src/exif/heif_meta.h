@@ -20,7 +20,7 @@ const uint32_t kHeifMaxDescriptions = 64;
 struct HeifMeta {
     uint32_t primary = 0;  // item id of the primary image
     // The child boxes the engine reads (type 0: absent).
-    HeifBox pitm, iinf, iloc, iref, idat, iprp;
+    HeifBox pitm, iinf, iloc, iref, idat, iprp, grpl;
     // iloc's header.
     uint8_t ilocVersion = 0;
     uint8_t offsetSize = 0;
@@ -40,6 +40,14 @@ bool ParseHeifMeta(const uint8_t* meta, size_t size, HeifMeta* out);
 // The id of the item of type 'Exif' that describes (cdsc) the primary
 // item; false when there is none.
 bool FindPrimaryExif(const uint8_t* meta, size_t size, const HeifMeta& tables, uint32_t* itemId);
+
+// The ids of the items of type 'Exif' in iinf, in their order: the count
+// found (at most room are stored).
+uint32_t ListExifItems(const uint8_t* meta, size_t size, const HeifMeta& tables, uint32_t* ids, uint32_t room);
+
+// The largest id that grpl's entity groups use (group ids and the entity
+// ids they name), 0 when there is no grpl.
+uint32_t MaxGroupId(const uint8_t* meta, size_t size, const HeifMeta& tables);
 
 // One extent of an item: a range of the file.
 struct HeifExtent {

@@ -21,6 +21,13 @@ OwnedBytes Allocate(size_t size)
     return bytes;
 }
 
+// Version (the first byte) of a full box; 0 when it has no body.
+uint8_t FullBoxVersion(const uint8_t* meta, size_t size, const HeifBox& box)
+{
+    BoxFields fields(meta, size, box.body, box.end);
+    return fields.U8();
+}
+
 // The largest item id of iinf's entries.
 uint32_t MaxInfeId(const uint8_t* meta, size_t size, const HeifBox& iinf)
 {
@@ -59,8 +66,8 @@ bool ExtentRange(HeifLocationTable& table, const HeifLocation& item, uint32_t e,
 
 class Planner {
 public:
-    Planner(const HeifScan& scan, uint32_t fileSize, HeifRewrite* plan)
-        : m_scan(scan), m_fileSize(fileSize), m_metaEnd(scan.metaStart + scan.metaSize), m_plan(plan)
+    Planner(const HeifScan& scan, const HeifMovie& movie, uint32_t fileSize, HeifRewrite* plan)
+        : m_scan(scan), m_movie(movie), m_fileSize(fileSize), m_metaEnd(scan.metaStart + scan.metaSize), m_plan(plan)
     {
     }
     HRESULT Run(const OwnedBytes& meta, const OwnedBytes& oldPayload, const uint8_t* tiff, size_t tiffSize);
@@ -72,6 +79,10 @@ private:
     // True when an item other than the Exif item has bytes in the range.
     bool Shared(uint64_t start, uint64_t end);
     bool ShiftBehindMeta(HeifLocation& item, int64_t delta);
+    // An id no item, entity group or track uses; 0 when none is left.
+    uint32_t NewItemId(const OwnedBytes& meta);
+    // The movie box with its chunk offsets shifted, put in its place.
+    bool MoveChunks(int64_t shift);
     bool BuildMeta(bool adding, uint32_t exifId, uint32_t* ilocAt);
     bool AddRange(uint32_t start, uint32_t end);
     bool AddPiece(const uint8_t* bytes, uint32_t offset, uint32_t length);
@@ -82,6 +93,7 @@ private:
         const uint8_t* bytes;
     };
     const HeifScan& m_scan;
+    const HeifMovie& m_movie;
     uint32_t m_fileSize;
     uint32_t m_metaEnd;
     HeifRewrite* m_plan;
@@ -89,7 +101,7 @@ private:
     HeifLocation* m_entry = nullptr;
     uint32_t m_newIdatBody = 0;  // where idat's body lies in the new meta
     OwnedBytes m_edited;  // the old meta box with idat's changes
-    Overlay m_overlays[kHeifMaxExtents + 1];
+    Overlay m_overlays[kHeifMaxExtents + 2];  // the old item's extents, the movie box
     uint32_t m_overlayCount = 0;
 };
 
@@ -108,7 +120,7 @@ bool Planner::Replace(uint32_t offset, uint32_t length, const uint8_t* bytes)
     }
     if (end > m_scan.metaStart && offset < m_metaEnd)
         return false;
-    if (m_overlayCount == kHeifMaxExtents + 1)
+    if (m_overlayCount == kHeifMaxExtents + 2)
         return false;
     // Kept in order of offset; overlapping ranges are refused.
     uint32_t i = m_overlayCount;
@@ -127,7 +139,9 @@ bool Planner::Shared(uint64_t start, uint64_t end)
 {
     for (uint32_t i = 0; i < m_table.ItemCount(); ++i) {
         HeifLocation& item = m_table.Item(i);
-        for (uint32_t e = item.firstExtent; &item != m_entry && e < item.firstExtent + item.extentCount; ++e) {
+        if (&item == m_entry || item.dataReference != 0)
+            continue;  // the item itself, or one in another file
+        for (uint32_t e = item.firstExtent; e < item.firstExtent + item.extentCount; ++e) {
             uint64_t otherStart = 0, otherEnd = 0;
             if (!ExtentRange(m_table, item, e, m_scan, m_fileSize, &otherStart, &otherEnd) ||
                 (otherStart < end && start < otherEnd))
@@ -139,8 +153,8 @@ bool Planner::Shared(uint64_t start, uint64_t end)
 
 bool Planner::ShiftBehindMeta(HeifLocation& item, int64_t delta)
 {
-    if ((item.method & 15) != 0 || delta == 0)
-        return true;
+    if ((item.method & 15) != 0 || item.dataReference != 0 || delta == 0)
+        return true;  // in idat, in another file, or nothing moves
     if (item.base >= m_metaEnd && item.base > 0) {
         item.base += delta;
         return true;
@@ -157,6 +171,29 @@ bool Planner::ShiftBehindMeta(HeifLocation& item, int64_t delta)
     return true;
 }
 
+uint32_t Planner::NewItemId(const OwnedBytes& meta)
+{
+    uint32_t max = m_table.MaxId();
+    const uint32_t others[3] = {MaxInfeId(meta.data.get(), meta.size, m_scan.tables.iinf),
+                                MaxGroupId(meta.data.get(), meta.size, m_scan.tables), m_movie.maxTrackId};
+    for (uint32_t other : others)
+        max = other > max ? other : max;
+    return max == UINT32_MAX ? 0 : max + 1;
+}
+
+bool Planner::MoveChunks(int64_t shift)
+{
+    if (!m_movie.box.data)
+        return true;
+    m_plan->movie.data.reset(new (std::nothrow) uint8_t[m_movie.box.size]);
+    if (!m_plan->movie.data)
+        return false;
+    m_plan->movie.size = m_movie.box.size;
+    std::memcpy(m_plan->movie.data.get(), m_movie.box.data.get(), m_movie.box.size);
+    return ShiftChunkOffsets(m_plan->movie.data.get(), m_plan->movie.size, m_scan.metaStart, m_metaEnd, shift) &&
+           Replace(m_movie.start, static_cast<uint32_t>(m_plan->movie.size), m_plan->movie.data.get());
+}
+
 // The new meta box: the old children in their order, iloc written later at
 // *ilocAt; when an item is added, iinf with its infe and iref with its cdsc
 // reference (a new iref after iloc when there was none: a last child may
@@ -167,11 +204,13 @@ bool Planner::BuildMeta(bool adding, uint32_t exifId, uint32_t* ilocAt)
     const size_t oldSize = m_edited.size;
     const HeifMeta& tables = m_scan.tables;
     const uint32_t primary = tables.primary;
-    const uint8_t irefVersion = tables.iref.type ? old[tables.iref.body] : (exifId > 0xFFFF || primary > 0xFFFF);
+    // (A last child may be a bare header: its version is read within bounds.)
+    const uint8_t irefVersion =
+        tables.iref.type ? FullBoxVersion(old, oldSize, tables.iref) : (exifId > 0xFFFF || primary > 0xFFFF);
     const uint32_t idSize = irefVersion == 0 ? 2 : 4;
     const uint32_t cdscSize = 8 + idSize + 2 + idSize;
     const uint32_t infeSize = exifId > 0xFFFF ? 23 : 21;  // version 3 has a 32-bit id
-    const uint8_t iinfVersion = old[tables.iinf.body];
+    const uint8_t iinfVersion = FullBoxVersion(old, oldSize, tables.iinf);
     if (adding && (idSize == 2 && (exifId > 0xFFFF || primary > 0xFFFF)))
         return false;
     HeifBox meta;
@@ -289,8 +328,8 @@ HRESULT Planner::Run(const OwnedBytes& meta, const OwnedBytes& oldPayload, const
                             static_cast<uint64_t>(declared) + 4 == m_scan.tiffStart;
     const uint8_t* prefix = offsetForm ? oldPayload.data.get() : kStandardPrefix;
     const uint32_t prefixSize = offsetForm ? m_scan.tiffStart : sizeof(kStandardPrefix);
-    if (tiffSize > kHeifMaxExifSize)
-        return E_FAIL;
+    if (tiffSize > kHeifMaxExifSize - prefixSize)
+        return E_FAIL;  // as large as the engine reads, no more
     const uint32_t length = prefixSize + static_cast<uint32_t>(tiffSize);
     m_plan->payload = Allocate(kMdatHeader + length);
     m_plan->zeros = Allocate(m_scan.success ? m_scan.exif.length : 0);
@@ -303,20 +342,14 @@ HRESULT Planner::Run(const OwnedBytes& meta, const OwnedBytes& oldPayload, const
     std::memcpy(payload + prefixSize, tiff, tiffSize);
 
     const bool adding = !m_scan.recorded;
-    uint32_t exifId = m_scan.exifItem;
-    if (adding) {
-        const uint32_t ilocMax = m_table.MaxId();
-        const uint32_t infeMax = MaxInfeId(meta.data.get(), meta.size, m_scan.tables.iinf);
-        exifId = (ilocMax > infeMax ? ilocMax : infeMax);
-        if (exifId == UINT32_MAX)
-            return E_FAIL;
-        ++exifId;
-    }
-    m_entry = adding ? m_table.Add(exifId) : m_table.Find(exifId);
+    const uint32_t exifId = adding ? NewItemId(meta) : m_scan.exifItem;
+    m_entry = exifId == 0 ? nullptr : adding ? m_table.Add(exifId) : m_table.Find(exifId);
     if (!m_entry)
         return E_FAIL;
     const HeifItemPlace& old = m_scan.exif;
-    const bool inPlace = !adding && old.extentCount == 1 && length <= old.length;
+    // In its place only where no other item has bytes that would be overwritten.
+    const bool inPlace = !adding && old.extentCount == 1 && length <= old.length &&
+                         !Shared(old.extents[0].offset, static_cast<uint64_t>(old.extents[0].offset) + old.length);
     bool ok = true;
     if (inPlace) {
         ok = Replace(old.extents[0].offset, length, payload) &&
@@ -336,31 +369,23 @@ HRESULT Planner::Run(const OwnedBytes& meta, const OwnedBytes& oldPayload, const
         m_entry->base = 0;
         ok = ok && m_table.SetSingleExtent(m_entry, 0, length);
         m_table.WidenFields();
-        // Extents that reach to the end of the file would take the new box in.
-        for (uint32_t i = 0; ok && i < m_table.ItemCount(); ++i) {
-            HeifLocation& item = m_table.Item(i);
-            for (uint32_t e = item.firstExtent; (item.method & 15) == 0 && e < item.firstExtent + item.extentCount; ++e) {
-                HeifLocationExtent& extent = m_table.Extent(e);
-                const uint64_t start = item.base + extent.offset;
-                if (extent.length == 0)
-                    extent.length = start < m_fileSize ? m_fileSize - start : 0;
-            }
-        }
     }
     uint32_t ilocAt = 0;
     if (!ok || !BuildMeta(adding, exifId, &ilocAt))
         return E_FAIL;
-    const int64_t delta = static_cast<int64_t>(m_plan->meta.size) - m_scan.metaSize;
+    // Everything behind meta moves by the change of meta and the new mdat
+    // box right behind it; the end of the file stays the end.
+    const uint32_t added = inPlace ? 0 : kMdatHeader + length;
+    const int64_t shift = static_cast<int64_t>(m_plan->meta.size) - m_scan.metaSize + added;
     for (uint32_t i = 0; ok && i < m_table.ItemCount(); ++i) {
         if (&m_table.Item(i) != m_entry || inPlace)
-            ok = ShiftBehindMeta(m_table.Item(i), delta);
+            ok = ShiftBehindMeta(m_table.Item(i), shift);
     }
-    const uint64_t shiftedSize = static_cast<uint64_t>(m_fileSize) + delta;
-    const uint64_t newSize = shiftedSize + (inPlace ? 0 : kMdatHeader + length);
-    if (!ok || newSize > UINT32_MAX)
+    const uint64_t newSize = static_cast<uint64_t>(m_fileSize) + shift;
+    if (!ok || newSize > UINT32_MAX || !MoveChunks(shift))
         return E_FAIL;
     if (!inPlace)
-        m_table.Extent(m_entry->firstExtent).offset = shiftedSize + kMdatHeader;
+        m_table.Extent(m_entry->firstExtent).offset = m_scan.metaStart + m_plan->meta.size + kMdatHeader;
     if (!m_table.Fits())
         return E_FAIL;
     ByteWriter out(m_plan->meta.data.get(), m_plan->meta.size);
@@ -370,8 +395,7 @@ HRESULT Planner::Run(const OwnedBytes& meta, const OwnedBytes& oldPayload, const
     header.PutU32(4, FourCC("mdat"), true);
     ok = !out.Failed() && AddRange(0, m_scan.metaStart) &&
          AddPiece(m_plan->meta.data.get(), 0, static_cast<uint32_t>(m_plan->meta.size)) &&
-         AddRange(m_metaEnd, m_fileSize) &&
-         (inPlace || AddPiece(m_plan->payload.data.get(), 0, kMdatHeader + length));
+         (inPlace || AddPiece(m_plan->payload.data.get(), 0, added)) && AddRange(m_metaEnd, m_fileSize);
     m_plan->size = static_cast<uint32_t>(newSize);
     const HeifLocationExtent& first = m_table.Extent(m_entry->firstExtent);
     const uint64_t source = (m_entry->method & 15) == 1 ? m_scan.metaStart + m_newIdatBody : 0;
@@ -382,12 +406,13 @@ HRESULT Planner::Run(const OwnedBytes& meta, const OwnedBytes& oldPayload, const
 
 }  // namespace
 
-HRESULT PlanHeifRewrite(const HeifScan& scan, const OwnedBytes& meta, const OwnedBytes& oldPayload, uint32_t fileSize,
-                        const uint8_t* tiff, size_t tiffSize, HeifRewrite* plan)
+HRESULT PlanHeifRewrite(const HeifScan& scan, const OwnedBytes& meta, const OwnedBytes& oldPayload,
+                        const HeifMovie& movie, uint32_t fileSize, const uint8_t* tiff, size_t tiffSize,
+                        HeifRewrite* plan)
 {
     *plan = HeifRewrite();
     if (!scan.isHeif)
         return E_FAIL;
-    Planner planner(scan, fileSize, plan);
+    Planner planner(scan, movie, fileSize, plan);
     return planner.Run(meta, oldPayload, tiff, tiffSize);
 }

@@ -4,6 +4,8 @@
 #include <new>
 
 #include "exif/heif_image_size.h"
+#include "exif/heif_location_table.h"
+#include "exif/heif_movie.h"
 
 namespace {
 
@@ -49,6 +51,46 @@ bool IsTiffHeader(const uint8_t* payload, size_t size, uint32_t at, bool* bigEnd
         return false;
     *bigEndian = std::memcmp(payload + at, mm, 4) == 0;
     return *bigEndian || std::memcmp(payload + at, ii, 4) == 0;
+}
+
+// True when IFD0 of the TIFF data at tiffStart holds a GPS IFD pointer, or
+// cannot be read to tell.
+bool Ifd0HasGpsPointer(const uint8_t* payload, size_t size, uint32_t tiffStart, bool bigEndian)
+{
+    const uint8_t* tiff = payload + tiffStart;
+    const size_t tiffSize = size - tiffStart;
+    uint32_t ifd0 = 0;
+    uint16_t count = 0;
+    if (!ReadU32(tiff, tiffSize, 4, bigEndian, &ifd0) || !ReadU16(tiff, tiffSize, ifd0, bigEndian, &count))
+        return true;
+    for (uint32_t i = 0; i < count; ++i) {
+        uint16_t tag = 0;
+        if (!ReadU16(tiff, tiffSize, static_cast<size_t>(ifd0) + 2 + 12 * i, bigEndian, &tag) || tag == 0x8825)
+            return true;
+    }
+    return false;
+}
+
+// True when every extent of every item in this file lies inside it (or
+// inside idat).
+bool ExtentsInside(const OwnedBytes& meta, const HeifScan& scan, uint32_t fileSize)
+{
+    HeifLocationTable table;
+    if (!table.Read(meta.data.get(), meta.size, scan.tables))
+        return false;
+    for (uint32_t i = 0; i < table.ItemCount(); ++i) {
+        const HeifLocation& item = table.Item(i);
+        const bool inIdat = (item.method & 15) == 1;
+        const uint64_t sourceEnd = inIdat ? scan.tables.idat.end - scan.tables.idat.body : fileSize;
+        for (uint32_t e = item.firstExtent; item.dataReference == 0 && (item.method & 15) < 2 &&
+                                            e < item.firstExtent + item.extentCount; ++e) {
+            const HeifLocationExtent& extent = table.Extent(e);
+            if ((inIdat && scan.tables.idat.type == 0) || item.base > sourceEnd || extent.offset > sourceEnd ||
+                extent.length > sourceEnd || item.base + extent.offset + extent.length > sourceEnd)
+                return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace
@@ -132,7 +174,38 @@ bool IsCompleteHeifFile(JpegByteSource& source)
         if (!ReadHeader(source, at, fileSize, &box))
             return false;
     }
-    return at == fileSize;
+    HeifMovie movie;
+    return at == fileSize && ExtentsInside(meta, scan, fileSize) && SUCCEEDED(ReadHeifMovie(source, &movie)) &&
+           (!movie.box.data || ChunkOffsetsInside(movie.box.data.get(), movie.box.size, fileSize));
+}
+
+bool OtherExifHoldsPosition(JpegByteSource& source, const HeifScan& scan, const OwnedBytes& meta)
+{
+    uint32_t ids[kHeifMaxDescriptions];
+    const uint32_t count = ListExifItems(meta.data.get(), meta.size, scan.tables, ids, kHeifMaxDescriptions);
+    if (count > kHeifMaxDescriptions)
+        return true;
+    for (uint32_t i = 0; i < count; ++i) {
+        HeifItemPlace place;
+        if (scan.recorded && ids[i] == scan.exifItem)
+            continue;
+        if (!LocateHeifItem(meta.data.get(), meta.size, scan.tables, ids[i], scan.metaStart, source.Size(), &place) ||
+            place.length > kHeifMaxExifSize)
+            return true;
+        OwnedBytes payload = Allocate(place.length);
+        uint32_t filled = 0;
+        for (uint32_t e = 0; payload.data && e < place.extentCount; ++e) {
+            if (!ReadWhole(source, place.extents[e].offset, place.extents[e].length, payload.data.get() + filled))
+                return true;
+            filled += place.extents[e].length;
+        }
+        uint32_t tiffStart = 0;
+        bool bigEndian = false;
+        if (!payload.data || !FindTiffHeader(payload.data.get(), payload.size, &tiffStart, &bigEndian) ||
+            Ifd0HasGpsPointer(payload.data.get(), payload.size, tiffStart, bigEndian))
+            return true;
+    }
+    return false;
 }
 
 bool FindTiffHeader(const uint8_t* payload, size_t size, uint32_t* tiffStart, bool* bigEndian)

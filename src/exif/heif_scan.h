@@ -42,9 +42,16 @@ struct HeifScan {
 // item's bytes (when success).
 void LocateHeifExif(JpegByteSource& source, HeifScan* scan, OwnedBytes* meta, OwnedBytes* payload);
 
+// True when an Exif item other than the scan's (the one a write replaces)
+// holds GPS tags, or cannot be read to tell: a write would leave a position
+// that disagrees with the one written or removed.
+bool OtherExifHoldsPosition(JpegByteSource& source, const HeifScan& scan, const OwnedBytes& meta);
+
 // True when the file is a HEIF file whose meta box describes a primary
-// image and whose top-level boxes follow each other up to its last byte: a
-// file cut short while it was written ends inside a box.
+// image, whose top-level boxes follow each other up to its last byte (a
+// file cut short while it was written ends inside a box), and where every
+// extent that iloc names and every chunk offset of its movie lies inside
+// it (a file cut exactly between two boxes does not).
 bool IsCompleteHeifFile(JpegByteSource& source);
 
 // Where the TIFF header starts in an Exif item's bytes: after the 4-byte
