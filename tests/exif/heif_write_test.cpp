@@ -10,6 +10,7 @@
 
 #include "exif/exif_block.h"
 #include "exif/heif_bytes.h"
+#include "exif/heif_location_table.h"
 #include "exif/heif_scan.h"
 
 using vztest::Bytes;
@@ -25,23 +26,52 @@ Bytes Written(const Bytes& file, ExifBlock& block)
     return out.data ? Bytes(out.data.get(), out.data.get() + out.size) : Bytes();
 }
 
-// The bytes of the primary image item (the hand-built files' AA BB CC DD).
-Bytes PrimaryItem(const Bytes& file)
+// What a write must keep: the bytes of every item but the Exif item (an
+// item in another file: its entry), of every chunk of the movie, and the
+// file's last tail bytes.
+std::vector<Bytes> Kept(const Bytes& file, size_t tail)
 {
     MemoryByteSource source(file.data(), file.size());
     HeifScan scan;
     OwnedBytes meta, payload;
     LocateHeifExif(source, &scan, &meta, &payload);
-    HeifItemPlace place;
-    if (!LocateHeifItem(meta.data.get(), meta.size, scan.tables, scan.tables.primary, scan.metaStart,
-                        static_cast<uint32_t>(file.size()), &place) || place.extentCount != 1)
-        return Bytes();
-    return Bytes(file.begin() + place.extents[0].offset, file.begin() + place.extents[0].offset + place.length);
+    HeifLocationTable table;
+    std::vector<Bytes> kept{Bytes(file.end() - tail, file.end())};
+    if (!scan.isHeif || !table.Read(meta.data.get(), meta.size, scan.tables))
+        return kept;
+    for (uint32_t i = 0; i < table.ItemCount(); ++i) {
+        HeifLocation& item = table.Item(i);
+        HeifItemPlace place;
+        if (item.id == scan.exifItem)
+            continue;
+        if (item.dataReference != 0)
+            kept.push_back(Bytes(reinterpret_cast<const uint8_t*>(&table.Extent(item.firstExtent)),
+                                 reinterpret_cast<const uint8_t*>(&table.Extent(item.firstExtent) + 1)));
+        else if (LocateHeifItem(meta.data.get(), meta.size, scan.tables, item.id, scan.metaStart,
+                                static_cast<uint32_t>(file.size()), &place))
+            for (uint32_t e = 0; e < place.extentCount; ++e)
+                kept.emplace_back(file.begin() + place.extents[e].offset,
+                                  file.begin() + place.extents[e].offset + place.extents[e].length);
+        else
+            kept.push_back(Bytes{'?'});
+    }
+    // The chunk offsets of the hand-built movie (stco, co64: 4-byte chunks).
+    for (const char* table : {"stco", "co64"}) {
+        const char* name = table;
+        auto at = std::search(file.begin(), file.end(), name, name + 4);
+        const size_t width = name[1] == 'o' ? 8 : 4;
+        for (size_t n = 0, count = at == file.end() ? 0 : vztest::GetU32(file, at - file.begin() + 8, true); n < count; ++n) {
+            const size_t field = at - file.begin() + 12 + n * width;
+            const size_t offset = vztest::GetU32(file, field + width - 4, true);
+            kept.emplace_back(file.begin() + offset, file.begin() + offset + 4);
+        }
+    }
+    return kept;
 }
 
 // Stores (or removes, with a NaN latitude) a position, writes, and checks
 // what every write must give.
-Bytes StoreAndCheck(const Bytes& file, double latitude, const std::string& what)
+Bytes StoreAndCheck(const Bytes& file, double latitude, const std::string& what, size_t tail = 0)
 {
     ExifBlock block;
     block.OpenFromBytes(file.data(), file.size());
@@ -56,12 +86,22 @@ Bytes StoreAndCheck(const Bytes& file, double latitude, const std::string& what)
     EXPECT_EQ(std::isnan(latitude) ? E_FAIL : S_OK, again.ReadPosition(&read, nullptr, nullptr, nullptr)) << what;
     if (!std::isnan(latitude))
         EXPECT_NEAR(latitude, read / kRad, 1e-6) << what;
-    EXPECT_EQ(PrimaryItem(file), PrimaryItem(once)) << what;
+    EXPECT_EQ(Kept(file, tail), Kept(once, tail)) << what;
     // (A tree left empty by the removal is written as an IFD0 too short to
     // be read again, and then nothing is written.)
     if (again.Root())
         EXPECT_EQ(once, Written(once, again)) << what << ": a second write changes the file";
     return once;
+}
+
+// The Exif item's bytes.
+Bytes ExifOf(const Bytes& file)
+{
+    MemoryByteSource source(file.data(), file.size());
+    HeifScan scan;
+    OwnedBytes meta, payload;
+    LocateHeifExif(source, &scan, &meta, &payload);
+    return payload.data ? Bytes(payload.data.get(), payload.data.get() + payload.size) : Bytes();
 }
 
 }  // namespace
@@ -71,21 +111,89 @@ TEST(HeifWrite, EveryLayoutTakesAGrownAShrunkAndAFirstExif)
     std::vector<vztest::NamedLayout> rows = vztest::EveryHeifLayout(vztest::SimpleTiff(true));
     rows.push_back({"no Exif item", {}});
     rows.push_back({"no Exif item, iloc 0 with 8-byte fields", {Bytes(), 0, 8, 8}});
-    ASSERT_EQ(PrimaryItem(vztest::Heif(rows[0].layout)), (Bytes{0xAA, 0xBB, 0xCC, 0xDD}));
+    vztest::HeifLayout sequence, groups, remote;
+    sequence.movie = true;
+    sequence.trailer = vztest::MotionPhotoVideo();
+    groups.groups = true;
+    remote.remoteItem = true;
+    rows.push_back({"no Exif item, another item in another file", remote});
+    rows.push_back({"no Exif item, a sequence with a video box at the end", sequence});
+    rows.push_back({"no Exif item, entity groups", groups});
+    ASSERT_EQ(Kept(vztest::Heif(rows[0].layout), 0)[1], (Bytes{0xAA, 0xBB, 0xCC, 0xDD}));
     for (const vztest::NamedLayout& row : rows) {
-        const Bytes grown = StoreAndCheck(vztest::Heif(row.layout), 12.5, row.what);
+        const size_t tail = row.layout.trailer.size();
+        const Bytes grown = StoreAndCheck(vztest::Heif(row.layout), 12.5, row.what, tail);
         EXPECT_GT(grown.size(), vztest::Heif(row.layout).size()) << row.what;
-        const Bytes shrunk = StoreAndCheck(grown, NAN, row.what + std::string(", removed"));
+        const Bytes shrunk = StoreAndCheck(grown, NAN, row.what + std::string(", removed"), tail);
         EXPECT_EQ(grown.size(), shrunk.size()) << row.what << ": a smaller Exif stays in its place";
+        // The item with its position in the row's own layout, removed: in
+        // its place, unless another item shares the bytes.
+        if (row.layout.exif.empty())
+            continue;
+        vztest::HeifLayout placed = row.layout;
+        placed.exif = ExifOf(grown);
+        const Bytes original = vztest::Heif(placed);
+        const Bytes removed = StoreAndCheck(original, NAN, row.what + std::string(", shrunk in its layout"), tail);
+        if (placed.sharedExif)
+            EXPECT_GT(removed.size(), original.size()) << row.what << ": moved, the shared bytes kept";
     }
 }
 
-TEST(HeifWrite, AnExifThatDescribesAnotherItemIsKeptAndOneIsAdded)
+// A new item id is none that an entity group or a track uses.
+TEST(HeifWrite, AnAddedExifItemTakesAnIdNoGroupOrTrackHas)
+{
+    vztest::HeifLayout groups, sequence;
+    groups.groups = true;
+    sequence.movie = true;
+    for (const auto& row : {std::make_pair(groups, 3u), std::make_pair(sequence, 9u)}) {
+        const Bytes written = StoreAndCheck(vztest::Heif(row.first), 3.5, "an added id");
+        MemoryByteSource source(written.data(), written.size());
+        HeifScan scan;
+        OwnedBytes meta, payload;
+        LocateHeifExif(source, &scan, &meta, &payload);
+        EXPECT_EQ(row.second, scan.exifItem);
+    }
+}
+
+// Another Exif item (of another item, or a second one of the primary) is
+// kept when it holds no position; with one, storing and removing are
+// refused, so that no file carries two positions that disagree.
+TEST(HeifWrite, AnotherExifItemWithAPositionRefusesTheWrite)
 {
     vztest::HeifLayout other{vztest::ExifItem(vztest::SimpleTiff(false))};
     other.describesPrimary = false;
     const Bytes written = StoreAndCheck(vztest::Heif(other), -33.25, "Exif of another item");
     EXPECT_NE(written.end(), std::search(written.begin(), written.end(), other.exif.begin(), other.exif.end()));
+
+    const Bytes positioned = ExifOf(StoreAndCheck(vztest::Heif({other.exif}), 4.5, "a position"));
+    vztest::HeifLayout otherPlaced{positioned}, second{positioned};
+    otherPlaced.describesPrimary = false;
+    second.sharedExif = true;
+    second.sharedType = "Exif";
+    for (const vztest::HeifLayout& layout : {otherPlaced, second}) {
+        const Bytes file = vztest::Heif(layout);
+        for (bool store : {true, false}) {
+            ExifBlock block;
+            block.OpenFromBytes(file.data(), file.size());
+            store ? (void)block.StorePosition(0.1, 0.2, 3, 0) : block.RemovePosition();
+            OwnedBytes out;
+            EXPECT_EQ(E_FAIL, block.WriteToBytes(file.data(), file.size(), &out)) << store;
+        }
+    }
+}
+
+// An iref without even its version, as the last child of meta: refused,
+// and read within bounds (the sanitizers watch).
+TEST(HeifWrite, AnEmptyIrefAtTheEndOfMetaIsRefused)
+{
+    vztest::HeifLayout layout;
+    layout.metaTail = vztest::Box("iref", {});
+    const Bytes file = vztest::Heif(layout);
+    ExifBlock block;
+    block.OpenFromBytes(file.data(), file.size());
+    ASSERT_EQ(S_OK, block.StorePosition(0.1, 0.2, 3, 0));
+    OwnedBytes out;
+    EXPECT_EQ(E_FAIL, block.WriteToBytes(file.data(), file.size(), &out));
 }
 
 TEST(HeifWrite, AnAddedIrefIsNotTakenInByAChildThatReachesToTheEndOfMeta)
