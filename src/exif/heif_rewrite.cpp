@@ -47,7 +47,8 @@ uint32_t MaxInfeId(const uint8_t* meta, size_t size, const HeifBox& iinf)
 }
 
 // The file range an extent of an item covers (a length of 0: to the end of
-// its source); false when it lies outside its source.
+// its source), cut at the end of its source; false for an item built from
+// other items (method 2), whose extents are no ranges of the file.
 bool ExtentRange(HeifLocationTable& table, const HeifLocation& item, uint32_t e, const HeifScan& scan,
                  uint32_t fileSize, uint64_t* start, uint64_t* end)
 {
@@ -57,11 +58,13 @@ bool ExtentRange(HeifLocationTable& table, const HeifLocation& item, uint32_t e,
         sourceStart = static_cast<uint64_t>(scan.metaStart) + scan.tables.idat.body;
         sourceEnd = static_cast<uint64_t>(scan.metaStart) + scan.tables.idat.end;
     }
-    if (item.base > sourceEnd || extent.offset > sourceEnd || extent.length > sourceEnd)
-        return false;
-    *start = sourceStart + item.base + extent.offset;
-    *end = extent.length == 0 ? sourceEnd : *start + extent.length;
-    return *start <= sourceEnd && *end <= sourceEnd;
+    const uint64_t limit = sourceEnd - sourceStart;
+    uint64_t offset = item.base > limit || extent.offset > limit ? limit : item.base + extent.offset;
+    offset = offset < limit ? offset : limit;
+    const uint64_t length = extent.length == 0 || extent.length > limit - offset ? limit - offset : extent.length;
+    *start = sourceStart + offset;
+    *end = *start + length;
+    return (item.method & 15) <= 1 && length > 0;
 }
 
 class Planner {
@@ -143,8 +146,8 @@ bool Planner::Shared(uint64_t start, uint64_t end)
             continue;  // the item itself, or one in another file
         for (uint32_t e = item.firstExtent; e < item.firstExtent + item.extentCount; ++e) {
             uint64_t otherStart = 0, otherEnd = 0;
-            if (!ExtentRange(m_table, item, e, m_scan, m_fileSize, &otherStart, &otherEnd) ||
-                (otherStart < end && start < otherEnd))
+            if (ExtentRange(m_table, item, e, m_scan, m_fileSize, &otherStart, &otherEnd) && otherStart < end &&
+                start < otherEnd)
                 return true;
         }
     }

@@ -19,3 +19,6 @@ exiftool -q -o placed.heic -GPSLatitude=45.5 -GPSLatitudeRef=N -GPSLongitude=73.
 exiftool -q -o stripped.heic -gps:all= iphone.heic
 # No tool here writes an Exif item into idat, as some cameras do.
 python3 "$here/exif_into_idat.py" placed.heic idat.heic
+# Nor an image sequence's movie box, nor a motion photo's video at the end.
+python3 "$here/heif_with_movie.py" sequence noexif.heic sequence.heic
+python3 "$here/heif_with_movie.py" motion iphone.heic motion.heic

@@ -1,6 +1,6 @@
 // Writes the fuzzer's seed corpus: the hand-built seed files (JPEG, and
-// HEIF files with each layout of the item tables), and every photo of a
-// folder cut down to the part the engine reads.
+// HEIF files with each layout of the item tables, with Exif and without),
+// and every photo of a folder cut down to the part the engine reads.
 //   make_seed_corpus <photo folder> <corpus folder>
 #include <filesystem>
 #include <fstream>
@@ -36,7 +36,17 @@ int main(int argc, char** argv)
     int written = 0;
     for (const vzseed::SeedFile& seed : vzseed::HandBuiltSeeds())
         written += WriteFile(corpus / ("built-" + seed.name + ".jpg"), seed.bytes);
-    for (const vztest::NamedLayout& layout : vztest::EveryHeifLayout(vztest::SimpleTiff(false)))
+    std::vector<vztest::NamedLayout> layouts = vztest::EveryHeifLayout(vztest::SimpleTiff(false));
+    // Layouts without Exif: bare, with entity groups, a sequence with a
+    // video box at the end, and an empty iref as the last child of meta.
+    vztest::HeifLayout groups, sequence, emptyIref;
+    groups.groups = true;
+    sequence.movie = true;
+    sequence.trailer = vztest::MotionPhotoVideo();
+    emptyIref.metaTail = vztest::Box("iref", {});
+    for (const vztest::HeifLayout& layout : {vztest::HeifLayout(), groups, sequence, emptyIref})
+        layouts.push_back({"no Exif item", layout});
+    for (const vztest::NamedLayout& layout : layouts)
         written += WriteFile(corpus / ("built-" + std::to_string(written) + ".heic"), vztest::Heif(layout.layout));
     int photoCount = 0;
     for (const fs::directory_entry& entry : fs::directory_iterator(photos, error)) {
