@@ -9,6 +9,7 @@
 
 #include "exif/exif_block.h"
 #include "exif/heif_bytes.h"
+#include "exif/heif_scan.h"
 
 using vztest::Bytes;
 
@@ -80,6 +81,21 @@ TEST(HeifRead, HostileTablesAreRefusedAndNeverReadOutside)
             if (ReadLatitude(file, &latitude, &block) == S_OK)
                 EXPECT_NEAR(kLatitude, latitude, 1e-7) << "byte " << at;
         }
+    }
+}
+
+// A file that a killed writer left: complete only when its boxes reach its
+// end and every extent and chunk lies inside it; one cut exactly between two
+// boxes is not.
+TEST(HeifRead, AFileCutBetweenTwoBoxesIsNotComplete)
+{
+    for (const vztest::NamedLayout& row : vztest::EveryHeifLayout(PositionTiff())) {
+        const Bytes file = vztest::Heif(row.layout);
+        const size_t metaEnd = 24 + vztest::GetU32(file, 24, true);
+        const Bytes cut(file.begin(), file.begin() + metaEnd);
+        MemoryByteSource whole(file.data(), file.size()), beforeMdat(cut.data(), cut.size());
+        EXPECT_TRUE(IsCompleteHeifFile(whole)) << row.what;
+        EXPECT_FALSE(IsCompleteHeifFile(beforeMdat)) << row.what;
     }
 }
 

@@ -119,6 +119,11 @@ TEST(HeifWrite, EveryLayoutTakesAGrownAShrunkAndAFirstExif)
     rows.push_back({"no Exif item, another item in another file", remote});
     rows.push_back({"no Exif item, a sequence with a video box at the end", sequence});
     rows.push_back({"no Exif item, entity groups", groups});
+    // IFD0 with an ImageDescription of 100,000 characters: beyond a JPEG
+    // segment, within what an Exif item may hold.
+    vztest::TiffBytesBuilder large(false);
+    large.Header(8).U16(1).Entry(0x010E, 2, 100000, 26).U32(0).Zeros(100000);
+    rows.push_back({"an Exif item beyond 64 KiB", {vztest::ExifItem(large.Get())}});
     ASSERT_EQ(Kept(vztest::Heif(rows[0].layout), 0)[1], (Bytes{0xAA, 0xBB, 0xCC, 0xDD}));
     for (const vztest::NamedLayout& row : rows) {
         const size_t tail = row.layout.trailer.size();
