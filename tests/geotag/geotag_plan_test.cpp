@@ -233,6 +233,20 @@ TEST_F(GeotagPlanTest, WritingToldToStopLeavesThePhotosAfterAsTheyWere)
     EXPECT_EQ(third, vztest::ReadFileBytes(paths[2]));
 }
 
+// Loading reports each photo before it is read, and told to stop at the
+// third, ends cancelled after two with the plan empty.
+TEST_F(GeotagPlanTest, LoadingToldToStopEndsCancelledAfterThePhotosBefore)
+{
+    vztest::ProgressNotes whole;
+    ASSERT_EQ(S_OK, plan.Load(pointers.data(), static_cast<int>(pointers.size()), &whole));
+    EXPECT_EQ((std::vector<uint64_t>{0, 1, 2, 3, 4, 5}), whole.done);
+    EXPECT_EQ(paths.size(), whole.total);
+    vztest::ProgressNotes stopped(3);
+    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_CANCELLED), plan.Load(pointers.data(), static_cast<int>(pointers.size()), &stopped));
+    EXPECT_EQ((std::vector<uint64_t>{0, 1, 2}), stopped.done);
+    EXPECT_EQ(0u, plan.Count());
+}
+
 // A photo selected through a shortcut is judged and written at its target;
 // one another program holds open is in use, not "no photo".
 TEST(GeotagPhotoFiles, ShortcutsAreJudgedAtTheirTargetsAndPhotosHeldOpenAreInUse)
