@@ -493,7 +493,10 @@ HRESULT ReadPoints(IXmlReader* reader, BoundedStream& input, GpsTrack* track, Gp
     GpxPlace place = stuck ? last : PlaceOf(reader);
     if (sawRoot && open > 0 && (stuck || IsCutOffError(hr)) && AtTheEnd(input, place))
         return VZ_S_TRACK_INCOMPLETE;
-    *errorPlace = place;
+    // The place is worth telling in a GPX document; a file that is no XML
+    // at all is simply no track.
+    if (sawRoot)
+        *errorPlace = place;
     return VZ_E_TRACK_UNREADABLE;
 }
 

@@ -30,8 +30,8 @@ struct GpxPlace {
 // power loss, count as the end): the points whose elements ended before
 // the cut. On every failure the track is empty:
 // - VZ_E_TRACK_UNREADABLE: not well-formed XML anywhere but at the end of
-//   such a file (*errorPlace, when given, gets the line and column of the
-//   error), a DTD, not a <gpx> root, nesting too deep, a file over
+//   such a file (*errorPlace, when given, gets the line and column of an
+//   error after the <gpx> root began), a DTD, not a <gpx> root, nesting too deep, a file over
 //   kMaxTrackFileBytes or more than kMaxTrackPoints points;
 // - VZ_E_TRACK_EMPTY: a GPX document without a single timed point;
 // - the system's error when the file cannot be opened or xmllite.dll
