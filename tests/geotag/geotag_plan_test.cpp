@@ -231,6 +231,19 @@ TEST_F(GeotagPlanTest, WritingToldToStopLeavesThePhotosAfterAsTheyWere)
     EXPECT_EQ(paths.size(), stopped.total);
     EXPECT_EQ(second, vztest::ReadFileBytes(paths[1]));
     EXPECT_EQ(third, vztest::ReadFileBytes(paths[2]));
+
+    // A photo that failed before the stop counts as failed, not as one the
+    // stop left out.
+    HANDLE holder = CreateFileW(paths[0].c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+    vztest::ProgressNotes later(3);
+    int failed = -1;
+    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_CANCELLED), plan.Write(&written, &readOnly, &later, &failed));
+    CloseHandle(holder);
+    EXPECT_EQ(1, written);  // the second
+    EXPECT_EQ(1, failed);   // the first, held open
+    EXPECT_EQ(0, readOnly);
+    EXPECT_EQ(third, vztest::ReadFileBytes(paths[2]));
 }
 
 // Loading reports each photo before it is read, and told to stop at the
