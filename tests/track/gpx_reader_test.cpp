@@ -96,6 +96,15 @@ TEST(GpxReading, AFileCutOffInTheMiddleOfAnElementGivesThePointsBeforeTheCut)
     }
     // Cut before the first timed point ended: no track.
     EXPECT_EQ(VZ_E_TRACK_EMPTY, ReadText(folder, whole.substr(0, whole.find("</time></wpt>")), &track));
+
+    // The same in UTF-16 (little-endian, with its mark), NULs after the cut.
+    const std::string cut = "<gpx><trk><trkseg><trkpt lat=\"1\" lon=\"2\"><time>2024-05-01T10:00:00Z</time></trkpt>"
+                            "<trkpt lat=\"3\" lon=\"4\"><time>2024-05-01T10:0";
+    std::string utf16 = "\xFF\xFE";
+    for (char c : cut)
+        utf16 += std::string(1, c) + '\0';
+    EXPECT_EQ(VZ_S_TRACK_INCOMPLETE, ReadText(folder, utf16 + std::string(64, '\0'), &track));
+    EXPECT_EQ(1u, track.Count());
 }
 
 TEST(GpxReading, VersionOneZeroAndPrefixedNamesAreRead)
