@@ -118,7 +118,7 @@ print("%-52s %10.3f ms  (%d updated; %.1f s a run)" % ("ExifTool -geotag, one pr
 print("ExifTool / ours: %.1fx   target >= 10x faster: %s" % (ratio, "met" if ratio >= 10 else "MISSED"))
 m_photos, m_points, m_located = int(matching[1]), int(matching[2]), int(matching[3])
 m_ms, m_finish_ms = float(matching[4]) / 1000, float(matching[5]) / 1000
-print("matching %d photos against %d points without elevations: %.2f ms (%d located; index built in %.0f ms)"
+print("matching %d photos against %d points without elevations: %.2f ms (%d located; the track finished, sorted and indexed, in %.0f ms)"
       % (m_photos, m_points, m_ms, m_located, m_finish_ms))
 print("matching: target < 100 ms: %s" % ("met" if m_ms < 100 else "MISSED"))
 if written != photos or et_updated != photos:
