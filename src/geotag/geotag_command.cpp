@@ -16,37 +16,105 @@
 
 namespace {
 
-const size_t kMessageCapacity = 600;
+const size_t kMessageCapacity = 800;
+// On the reading's bar a photo weighs as much as this many bytes of track:
+// about what the two take to read.
+const uint64_t kPhotoWeightBytes = 32 * 1024;
 
-void ShowTrackRefused(HWND owner, const wchar_t* trackPath, HRESULT hr)
+// The owner of a message shown after a modal loop, in which the owner may
+// have been destroyed: the window if it still exists, else none.
+HWND OwnerIfAlive(HWND owner)
+{
+    return owner && IsWindow(owner) ? owner : nullptr;
+}
+
+void ShowTrackRefused(HWND owner, const wchar_t* trackPath, HRESULT hr, const GpxPlace& place)
 {
     wchar_t text[kMessageCapacity];
-    if (hr == VZ_E_TRACK_UNREADABLE || hr == VZ_E_TRACK_EMPTY)
+    if (hr == VZ_E_TRACK_UNREADABLE && place.line > 0)
+        FormatBoundedW(text, kMessageCapacity, kGeotagTrackMalformed, FileNamePart(trackPath), place.line,
+                       place.column);
+    else if (hr == VZ_E_TRACK_UNREADABLE || hr == VZ_E_TRACK_EMPTY)
         FormatBoundedW(text, kMessageCapacity, kGeotagTrackRefused, FileNamePart(trackPath));
     else
         FormatBoundedW(text, kMessageCapacity, kGeotagTrackNotRead, FileNamePart(trackPath),
                        static_cast<unsigned long>(hr));
-    ShowMessage(owner, text, MB_ICONERROR);
+    ShowMessage(OwnerIfAlive(owner), text, MB_ICONERROR);
 }
 
-// "3 of 5 photos were geotagged.", then the read-only photos skipped and
-// the photos whose writing failed, or that writing was cancelled before
-// the rest.
-void ShowWriteReport(HWND owner, const GeotagPlan& plan, int written, int readOnly, bool cancelled)
+void ShowPhotosNotRead(HWND owner, HRESULT hr)
+{
+    wchar_t text[kMessageCapacity];
+    FormatBoundedW(text, kMessageCapacity, kGeotagPhotosNotRead, static_cast<unsigned long>(hr));
+    ShowMessage(OwnerIfAlive(owner), text, MB_ICONERROR);
+}
+
+// Appends one line of the report, with count and its plural ending, when
+// count is not 0.
+int AppendCount(wchar_t* text, int length, const wchar_t* format, int count, const wchar_t* one,
+                const wchar_t* many)
+{
+    if (count <= 0 || static_cast<size_t>(length) + 1 >= kMessageCapacity)
+        return length;
+    return length + FormatBoundedW(text + length, kMessageCapacity - length, format, count, count == 1 ? one : many);
+}
+
+// What happened to the photos written under plan: "3 of 5 photos were
+// geotagged.", then a line for each other fate: read-only and skipped,
+// could not be written, not reached before a cancel, kept their own
+// position, got none from the track.
+void ShowWriteReport(HWND owner, const GeotagPlan& plan, int written, int readOnly, int failed)
 {
     int total = static_cast<int>(plan.Count());
-    int failed = plan.FixCount() - written - readOnly;
+    int notReached = plan.FixCount() - written - readOnly - failed;
+    int kept = plan.KeptCount();
     wchar_t text[kMessageCapacity];
     int length = FormatBoundedW(text, kMessageCapacity, kGeotagWritten, written, total,
                                 total == 1 ? L" was" : L"s were");
-    if (readOnly > 0)
-        length += FormatBoundedW(text + length, kMessageCapacity - length, kGeotagSkipped, readOnly,
-                                 readOnly == 1 ? L" was" : L"s were");
-    if (failed > 0)
-        FormatBoundedW(text + length, kMessageCapacity - length, cancelled ? kGeotagCancelled : kGeotagFailed,
-                       failed, failed == 1 ? L"" : L"s");
-    ShowMessage(owner, text, written > 0 || cancelled ? MB_ICONINFORMATION : MB_ICONERROR);
+    length = AppendCount(text, length, kGeotagSkipped, readOnly, L" was", L"s were");
+    length = AppendCount(text, length, kGeotagFailed, failed, L"", L"s");
+    length = AppendCount(text, length, kGeotagCancelled, notReached, L"", L"s");
+    if (kept > 0 && static_cast<size_t>(length) + 1 < kMessageCapacity)
+        length += FormatBoundedW(text + length, kMessageCapacity - length,
+                                 kept == 1 ? kGeotagReportKeptOne : kGeotagReportKept, kept);
+    AppendCount(text, length, kGeotagReportUnlocated, plan.UnlocatedCount(), L" got", L"s got");
+    bool cancelled = notReached > 0;
+    ShowMessage(OwnerIfAlive(owner), text, written > 0 || cancelled ? MB_ICONINFORMATION : MB_ICONERROR);
 }
+
+// The reading's two phases on one bar: the track's bytes, then the photos,
+// each weighing kPhotoWeightBytes; the window names the phase.
+class ReadingProgress final : public WorkProgress {
+public:
+    ReadingProgress(WorkProgress* outer, int photos, const wchar_t* trackText)
+        : m_outer(outer), m_photoBytes(static_cast<uint64_t>(photos) * kPhotoWeightBytes)
+    {
+        m_outer->SetPhase(trackText);
+    }
+
+    bool Continue(uint64_t done, uint64_t total) override
+    {
+        if (!m_photos) {
+            m_trackBytes = total > done ? total : done;
+            return m_outer->Continue(done, m_trackBytes + m_photoBytes);
+        }
+        return m_outer->Continue(m_trackBytes + done * kPhotoWeightBytes, m_trackBytes + m_photoBytes);
+    }
+    void SetPhase(const wchar_t* text) override { m_outer->SetPhase(text); }
+
+    // The track is read: the photos come next.
+    void StartPhotos()
+    {
+        m_photos = true;
+        m_outer->SetPhase(kGeotagReadingPhotosText);
+    }
+
+private:
+    WorkProgress* m_outer;
+    uint64_t m_photoBytes;
+    uint64_t m_trackBytes = 0;
+    bool m_photos = false;
+};
 
 // What is read before the dialog shows, on the worker thread of the
 // progress window: the track, then the photos' times. The paths are taken
@@ -55,24 +123,29 @@ struct TrackAndPhotos {
     const wchar_t* trackPath = nullptr;
     const wchar_t* const* photoPaths = nullptr;
     int photoCount = 0;
+    const wchar_t* trackText = nullptr;
     GpsTrack* track = nullptr;
     GeotagPlan* plan = nullptr;
     HRESULT trackResult = E_UNEXPECTED;  // the track reader's
+    GpxPlace errorPlace;                 // of an XML error in the track
 };
 
 HRESULT ReadTrackAndPhotos(void* context, WorkProgress* progress)
 {
     TrackAndPhotos* reading = static_cast<TrackAndPhotos*>(context);
-    HRESULT hr = ReadGpxFile(reading->trackPath, reading->track, progress);
+    ReadingProgress phases(progress, reading->photoCount, reading->trackText);
+    HRESULT hr = ReadGpxFile(reading->trackPath, reading->track, &phases, &reading->errorPlace);
     reading->trackResult = hr;
-    if (SUCCEEDED(hr))
-        hr = reading->plan->Load(reading->photoPaths, reading->photoCount);
+    if (SUCCEEDED(hr)) {
+        phases.StartPhotos();
+        hr = reading->plan->Load(reading->photoPaths, reading->photoCount, &phases);
+    }
     return hr;
 }
 
 // Reads the track and the photos with a progress window past a short
-// delay; a track that cannot be used is refused with a message, a
-// cancelled reading ends quietly.
+// delay; a track that cannot be used and photos that cannot be read are
+// refused with a message, a cancelled reading ends quietly.
 HRESULT ReadWithProgress(HWND owner, const ImageSelection& selection, GpsTrack* track, GeotagPlan* plan,
                          bool* incomplete)
 {
@@ -82,18 +155,25 @@ HRESULT ReadWithProgress(HWND owner, const ImageSelection& selection, GpsTrack* 
     reading.track = track;
     reading.plan = plan;
     std::unique_ptr<const wchar_t*[]> paths(new (std::nothrow) const wchar_t*[reading.photoCount]);
-    if (!paths)
+    if (!paths) {
+        ShowPhotosNotRead(owner, E_OUTOFMEMORY);
         return E_OUTOFMEMORY;
+    }
     for (int i = 0; i < reading.photoCount; ++i)
         paths[i] = selection.PathAt(i);
     reading.photoPaths = paths.get();
 
     wchar_t text[kMessageCapacity];
     FormatBoundedW(text, kMessageCapacity, kGeotagReadingText, FileNamePart(reading.trackPath));
-    HRESULT hr = RunWithProgress(owner, kGeotagProgressTitle, text, ReadTrackAndPhotos, &reading);
+    reading.trackText = text;
+    // The reading writes nothing: a read that hangs may be cancelled.
+    HRESULT hr =
+        RunWithProgress(owner, kGeotagProgressTitle, text, ReadTrackAndPhotos, &reading, ProgressStop::AbortingIo);
     *incomplete = reading.trackResult == VZ_S_TRACK_INCOMPLETE;
     if (hr != VZ_E_CANCELLED && FAILED(reading.trackResult))
-        ShowTrackRefused(owner, reading.trackPath, reading.trackResult);
+        ShowTrackRefused(owner, reading.trackPath, reading.trackResult, reading.errorPlace);
+    else if (hr != VZ_E_CANCELLED && FAILED(hr))
+        ShowPhotosNotRead(owner, hr);
     return hr;
 }
 
@@ -102,13 +182,14 @@ struct PlanWrite {
     const GeotagPlan* plan = nullptr;
     int written = 0;
     int readOnly = 0;
+    int failed = 0;
     HRESULT result = E_UNEXPECTED;
 };
 
 HRESULT WritePlan(void* context, WorkProgress* progress)
 {
     PlanWrite* write = static_cast<PlanWrite*>(context);
-    write->result = write->plan->Write(&write->written, &write->readOnly, progress);
+    write->result = write->plan->Write(&write->written, &write->readOnly, progress, &write->failed);
     return write->result;
 }
 
@@ -123,10 +204,12 @@ HRESULT GeotagFromTrack(HWND owner, const ImageSelection& selection)
     // The track and the plan may be large: on the heap, not the shell's stack.
     std::unique_ptr<GpsTrack> track(new (std::nothrow) GpsTrack());
     std::unique_ptr<GeotagPlan> plan(new (std::nothrow) GeotagPlan());
-    HRESULT hr = (track && plan) ? S_OK : E_OUTOFMEMORY;
+    if (!track || !plan) {
+        ShowPhotosNotRead(owner, E_OUTOFMEMORY);
+        return E_OUTOFMEMORY;
+    }
     bool incomplete = false;
-    if (SUCCEEDED(hr))
-        hr = ReadWithProgress(owner, selection, track.get(), plan.get(), &incomplete);
+    HRESULT hr = ReadWithProgress(owner, selection, track.get(), plan.get(), &incomplete);
 
     GeotagDialogState state;
     if (SUCCEEDED(hr)) {
@@ -144,7 +227,7 @@ HRESULT GeotagFromTrack(HWND owner, const ImageSelection& selection)
         write.plan = plan.get();
         RunWithProgress(owner, kGeotagProgressTitle, kGeotagWritingText, WritePlan, &write);
         hr = write.result;
-        ShowWriteReport(owner, *plan, write.written, write.readOnly, hr == VZ_E_CANCELLED);
+        ShowWriteReport(owner, *plan, write.written, write.readOnly, write.failed);
     }
     return hr;
 }

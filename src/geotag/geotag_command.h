@@ -10,7 +10,8 @@ class ImageSelection;
 // one message, and nothing is written) and the photos' times on a worker
 // thread, with a progress window when that takes a while; runs the
 // dialog over owner and, on "Geotag", writes the positions (on a worker
-// thread too) and tells how many photos were written. Returns:
+// thread too) and tells what happened to every photo. Messages after a
+// modal loop are owned by owner only if it still exists. Returns:
 // - S_OK when at least one photo was written;
 // - E_INVALIDARG without a track or without photos (nothing is shown);
 // - the reader's error for a track that cannot be used;
@@ -18,5 +19,6 @@ class ImageSelection;
 //   window (nothing more is shown), or the writing (the photos before the
 //   cancel stay written, and the message says how many);
 // - E_ABORT when the dialog was cancelled or could not be shown;
-// - E_FAIL when no photo could be written; E_OUTOFMEMORY.
+// - E_FAIL when no photo could be written; E_OUTOFMEMORY, or another
+//   failure reading the photos' times (said in a message).
 HRESULT GeotagFromTrack(HWND owner, const ImageSelection& selection);

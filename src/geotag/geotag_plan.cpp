@@ -70,7 +70,7 @@ int ComputerOffsetMinutesAt(double wallSeconds)
     return ZoneOffsetMinutesAt(nullptr, wallSeconds);
 }
 
-HRESULT GeotagPlan::Load(const wchar_t* const* paths, int count)
+HRESULT GeotagPlan::Load(const wchar_t* const* paths, int count, WorkProgress* progress)
 {
     m_photos.clear();
     if (count < 0 || (count > 0 && !paths))
@@ -81,6 +81,10 @@ HRESULT GeotagPlan::Load(const wchar_t* const* paths, int count)
     try {
         m_photos.reserve(static_cast<size_t>(count));
         for (int i = 0; i < count; ++i) {
+            if (progress && !progress->Continue(static_cast<uint64_t>(i), static_cast<uint64_t>(count))) {
+                m_photos.clear();
+                return VZ_E_CANCELLED;
+            }
             GeotagPhoto photo;
             photo.path = paths[i] ? paths[i] : L"";
             block->Open(photo.path.c_str());
@@ -145,12 +149,33 @@ int GeotagPlan::FixCount() const
     return fixes;
 }
 
-HRESULT GeotagPlan::Write(int* written, int* readOnly, WorkProgress* progress) const
+int GeotagPlan::KeptCount() const
+{
+    int kept = 0;
+    for (const GeotagPhoto& photo : m_photos) {
+        if (photo.keepsPosition)
+            ++kept;
+    }
+    return kept;
+}
+
+int GeotagPlan::UnlocatedCount() const
+{
+    int unlocated = 0;
+    for (const GeotagPhoto& photo : m_photos) {
+        if (!photo.position.known && !photo.keepsPosition)
+            ++unlocated;
+    }
+    return unlocated;
+}
+
+HRESULT GeotagPlan::Write(int* written, int* readOnly, WorkProgress* progress, int* failed) const
 {
     // A fix is more than a position (WriteFixToPhoto), and a shortcut's
     // read-only attribute is judged at its target.
     const int count = static_cast<int>(m_photos.size());
     bool stopped = false;
+    int failures = 0;
     const PhotoWrites writes = WriteToPhotos(
         count,
         [&](int i, const wchar_t** path) {
@@ -160,9 +185,15 @@ HRESULT GeotagPlan::Write(int* written, int* readOnly, WorkProgress* progress) c
             *path = m_photos[i].target.c_str();
             return GetsFix(m_photos[i]);
         },
-        [&](int i) { return WriteFixToPhoto(m_photos[i]); });
+        [&](int i) {
+            HRESULT hr = WriteFixToPhoto(m_photos[i]);
+            failures += FAILED(hr) ? 1 : 0;
+            return hr;
+        });
     if (written)
         *written = writes.written;
+    if (failed)
+        *failed = failures;
     if (readOnly)
         *readOnly = writes.readOnly;
     if (stopped)

@@ -50,8 +50,10 @@ struct GeotagPhoto {
 class GeotagPlan {
 public:
     // Reads the time of each photo (one block, opened photo by photo).
-    // S_OK; E_OUTOFMEMORY with the plan empty.
-    HRESULT Load(const wchar_t* const* paths, int count);
+    // progress (optional) is told the photos done of all before each photo;
+    // when it says to stop, the result is VZ_E_CANCELLED. S_OK;
+    // E_OUTOFMEMORY or VZ_E_CANCELLED with the plan empty.
+    HRESULT Load(const wchar_t* const* paths, int count, WorkProgress* progress = nullptr);
     // Matches every photo with a time against the track under settings.
     void Match(const GpsTrack& track, const GeotagSettings& settings);
     // The offset to preset in the dialog: the first photo's own offset,
@@ -65,17 +67,22 @@ public:
     // UTC date and time the photo was matched at; the photo's directions
     // stay as they are.
     // *written counts the photos rewritten, *readOnly those skipped for
-    // their attribute. progress (optional) is told the photos done of all
-    // before each photo; when it says to stop, the photos after are left
-    // as they are and the result is VZ_E_CANCELLED.
+    // their attribute, *failed (optional) those whose writing failed; the
+    // rest of FixCount were not reached. progress (optional) is told the
+    // photos done of all before each photo; when it says to stop, the
+    // photos after are left as they are and the result is VZ_E_CANCELLED.
     // Else S_OK when at least one photo was written, else E_FAIL.
-    HRESULT Write(int* written, int* readOnly, WorkProgress* progress = nullptr) const;
+    HRESULT Write(int* written, int* readOnly, WorkProgress* progress = nullptr, int* failed = nullptr) const;
 
     size_t Count() const { return m_photos.size(); }
     const GeotagPhoto& At(size_t index) const { return m_photos[index]; }
     // The number of photos Write is to store a fix into, read-only ones
     // included.
     int FixCount() const;
+    // The photos that keep a position of their own, and those the track
+    // gives none (no time, no point near enough, no photo to read).
+    int KeptCount() const;
+    int UnlocatedCount() const;
 
 private:
     std::vector<GeotagPhoto> m_photos;

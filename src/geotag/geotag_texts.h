@@ -12,7 +12,8 @@ const wchar_t kGeotagTrackIncompleteLine[] =
 // The progress window while the track and the photos are read, and while
 // the photos are written.
 const wchar_t kGeotagProgressTitle[] = VZ_PRODUCT_NAME_W L": Geotag from GPS track";
-const wchar_t kGeotagReadingText[] = L"Reading the GPS track '%ls' and the times of the photos...";
+const wchar_t kGeotagReadingText[] = L"Reading the GPS track '%ls'...";
+const wchar_t kGeotagReadingPhotosText[] = L"Reading the times of the photos...";
 const wchar_t kGeotagWritingText[] = L"Writing the positions into the photos...";
 
 // The columns of the photo list.
@@ -45,10 +46,17 @@ const wchar_t kGeotagTrackRefused[] =
     L"The GPS track \"%ls\" cannot be used: it is not a GPX file this tool can read, or it holds no track "
     L"point with a time.";
 const wchar_t kGeotagTrackNotRead[] = L"The GPS track \"%ls\" cannot be read (error 0x%08lX).";
+const wchar_t kGeotagTrackMalformed[] =
+    L"The GPS track \"%ls\" cannot be used: it is not well-formed XML (error at line %u, column %u).";
+const wchar_t kGeotagPhotosNotRead[] = L"The times of the photos cannot be read (error 0x%08lX).";
 const wchar_t kGeotagWritten[] = L"%d of %d photo%ls geotagged.";
 const wchar_t kGeotagSkipped[] = L"\n%d read-only photo%ls skipped.";
 const wchar_t kGeotagFailed[] = L"\n%d photo%ls could not be written.";
 const wchar_t kGeotagCancelled[] = L"\nCancelled: %d photo%ls not geotagged.";
+const wchar_t kGeotagReportKeptOne[] = L"\n%d photo kept its own position.";
+const wchar_t kGeotagReportKept[] = L"\n%d photos kept their own positions.";
+const wchar_t kGeotagReportUnlocated[] =
+    L"\n%d photo%ls no position from the track (no time, or no point near enough).";
 
 // Setting the clock from a photo of the GPS's screen.
 const wchar_t kGpsClockTitle[] = VZ_PRODUCT_NAME_W L": Set clock from photo of GPS";
@@ -62,3 +70,11 @@ const wchar_t kGpsClockBadZone[] =
     L"The zone the GPS shows must be UTC or an offset from UTC-12:00 to UTC+14:00, such as UTC+02:00.";
 const wchar_t kGpsClockTooFar[] =
     L"That time is more than ten days from the photo's: check the date the GPS shows.";
+const wchar_t kGpsClockConfirmLarge[] =
+    L"The time the GPS shows is %ls %ls the camera's: the clock correction would be %d s. More than 12 hours "
+    L"is more than a camera's clock is usually off; check the date and the zone the GPS shows.\n\n"
+    L"Set the clock anyway?";
+const wchar_t kGpsClockLater[] = L"later than";
+const wchar_t kGpsClockEarlier[] = L"earlier than";
+// The length of a correction in the question above.
+const wchar_t kGpsClockLength[] = L"%ld day%ls, %ld hour%ls and %ld minute%ls";

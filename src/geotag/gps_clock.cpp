@@ -5,6 +5,7 @@
 #include <cwctype>
 
 #include "geotag/geotag_format.h"
+#include "geotag/geotag_texts.h"
 #include "support/text_bounded.h"
 #include "track/track_time.h"
 
@@ -122,4 +123,14 @@ bool ClockCorrectionFromShownTime(double cameraUtcSeconds, const ShownTime& show
         return false;
     *correction = static_cast<int>(seconds);
     return true;
+}
+
+void FormatCorrectionLength(int seconds, wchar_t* buffer, size_t capacity)
+{
+    long minutes = std::lround(std::fabs(static_cast<double>(seconds)) / 60.0);
+    long days = minutes / (24 * 60);
+    long hours = minutes / 60 % 24;
+    minutes %= 60;
+    FormatBoundedW(buffer, capacity, kGpsClockLength, days, days == 1 ? L"" : L"s", hours, hours == 1 ? L"" : L"s",
+                   minutes, minutes == 1 ? L"" : L"s");
 }

@@ -4,6 +4,7 @@
 // zone it shows it in; the clock correction is what makes that photo's
 // moment the time shown.
 #pragma once
+#include <cstddef>
 
 // A time read off a GPS screen, in the zone the screen shows.
 struct ShownTime {
@@ -30,3 +31,11 @@ bool ParseShownZone(const wchar_t* text, int* minutes);
 // ten days either way.
 bool ClockCorrectionFromShownTime(double cameraUtcSeconds, const ShownTime& shown, int zoneMinutes,
                                   int* correction);
+
+// A clock correction past this asks to be confirmed: more than half a day
+// is a date or a zone misread, not a camera's clock.
+const int kLargeClockCorrectionSeconds = 12 * 3600;
+
+// The length of a correction in whole days, hours and minutes (to the
+// nearest minute, without sign): "1 day, 0 hours and 2 minutes".
+void FormatCorrectionLength(int seconds, wchar_t* buffer, size_t capacity);

@@ -80,6 +80,27 @@ bool AnyFileWritable(const ImageSelection* selection)
     return false;
 }
 
+// A reference to a COM object and a lock on the module for as long as it
+// lives, so that neither the object nor the DLL can go meanwhile.
+class ObjectInUse {
+public:
+    explicit ObjectInUse(IUnknown* object) : m_object(object)
+    {
+        m_object->AddRef();
+        InterlockedIncrement(&g_cLocks);
+    }
+    ~ObjectInUse()
+    {
+        InterlockedDecrement(&g_cLocks);
+        m_object->Release();
+    }
+    ObjectInUse(const ObjectInUse&) = delete;
+    ObjectInUse& operator=(const ObjectInUse&) = delete;
+
+private:
+    IUnknown* m_object;
+};
+
 }  // namespace
 
 CContextMenu::CContextMenu()
@@ -284,6 +305,10 @@ HRESULT CContextMenu::CommandOffset(const CMINVOKECOMMANDINFO* pici, UINT* offse
 
 IFACEMETHODIMP CContextMenu::InvokeCommand(CMINVOKECOMMANDINFO* pici)
 {
+    // A command may run modal loops for minutes, in which the host may
+    // release this object: it, its partner's selection and the module
+    // stay until the command has returned.
+    ObjectInUse inUse(this);
     if (!EnsureInitialized())
         return E_FAIL;
     if (!pici)

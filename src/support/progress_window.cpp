@@ -30,12 +30,15 @@ public:
         }
         return !m_cancelled.load();
     }
+    void SetPhase(const wchar_t* text) override { m_phase.store(text); }
     int Position() const { return m_position.load(); }
+    const wchar_t* Phase() const { return m_phase.load(); }
     void Cancel() { m_cancelled.store(true); }
     bool Cancelled() const { return m_cancelled.load(); }
 
 private:
     std::atomic<int> m_position{0};
+    std::atomic<const wchar_t*> m_phase{nullptr};
     std::atomic<bool> m_cancelled{false};
 };
 
@@ -45,6 +48,8 @@ struct ProgressRun {
     const wchar_t* title = nullptr;
     const wchar_t* text = nullptr;
     HANDLE thread = nullptr;
+    ProgressStop stop = ProgressStop::BetweenSteps;
+    const wchar_t* shownText = nullptr;  // the text the window shows
     SharedProgress progress;
     HRESULT result = E_UNEXPECTED;
 };
@@ -66,20 +71,54 @@ DWORD WINAPI RunWork(void* parameter)
     return 0;
 }
 
-// Waits up to timeoutMs for the thread to end; true when it has. Messages
-// that other threads send to this thread's windows are answered meanwhile
-// (their senders wait for the answer); input stays queued.
+// Waits up to timeoutMs (INFINITE: for ever) for the thread to end; true
+// when it has. Messages that other threads send to this thread's windows
+// are answered meanwhile (their senders wait for the answer); input stays
+// queued.
 bool WaitForThread(HANDLE thread, DWORD timeoutMs)
 {
     DWORD start = GetTickCount();
     for (;;) {
-        DWORD elapsed = GetTickCount() - start;
-        DWORD wait = MsgWaitForMultipleObjects(1, &thread, FALSE, elapsed < timeoutMs ? timeoutMs - elapsed : 0,
-                                               QS_SENDMESSAGE);
-        if (wait != WAIT_OBJECT_0 + 1)
-            return wait == WAIT_OBJECT_0;
+        DWORD left = INFINITE;
+        if (timeoutMs != INFINITE) {
+            DWORD elapsed = GetTickCount() - start;
+            left = elapsed < timeoutMs ? timeoutMs - elapsed : 0;
+        }
+        DWORD wait = MsgWaitForMultipleObjects(1, &thread, FALSE, left, QS_SENDMESSAGE);
+        if (wait == WAIT_OBJECT_0)
+            return true;
+        if (wait == WAIT_TIMEOUT)
+            return false;
+        if (wait == WAIT_FAILED) {
+            // Without the message wait, a plain one: it must not end before
+            // the thread does.
+            return WaitForSingleObject(thread, timeoutMs) == WAIT_OBJECT_0;
+        }
         MSG message;
         PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
+// Once the work is to stop: for work that only reads, its pending reads
+// are cancelled, so that a read that never returns ends too.
+void AbortIoIfStopping(const ProgressRun& run)
+{
+    if (run.stop == ProgressStop::AbortingIo && run.progress.Cancelled())
+        CancelSynchronousIo(run.thread);
+}
+
+// Waits until the thread has ended, whatever the waits report: the work's
+// context lies on the caller's stack.
+void WaitUntilEnded(const ProgressRun& run)
+{
+    const DWORD kRetryMs = 100;
+    for (;;) {
+        AbortIoIfStopping(run);
+        if (WaitForThread(run.thread, kRetryMs))
+            return;
+        DWORD exitCode = 0;
+        if (GetExitCodeThread(run.thread, &exitCode) && exitCode != STILL_ACTIVE)
+            return;
     }
 }
 
@@ -137,10 +176,17 @@ private:
     size_t m_count = 0;
 };
 
-// Moves the bar, and ends the window once the work has ended.
-void ShowProgress(HWND window, const ProgressRun& run)
+// Moves the bar, names the phase the work is in, and ends the window once
+// the work has ended.
+void ShowProgress(HWND window, ProgressRun& run)
 {
     SendDlgItemMessageW(window, kBarId, PBM_SETPOS, static_cast<WPARAM>(run.progress.Position()), 0);
+    const wchar_t* phase = run.progress.Phase();
+    if (phase && phase != run.shownText) {
+        run.shownText = phase;
+        SetDlgItemTextW(window, kTextId, phase);
+    }
+    AbortIoIfStopping(run);
     if (WaitForSingleObject(run.thread, 0) == WAIT_OBJECT_0)
         EndDialog(window, IDOK);
 }
@@ -149,9 +195,10 @@ INT_PTR CALLBACK ProgressWindowProc(HWND window, UINT message, WPARAM wParam, LP
 {
     if (message == WM_INITDIALOG) {
         SetWindowLongPtrW(window, DWLP_USER, lParam);
-        const ProgressRun* run = reinterpret_cast<const ProgressRun*>(lParam);
+        ProgressRun* run = reinterpret_cast<ProgressRun*>(lParam);
         SetWindowTextW(window, run->title);
-        SetDlgItemTextW(window, kTextId, run->text);
+        run->shownText = run->progress.Phase() ? run->progress.Phase() : run->text;
+        SetDlgItemTextW(window, kTextId, run->shownText);
         SendDlgItemMessageW(window, kBarId, PBM_SETRANGE32, 0, kBarRange);
         WindowSize size = GetWindowSize(window);
         CenterWindowOnParent(window, size.width, size.height);
@@ -174,6 +221,7 @@ INT_PTR CALLBACK ProgressWindowProc(HWND window, UINT message, WPARAM wParam, LP
         if (LOWORD(wParam) != IDCANCEL)
             return FALSE;
         run->progress.Cancel();
+        AbortIoIfStopping(*run);
         EnableDlgItem(window, IDCANCEL, FALSE);
         return TRUE;
     case WM_DESTROY:
@@ -186,13 +234,15 @@ INT_PTR CALLBACK ProgressWindowProc(HWND window, UINT message, WPARAM wParam, LP
 
 }  // namespace
 
-HRESULT RunWithProgress(HWND owner, const wchar_t* title, const wchar_t* text, ProgressWork work, void* context)
+HRESULT RunWithProgress(HWND owner, const wchar_t* title, const wchar_t* text, ProgressWork work, void* context,
+                        ProgressStop stop)
 {
     if (!work)
         return E_INVALIDARG;
     ProgressRun run;
     run.work = work;
     run.context = context;
+    run.stop = stop;
     run.title = title ? title : L"";
     run.text = text ? text : L"";
     KernelHandle thread(CreateThread(nullptr, 0, RunWork, &run, 0, nullptr));
@@ -205,13 +255,15 @@ HRESULT RunWithProgress(HWND owner, const wchar_t* title, const wchar_t* text, P
         INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS};
         InitCommonControlsEx(&controls);
         ProgressTemplate shape;
-        // Without a window (no display, an owner that is gone) the work is
-        // simply waited for.
         DialogBoxIndirectParamW(ResourceModule(), shape.Get(), owner, ProgressWindowProc,
                                 reinterpret_cast<LPARAM>(&run));
+        // The window ends itself once the work has ended. Any other end (its
+        // owner destroyed, a WM_QUIT in its loop, no window at all: no
+        // display, an owner that is gone) leaves the user no way to stop
+        // the work while this thread waits: so it stops the work.
+        if (WaitForSingleObject(thread.Get(), 0) != WAIT_OBJECT_0)
+            run.progress.Cancel();
     }
-    // Where no window could show, messages sent to this thread are still
-    // answered while the work runs on.
-    WaitForThread(thread.Get(), INFINITE);
+    WaitUntilEnded(run);
     return run.progress.Cancelled() ? VZ_E_CANCELLED : run.result;
 }

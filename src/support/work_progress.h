@@ -13,6 +13,9 @@ public:
     // done of total units so far (bytes, say; total 0 when unknown). False
     // when the work is to stop: it then returns VZ_E_CANCELLED.
     virtual bool Continue(uint64_t done, uint64_t total) = 0;
+    // The work enters a phase that text (kept, not copied, until the work
+    // ends) names; a window shows it instead of the text it began with.
+    virtual void SetPhase(const wchar_t* /*text*/) {}
 
 protected:
     ~WorkProgress() = default;

@@ -13,7 +13,7 @@ HRESULT GpsTrack::Add(const TrackPoint& point)
     return S_OK;
 }
 
-void GpsTrack::Finish()
+HRESULT GpsTrack::Finish()
 {
     // Stable, so that among points of one time the last one read comes last
     // and is the one kept.
@@ -27,4 +27,27 @@ void GpsTrack::Finish()
             m_points[kept++] = m_points[i];
     }
     m_points.resize(kept);
+    m_elevated.clear();
+    try {
+        for (size_t i = 0; i < m_points.size(); ++i) {
+            if (m_points[i].hasElevation)
+                m_elevated.push_back(i);
+        }
+    } catch (const std::bad_alloc&) {
+        Clear();
+        return E_OUTOFMEMORY;
+    }
+    return S_OK;
+}
+
+long GpsTrack::NearestElevated(size_t start, int step) const
+{
+    // The first elevated index at or after start; the one before it is the
+    // last at or before start.
+    auto at = std::lower_bound(m_elevated.begin(), m_elevated.end(), start);
+    if (step > 0)
+        return at == m_elevated.end() ? -1 : static_cast<long>(*at);
+    if (at != m_elevated.end() && *at == start)
+        return static_cast<long>(start);
+    return at == m_elevated.begin() ? -1 : static_cast<long>(*(at - 1));
 }

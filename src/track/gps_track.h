@@ -21,13 +21,27 @@ public:
     HRESULT Add(const TrackPoint& point);
     // Sorts the points by time; of points with the same time only the last
     // one added stays (a logger that repeats a second corrects itself).
-    void Finish();
-    void Clear() { m_points.clear(); }
+    // Then builds the index of the points with an elevation, which the
+    // matching needs: E_OUTOFMEMORY, the track emptied, when memory runs
+    // out.
+    HRESULT Finish();
+    void Clear()
+    {
+        m_points.clear();
+        m_elevated.clear();
+    }
 
     size_t Count() const { return m_points.size(); }
     const TrackPoint& At(size_t index) const { return m_points[index]; }
     const TrackPoint* Points() const { return m_points.data(); }
 
+    // The index of the nearest point with an elevation from start (itself
+    // included) towards later points (step +1) or earlier ones (step -1);
+    // -1 when there is none. A search in the index Finish built, so that
+    // a track without elevations costs no scan.
+    long NearestElevated(size_t start, int step) const;
+
 private:
     std::vector<TrackPoint> m_points;
+    std::vector<size_t> m_elevated;  // indices of the points with an elevation, ascending
 };

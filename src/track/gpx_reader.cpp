@@ -2,7 +2,9 @@
 
 #include <shlwapi.h>
 #include <xmllite.h>
+#include <cstring>
 #include <cwchar>
+#include <memory>
 #include <new>
 
 #include "track/track_time.h"
@@ -19,20 +21,46 @@ const size_t kValueCapacity = 64;
 
 // Hands the reader the bytes of another stream and fails once more than
 // kMaxTrackFileBytes have passed: the parser then stops with an error,
-// whatever the file claims or grows to while it is read. Every read tells
-// progress how far it has come of expected bytes, and ends the input when
-// the reading is to stop.
+// whatever the file claims or grows to while it is read. Every block read
+// tells progress how far it has come of expected bytes, and the input ends
+// when the reading is to stop.
+//
+// The end of the content is marked for the reader: NUL characters at the
+// end of the file (what a logger leaves after a power loss) are dropped,
+// and one "<" follows the last character. A file cut inside a text then
+// ends inside a tag, which every reader reports as an error at that "<"
+// (Wine's reader never returns from a text that runs into the end of its
+// input), and the stream knows the line and column of that "<": an error
+// there is the cut, one before it is an error of the file. After a whole
+// document the "<" is ignored (see ReadPoints).
 class BoundedStream final : public ISequentialStream {
 public:
-    BoundedStream(IStream* inner, ULONGLONG expected, WorkProgress* progress)
-        : m_inner(inner), m_expected(expected), m_progress(progress)
+    // block: kBlockBytes of the caller's for the bytes read ahead.
+    BoundedStream(IStream* inner, ULONGLONG expected, WorkProgress* progress, char* block)
+        : m_inner(inner), m_expected(expected), m_progress(progress), m_block(block)
     {
     }
 
+    static const ULONG kBlockBytes = 64 * 1024;
+    static const DWORD kPollMs = 100;
+
     bool LimitReached() const { return m_limitReached; }
     bool Cancelled() const { return m_cancelled; }
-    // The inner stream has given all it holds.
-    bool EndReached() const { return m_endReached; }
+    // The "<" after the content has been handed over, at SentinelPlace.
+    bool EndReached() const { return m_endSent && !m_cancelled; }
+    GpxPlace SentinelPlace() const { return m_endPlace; }
+
+    // Asks progress whether to go on; false, and the input ends, when not.
+    bool Continue()
+    {
+        m_askedAt = GetTickCount();
+        if (!m_cancelled && m_progress && !m_progress->Continue(m_total, m_expected))
+            m_cancelled = true;
+        return !m_cancelled;
+    }
+    // The same for a reader that works on without reading: asks when the
+    // last question is kPollMs old.
+    bool Poll() { return GetTickCount() - m_askedAt < kPollMs ? !m_cancelled : Continue(); }
 
     IFACEMETHODIMP QueryInterface(REFIID riid, void** ppv) override
     {
@@ -53,74 +81,161 @@ public:
 
     IFACEMETHODIMP Read(void* buffer, ULONG size, ULONG* read) override
     {
-        if (m_cancelled) {
-            if (read)
-                *read = 0;
-            return S_OK;
+        char* out = static_cast<char*>(buffer);
+        ULONG given = 0;
+        HRESULT hr = S_OK;
+        while (given < size && !m_endSent) {
+            if (m_cancelled || (m_innerEnded && m_begin == m_end && m_zerosToGive == 0)) {
+                // The end, or told to stop: NULs held back are dropped, and
+                // the "<" follows (a reader in a text would wait for ever).
+                if (size - given < m_unit)
+                    break;
+                m_endPlace = m_place;
+                for (ULONG i = 0; i < m_unit; ++i)
+                    out[given + i] = (m_unit == 1 || (i == 0) == m_littleEndian) ? '<' : '\0';
+                given += m_unit;
+                m_endSent = true;
+            } else if (m_zerosToGive > 0) {
+                // NULs followed by more content: part of the file after all.
+                ULONG part = m_zerosToGive < size - given ? static_cast<ULONG>(m_zerosToGive) : size - given;
+                std::memset(out + given, 0, part);
+                Count(out + given, part);
+                given += part;
+                m_zerosToGive -= part;
+            } else if (m_begin < m_end) {
+                ULONG part = m_end - m_begin < size - given ? m_end - m_begin : size - given;
+                std::memcpy(out + given, m_block + m_begin, part);
+                Count(out + given, part);
+                given += part;
+                m_begin += part;
+            } else {
+                hr = Fill();
+                if (FAILED(hr))
+                    break;
+            }
         }
-        ULONG got = 0;
-        HRESULT hr = m_inner->Read(buffer, size, &got);
         if (read)
-            *read = got;
-        if (FAILED(hr))
-            return hr;
-        // At the end, one "<" more: a file cut inside a text then ends
-        // inside a tag, which the reader reports (Wine's reader never
-        // returns from a text that runs into the end of its input). After a
-        // whole document the "<" is ignored (see ReadPoints).
-        if (got < size && !m_endReached) {
-            m_endReached = true;
-            static_cast<char*>(buffer)[got++] = '<';
-            if (read)
-                *read = got;
-        }
-        m_total += got;
-        if (m_total > kMaxTrackFileBytes) {
-            m_limitReached = true;
-            if (read)
-                *read = 0;
-            return STG_E_MEDIUMFULL;
-        }
-        // Told to stop: the input ends here as a cut-off file ends, in a
-        // tag, which every reader reports (a failed read makes Wine's read
-        // once more, and in a text loop for ever).
-        if (got > 0 && m_progress && !m_progress->Continue(m_total, m_expected)) {
-            m_cancelled = true;
-            static_cast<char*>(buffer)[0] = '<';
-            if (read)
-                *read = 1;
-        }
+            *read = given;
         return hr;
     }
     IFACEMETHODIMP Write(const void*, ULONG, ULONG*) override { return STG_E_ACCESSDENIED; }
 
 private:
+    // Reads the next block of the inner stream; its NULs at the end are
+    // held back until content follows them.
+    HRESULT Fill()
+    {
+        ULONG got = 0;
+        HRESULT hr = m_inner->Read(m_block, kBlockBytes, &got);
+        if (FAILED(hr))
+            return hr;
+        if (got == 0) {
+            m_innerEnded = true;
+            return S_OK;
+        }
+        if (m_total == 0)
+            TakeEncoding(got);
+        m_total += got;
+        if (m_total > kMaxTrackFileBytes) {
+            m_limitReached = true;
+            return STG_E_MEDIUMFULL;
+        }
+        if (!Continue())
+            return S_OK;
+        ULONG content = got;
+        while (content > 0 && m_block[content - 1] == '\0')
+            --content;
+        // Whole characters of NUL only: in UTF-16 the NUL half of the last
+        // character before them stays with it.
+        ULONG zeros = got - content;
+        zeros -= zeros % m_unit;
+        if (content == 0 && got == zeros) {
+            m_zerosHeld += zeros;
+            return S_OK;
+        }
+        m_zerosToGive = m_zerosHeld;
+        m_zerosHeld = zeros;
+        m_begin = 0;
+        m_end = got - zeros;
+        return S_OK;
+    }
+
+    // UTF-16 by its byte-order mark or by a first "<" in it; otherwise
+    // bytes of UTF-8 or a code page.
+    void TakeEncoding(ULONG got)
+    {
+        const unsigned char* b = reinterpret_cast<const unsigned char*>(m_block);
+        if (got < 2)
+            return;
+        if ((b[0] == 0xFF && b[1] == 0xFE) || (b[0] == '<' && b[1] == 0)) {
+            m_unit = 2;
+            m_littleEndian = true;
+        } else if ((b[0] == 0xFE && b[1] == 0xFF) || (b[0] == 0 && b[1] == '<')) {
+            m_unit = 2;
+            m_littleEndian = false;
+        }
+        m_skipMark = b[0] == 0xFF || b[0] == 0xFE || (got >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF);
+    }
+
+    // Follows the line and column of the characters handed over as the
+    // reader counts them: lines end at LF, CR or CR LF; a column is a
+    // character (UTF-8 continuation bytes and a byte-order mark add none).
+    void Count(const char* bytes, ULONG length)
+    {
+        for (ULONG i = 0; i < length; ++i) {
+            unsigned int value = static_cast<unsigned char>(bytes[i]);
+            if (m_unit == 2) {
+                if (!m_haveHalf) {
+                    m_half = value;
+                    m_haveHalf = true;
+                    continue;
+                }
+                m_haveHalf = false;
+                value = m_littleEndian ? (m_half | value << 8) : (m_half << 8 | value);
+            } else if ((value & 0xC0) == 0x80) {
+                continue;
+            }
+            if (m_skipMark) {
+                m_skipMark = false;
+                continue;
+            }
+            if (value == '\n' && m_afterCr) {
+                m_afterCr = false;
+                continue;
+            }
+            m_afterCr = value == '\r';
+            if (value == '\n' || value == '\r') {
+                ++m_place.line;
+                m_place.column = 1;
+            } else {
+                ++m_place.column;
+            }
+        }
+    }
+
     IStream* m_inner;
     ULONGLONG m_expected;
     WorkProgress* m_progress;
+    char* m_block;
     ULONGLONG m_total = 0;
     bool m_limitReached = false;
     bool m_cancelled = false;
-    bool m_endReached = false;
+    bool m_innerEnded = false;
+    bool m_endSent = false;
+    ULONG m_begin = 0;
+    ULONG m_end = 0;
+    ULONGLONG m_zerosHeld = 0;    // NULs at the end of what was read so far
+    ULONGLONG m_zerosToGive = 0;  // NULs that turned out to be followed by content
+    ULONG m_unit = 1;             // bytes of a character unit: 2 for UTF-16
+    bool m_littleEndian = true;
+    bool m_skipMark = false;
+    unsigned int m_half = 0;
+    bool m_haveHalf = false;
+    bool m_afterCr = false;
+    DWORD m_askedAt = GetTickCount();
+    GpxPlace m_place = {1, 1};   // of the next character
+    GpxPlace m_endPlace;
 };
-
-// What the XML reader reports when its input ends inside a tag, a value or
-// an element: the end itself, or the character it was still waiting for
-// there (the system's reader and Wine's differ). Errors that no cut can
-// cause, such as an end tag that does not match, are not among them.
-bool IsCutOffError(HRESULT hr)
-{
-    // The stream's "<" at the end gives the last two: a "<" in a value, a
-    // tag without a name.
-    static const XmlError kCutOff[] = {MX_E_INPUTEND,      WC_E_WHITESPACE, WC_E_SEMICOLON, WC_E_GREATERTHAN,
-                                       WC_E_QUOTE,         WC_E_EQUAL,      WC_E_SYNTAX,    WC_E_CDSECT,
-                                       WC_E_COMMENT,       WC_E_NAMECHARACTER, WC_E_LESSTHAN, NC_E_QNAMECHARACTER};
-    for (XmlError error : kCutOff) {
-        if (hr == static_cast<HRESULT>(error))
-            return true;
-    }
-    return false;
-}
 
 // The point being read: its attributes, then the values of its time and
 // ele children.
@@ -209,7 +324,54 @@ void GatherText(IXmlReader* reader, PendingPoint* pending)
 }
 
 // Walks the document and adds its timed points to track.
-HRESULT ReadPoints(IXmlReader* reader, const BoundedStream& input, GpsTrack* track)
+// What the XML reader reports when its input ends inside a tag, a value or
+// an element: the end itself, or the character it was still waiting for
+// there (the system's reader and Wine's differ). Errors that no cut can
+// cause, such as an end tag that does not match, are not among them.
+bool IsCutOffError(HRESULT hr)
+{
+    // The stream's "<" at the end gives the last two: a "<" in a value, a
+    // tag without a name.
+    static const XmlError kCutOff[] = {MX_E_INPUTEND,      WC_E_WHITESPACE, WC_E_SEMICOLON, WC_E_GREATERTHAN,
+                                       WC_E_QUOTE,         WC_E_EQUAL,      WC_E_SYNTAX,    WC_E_CDSECT,
+                                       WC_E_COMMENT,       WC_E_NAMECHARACTER, WC_E_LESSTHAN, NC_E_QNAMECHARACTER};
+    for (XmlError error : kCutOff) {
+        if (hr == static_cast<HRESULT>(error))
+            return true;
+    }
+    return false;
+}
+
+// Where the reader stands.
+GpxPlace PlaceOf(IXmlReader* reader)
+{
+    GpxPlace place;
+    if (FAILED(reader->GetLineNumber(&place.line)) || FAILED(reader->GetLinePosition(&place.column)))
+        place = GpxPlace();
+    return place;
+}
+
+// Whether the reader stopped at the end of the content: at the "<" after
+// it or beyond (a column before it too, for readers that count a
+// character less).
+bool AtTheEnd(const BoundedStream& input, const GpxPlace& place)
+{
+    if (!input.EndReached() || input.LimitReached())
+        return false;
+    GpxPlace end = input.SentinelPlace();
+    return place.line > end.line || (place.line == end.line && place.column + 1 >= end.column);
+}
+
+// A reader that returns the node it stands on again and again has stopped
+// (Wine's does at some errors, as in a comment cut off or a text with a
+// NUL in it): that many times in a row is an error there.
+const int kMaxRepeatedNodes = 16;
+// Nodes between two questions whether the reading is to go on.
+const unsigned kNodesBetweenChecks = 1024;
+
+// Walks the document and adds its timed points to track; *errorPlace gets
+// the place of an XML error that is not the end of a file cut off.
+HRESULT ReadPoints(IXmlReader* reader, BoundedStream& input, GpsTrack* track, GpxPlace* errorPlace)
 {
     bool sawRoot = false;
     PendingPoint pending;
@@ -224,7 +386,22 @@ HRESULT ReadPoints(IXmlReader* reader, const BoundedStream& input, GpsTrack* tra
     bool rootClosed = false;
     XmlNodeType type;
     HRESULT hr;
+    unsigned nodes = 0;
+    GpxPlace last;
+    XmlNodeType lastType = XmlNodeType_None;
+    int repeated = 0;
+    bool stuck = false;
     while ((hr = reader->Read(&type)) == S_OK) {
+        if (input.Cancelled() || (++nodes % kNodesBetweenChecks == 0 && !input.Poll()))
+            return VZ_E_CANCELLED;
+        GpxPlace here = PlaceOf(reader);
+        repeated = (here.line == last.line && here.column == last.column && type == lastType) ? repeated + 1 : 0;
+        last = here;
+        lastType = type;
+        if (repeated >= kMaxRepeatedNodes) {
+            stuck = true;
+            break;
+        }
         switch (type) {
         case XmlNodeType_Element: {
             const wchar_t* name = nullptr;
@@ -238,6 +415,7 @@ HRESULT ReadPoints(IXmlReader* reader, const BoundedStream& input, GpsTrack* tra
                 if (wcscmp(name, L"gpx") != 0)
                     return VZ_E_TRACK_UNREADABLE;
                 sawRoot = true;
+                rootClosed = empty;
                 break;
             }
             if (pending.active) {
@@ -302,17 +480,24 @@ HRESULT ReadPoints(IXmlReader* reader, const BoundedStream& input, GpsTrack* tra
     }
     if (hr == E_OUTOFMEMORY)
         return hr;
-    if (!sawRoot)
-        return VZ_E_TRACK_UNREADABLE;
+    if (input.Cancelled())
+        return VZ_E_CANCELLED;
     // What follows the root element is no part of the track (and the
     // stream's "<" at the end is there).
-    if (rootClosed)
+    if (sawRoot && rootClosed)
         return S_OK;
+    if (!stuck && SUCCEEDED(hr))
+        return !sawRoot ? VZ_E_TRACK_UNREADABLE : open > 0 ? VZ_S_TRACK_INCOMPLETE : S_OK;
     // A file a logger is still writing ends inside an element: the points
-    // that ended before the cut count.
-    if ((hr == S_FALSE && open > 0) || (input.EndReached() && !input.LimitReached() && IsCutOffError(hr)))
+    // that ended before the cut count. Any other error refuses the file.
+    GpxPlace place = stuck ? last : PlaceOf(reader);
+    if (sawRoot && open > 0 && (stuck || IsCutOffError(hr)) && AtTheEnd(input, place))
         return VZ_S_TRACK_INCOMPLETE;
-    return FAILED(hr) ? VZ_E_TRACK_UNREADABLE : S_OK;
+    // The place is worth telling in a GPX document; a file that is no XML
+    // at all is simply no track.
+    if (sawRoot)
+        *errorPlace = place;
+    return VZ_E_TRACK_UNREADABLE;
 }
 
 HRESULT CreateReader(HMODULE xmllite, IXmlReader** reader)
@@ -351,13 +536,17 @@ HMODULE LoadXmlLite()
     return module;
 }
 
-HRESULT ReadGpx(IStream* stream, ULONGLONG expected, GpsTrack* track, WorkProgress* progress)
+HRESULT ReadGpx(IStream* stream, ULONGLONG expected, GpsTrack* track, WorkProgress* progress, GpxPlace* errorPlace)
 {
     LoadedLibrary xmllite(LoadXmlLite());
     if (!xmllite.Get())
         return HRESULT_FROM_WIN32(GetLastError());
+    std::unique_ptr<char[]> block(new (std::nothrow) char[BoundedStream::kBlockBytes]);
+    if (!block)
+        return E_OUTOFMEMORY;
 
-    BoundedStream bounded(stream, expected, progress);
+    BoundedStream bounded(stream, expected, progress, block.get());
+    GpxPlace place;
     HRESULT hr;
     {
         ComRef<IXmlReader> reader;
@@ -365,19 +554,23 @@ HRESULT ReadGpx(IStream* stream, ULONGLONG expected, GpsTrack* track, WorkProgre
         if (SUCCEEDED(hr))
             hr = reader->SetInput(static_cast<ISequentialStream*>(&bounded));
         if (SUCCEEDED(hr))
-            hr = ReadPoints(reader.Get(), bounded, track);
+            hr = ReadPoints(reader.Get(), bounded, track, &place);
         if (bounded.LimitReached())
             hr = VZ_E_TRACK_UNREADABLE;
         else if (bounded.Cancelled())
             hr = VZ_E_CANCELLED;
     }
     if (SUCCEEDED(hr)) {
-        track->Finish();
-        if (track->Count() == 0)
+        HRESULT finished = track->Finish();
+        if (FAILED(finished))
+            hr = finished;
+        else if (track->Count() == 0)
             hr = VZ_E_TRACK_EMPTY;
     }
     if (FAILED(hr))
         track->Clear();
+    if (hr == VZ_E_TRACK_UNREADABLE && errorPlace && !bounded.LimitReached())
+        *errorPlace = place;
     return hr;
 }
 
@@ -388,11 +581,13 @@ HRESULT ReadGpxStream(IStream* stream, GpsTrack* track)
     if (!stream || !track)
         return E_INVALIDARG;
     track->Clear();
-    return ReadGpx(stream, 0, track, nullptr);
+    return ReadGpx(stream, 0, track, nullptr, nullptr);
 }
 
-HRESULT ReadGpxFile(const wchar_t* path, GpsTrack* track, WorkProgress* progress)
+HRESULT ReadGpxFile(const wchar_t* path, GpsTrack* track, WorkProgress* progress, GpxPlace* errorPlace)
 {
+    if (errorPlace)
+        *errorPlace = GpxPlace();
     if (!path || !track)
         return E_INVALIDARG;
     track->Clear();
@@ -407,5 +602,5 @@ HRESULT ReadGpxFile(const wchar_t* path, GpsTrack* track, WorkProgress* progress
     STATSTG stat = {};
     if (SUCCEEDED(stream->Stat(&stat, STATFLAG_NONAME)) && stat.cbSize.QuadPart > kMaxTrackFileBytes)
         return VZ_E_TRACK_UNREADABLE;
-    return ReadGpx(stream.Get(), stat.cbSize.QuadPart, track, progress);
+    return ReadGpx(stream.Get(), stat.cbSize.QuadPart, track, progress, errorPlace);
 }

@@ -16,20 +16,32 @@ const ULONGLONG kMaxTrackFileBytes = 64ull * 1024 * 1024;
 const size_t kMaxTrackPoints = 1000000;
 const UINT kMaxTrackElementDepth = 64;
 
+// A place in a file's text: line and column (in characters), from 1; 0
+// when unknown.
+struct GpxPlace {
+    UINT line = 0;
+    UINT column = 0;
+};
+
 // Replaces *track with the points of the GPX file, sorted (GpsTrack::Finish).
 // S_OK with at least one point; VZ_S_TRACK_INCOMPLETE with at least one
-// when the file ends in the middle of an element (a logger still writing
-// it): the points whose elements ended before the cut. On every failure the
-// track is empty:
-// - VZ_E_TRACK_UNREADABLE: not well-formed XML, a DTD, not a <gpx> root,
-//   nesting too deep, a file over kMaxTrackFileBytes or more than
-//   kMaxTrackPoints points;
+// when the content ends in the middle of an element (a logger still
+// writing it; NUL characters at the end, what a logger leaves after a
+// power loss, count as the end): the points whose elements ended before
+// the cut. On every failure the track is empty:
+// - VZ_E_TRACK_UNREADABLE: not well-formed XML anywhere but at the end of
+//   such a file (*errorPlace, when given, gets the line and column of an
+//   error after the <gpx> root began), a DTD, not a <gpx> root, nesting too deep, a file over
+//   kMaxTrackFileBytes or more than kMaxTrackPoints points;
 // - VZ_E_TRACK_EMPTY: a GPX document without a single timed point;
 // - the system's error when the file cannot be opened or xmllite.dll
 //   cannot be loaded; E_OUTOFMEMORY;
 // - VZ_E_CANCELLED when progress (optional) said to stop; it is told the
-//   bytes read of the file's size at every block the parser takes.
-HRESULT ReadGpxFile(const wchar_t* path, GpsTrack* track, WorkProgress* progress = nullptr);
+//   bytes read of the file's size at every block read, and asked also
+//   while the parser works on without reading.
+// No input makes the reading go on for ever.
+HRESULT ReadGpxFile(const wchar_t* path, GpsTrack* track, WorkProgress* progress = nullptr,
+                    GpxPlace* errorPlace = nullptr);
 // The same over a stream (read from its current position to its end); the
 // size limit counts the bytes read.
 HRESULT ReadGpxStream(IStream* stream, GpsTrack* track);

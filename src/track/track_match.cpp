@@ -30,15 +30,11 @@ double LongitudeBetween(double v0, double v1, double f)
 // at start; start itself included. -1 when there is none.
 long FindElevation(const GpsTrack& track, long start, long step)
 {
-    const TrackPoint* points = track.Points();
-    long count = static_cast<long>(track.Count());
-    for (long i = start; i >= 0 && i < count; i += step) {
-        if (std::fabs(points[i].time - points[start].time) > kMaxTrackGapSeconds)
-            break;
-        if (points[i].hasElevation)
-            return i;
-    }
-    return -1;
+    long found = track.NearestElevated(static_cast<size_t>(start), static_cast<int>(step));
+    if (found < 0 || std::fabs(track.At(static_cast<size_t>(found)).time - track.At(static_cast<size_t>(start)).time) >
+                         kMaxTrackGapSeconds)
+        return -1;
+    return found;
 }
 
 // The position of the point at index. Its altitude is its own elevation;

@@ -27,5 +27,6 @@ enum class TrackMatch {
 //   before its start and after its end). *hasAltitude tells whether there
 //   was one; without one the altitude is 0 and means nothing.
 // A track tells nothing of where a camera looked, so the heading is 0.
-// An empty track gives TooFar.
+// An empty track gives TooFar. The track is one finished (GpsTrack::Finish):
+// a match costs a few searches, whatever the track's length.
 TrackMatch MatchTrack(const GpsTrack& track, double utcSeconds, GeoPosition* position, bool* hasAltitude);

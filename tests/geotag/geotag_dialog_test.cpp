@@ -8,6 +8,8 @@
 #include <commctrl.h>
 
 #include <atomic>
+#include <cstdint>
+#include <cwchar>
 #include <memory>
 #include <string>
 
@@ -18,8 +20,10 @@
 #include "track/track_files.h"
 #include "track/gpx_reader.h"
 #include "selection/image_selection.h"
+#include "support/progress_window.h"
 #include "testlib/dialog_driver.h"
 #include "testlib/message_box_watcher.h"
+#include "testlib/shortcut_file.h"
 #include "testlib/temp_folder.h"
 #include "testlib/test_window.h"
 
@@ -242,6 +246,16 @@ TEST_F(GeotagDialogTest, ACutOffTrackIsShownIncompleteWithThePointsBeforeTheCut)
     EXPECT_EQ(Cell(1, 2), L"48.040000\u00b0 / 11.040000\u00b0 / 540 m");  // the last point, 18 minutes off
     vztest::Click(m_dialog, IDCANCEL);
     EXPECT_EQ(Result(), E_ABORT);
+
+    // Cut inside a time and followed by NULs, as a logger leaves a file
+    // after a power loss: the same.
+    Track(walk.substr(0, walk.find("41:00Z")) + std::string(4096, '\0'));
+    ASSERT_NE(Open(), nullptr);
+    EXPECT_EQ(ItemText(m_dialog, IDC_GEOTAG_TRACK),
+              L"GPS track 'walk.gpx' (incomplete: the file ends in the middle): 41 points from "
+              L"2024-05-01 10:00:00 to 2024-05-01 10:40:00 UTC");
+    vztest::Click(m_dialog, IDCANCEL);
+    EXPECT_EQ(Result(), E_ABORT);
 }
 
 TEST_F(GeotagDialogTest, EveryChangeOfOffsetOrClockMatchesThePhotosAgain)
@@ -390,6 +404,62 @@ TEST_F(GeotagDialogTest, TheClockIsSetFromAPhotoOfTheGpsScreen)
     EXPECT_EQ(Result(), E_ABORT);
 }
 
+// In Tokyo the GPS was photographed at 08:00 local time, 23:00 UTC the day
+// before: the field shows the moment with its date in the zone chosen, so
+// that typing over the time alone gives the camera's error, never a day's.
+// A correction of more than 12 hours is set only once confirmed.
+TEST_F(GeotagDialogTest, TheClockFieldFollowsTheZoneAndALargeCorrectionIsConfirmed)
+{
+    Photo(L"gps_screen.jpg", L"2024:05:02 07:58:50", L"+09:00");  // 70 s slow
+    Track();
+    vztest::MessageBoxWatcher boxes;
+    ASSERT_NE(Open(), nullptr);
+    Pick(0);
+    vztest::PostClick(m_dialog, IDC_GEOTAG_CLOCK_FROM_GPS);
+    HWND clock = vztest::WaitForDialog(m_run->ThreadId(), L"Vantrelo Zerli: Set clock from photo of GPS");
+    ASSERT_NE(clock, nullptr);
+    EXPECT_EQ(ItemText(clock, IDC_GPS_CLOCK_TIME), L"2024-05-01 22:58:50");
+    vztest::ChooseListItem(clock, IDC_GPS_CLOCK_ZONE, 84);  // UTC+09:00
+    EXPECT_EQ(ItemText(clock, IDC_GPS_CLOCK_ZONE), L"UTC+09:00");
+    EXPECT_EQ(ItemText(clock, IDC_GPS_CLOCK_TIME), L"2024-05-02 07:58:50");
+    std::wstring shown = ItemText(clock, IDC_GPS_CLOCK_TIME);
+    vztest::TypeText(clock, IDC_GPS_CLOCK_TIME, shown.substr(0, 11) + L"08:00:00");
+    vztest::ChooseListItem(clock, IDC_GPS_CLOCK_ZONE, 56);  // what the user typed stays
+    EXPECT_EQ(ItemText(clock, IDC_GPS_CLOCK_TIME), L"2024-05-02 08:00:00");
+    vztest::ChooseListItem(clock, IDC_GPS_CLOCK_ZONE, 84);
+    vztest::Click(clock, IDOK);
+    EXPECT_TRUE(vztest::WaitUntilClosed(clock));
+    SendMessageW(m_dialog, WM_NULL, 0, 0);
+    EXPECT_EQ(ItemText(m_dialog, IDC_GEOTAG_CLOCK), L"70");
+    EXPECT_EQ(boxes.Count(), 0u);
+
+    // The date typed as UTC's while the zone says Tokyo: a day less 70 s.
+    vztest::PostClick(m_dialog, IDC_GEOTAG_CLOCK_FROM_GPS);
+    clock = vztest::WaitForDialog(m_run->ThreadId(), L"Vantrelo Zerli: Set clock from photo of GPS");
+    ASSERT_NE(clock, nullptr);
+    EXPECT_EQ(ItemText(clock, IDC_GPS_CLOCK_TIME), L"2024-05-01 23:00:00");  // the moment as matched now
+    vztest::TypeText(clock, IDC_GPS_CLOCK_TIME, L"2024-05-01 08:00:00");
+    SetDlgItemTextW(clock, IDC_GPS_CLOCK_ZONE, L"UTC+09:00");
+    boxes.QueueAnswer(IDNO);
+    vztest::PostClick(clock, IDOK);
+    ASSERT_TRUE(boxes.WaitForCount(1));
+    EXPECT_EQ(boxes[0].text, L"The time the GPS shows is 0 days, 23 hours and 59 minutes earlier than the camera's: "
+                             L"the clock correction would be -86330 s. More than 12 hours is more than a camera's "
+                             L"clock is usually off; check the date and the zone the GPS shows.\n\n"
+                             L"Set the clock anyway?");
+    EXPECT_EQ(boxes[0].flags, static_cast<UINT>(MB_YESNO | MB_DEFBUTTON2 | MB_ICONWARNING));
+    EXPECT_TRUE(IsWindow(clock));
+    EXPECT_EQ(ItemText(m_dialog, IDC_GEOTAG_CLOCK), L"70");
+    boxes.QueueAnswer(IDYES);
+    vztest::PostClick(clock, IDOK);
+    ASSERT_TRUE(boxes.WaitForCount(2));
+    EXPECT_TRUE(vztest::WaitUntilClosed(clock));
+    SendMessageW(m_dialog, WM_NULL, 0, 0);
+    EXPECT_EQ(ItemText(m_dialog, IDC_GEOTAG_CLOCK), L"-86330");
+    vztest::Click(m_dialog, IDCANCEL);
+    EXPECT_EQ(Result(), E_ABORT);
+}
+
 // --- Geotag and Cancel --------------------------------------------------------
 
 TEST_F(GeotagDialogTest, GeotagWritesTheMatchedPositionsAndSaysHowMany)
@@ -411,7 +481,8 @@ TEST_F(GeotagDialogTest, GeotagWritesTheMatchedPositionsAndSaysHowMany)
 
     ASSERT_EQ(boxes.Count(), 1u);
     EXPECT_EQ(boxes[0].title, L"Vantrelo Zerli");
-    EXPECT_EQ(boxes[0].text, L"2 of 4 photos were geotagged.");
+    EXPECT_EQ(boxes[0].text, L"2 of 4 photos were geotagged.\n2 photos got no position from the track (no time, or "
+                             L"no point near enough).");
     EXPECT_EQ(boxes[0].flags, static_cast<UINT>(MB_ICONINFORMATION));
 
     // 10:30:00 UTC less 30 s is 10:29:30, halfway between points 29 and 30.
@@ -455,7 +526,7 @@ TEST_F(GeotagDialogTest, PositionsThePhotosHaveAreKeptUnlessTheUserReplacesThem)
     vztest::PostClick(m_dialog, IDOK);
     ASSERT_TRUE(boxes.WaitForCount(1));
     EXPECT_EQ(Result(), S_OK);
-    EXPECT_EQ(boxes[0].text, L"1 of 2 photos were geotagged.");
+    EXPECT_EQ(boxes[0].text, L"1 of 2 photos were geotagged.\n1 photo kept its own position.");
     EXPECT_EQ(ReadFileBytes(phone), phoneBytes);
     EXPECT_NEAR(ReadPosition(camera).latitude, vztest::WalkLatitudeAt(20), 1e-6);
 
@@ -598,7 +669,7 @@ TEST_F(GeotagDialogTest, ALargeTrackShowsProgressAndCancelEndsTheCommandQuietly)
     EXPECT_EQ(GetWindow(progress, GW_OWNER), owner.load());
     EXPECT_FALSE(IsWindowEnabled(owner.load()));
     EXPECT_EQ(vztest::WindowText(FindWindowExW(progress, nullptr, L"Static", nullptr)),
-              L"Reading the GPS track 'walk.gpx' and the times of the photos...");
+              L"Reading the GPS track 'walk.gpx'...");
     HWND bar = FindWindowExW(progress, nullptr, PROGRESS_CLASSW, nullptr);
     DWORD start = GetTickCount();
     while (SendMessageW(bar, PBM_GETPOS, 0, 0) == 0 && GetTickCount() - start < 5000)
@@ -613,6 +684,118 @@ TEST_F(GeotagDialogTest, ALargeTrackShowsProgressAndCancelEndsTheCommandQuietly)
     EXPECT_EQ(ReadFileBytes(a), aBytes);
 }
 
+// Loading the photos' times is part of the bar and stops at "Cancel": with
+// a tiny track and 2,000 photos the bar stays under full while they load,
+// and "Cancel" ends the command at once with nothing written.
+TEST_F(GeotagDialogTest, LoadingManyPhotosShowsOnTheBarAndCancelEndsItAtOnce)
+{
+    const wchar_t kProgressCaption[] = L"Vantrelo Zerli: Geotag from GPS track";
+    std::wstring first = Photo(L"photo0000.jpg", L"2024:05:01 10:10:00", L"+00:00");
+    const std::string bytes = ReadFileBytes(first);
+    // Copies of a shortcut to it, each resolved as it is loaded: slow
+    // enough to watch.
+    const std::wstring shortcut = m_folder / L"photo.lnk";
+    ASSERT_EQ(vztest::CreateShortcut(shortcut, first), S_OK);
+    for (int i = 1; i < 2000; ++i) {
+        wchar_t name[32];
+        swprintf(name, 32, L"photo%04d.lnk", i);
+        std::wstring path = m_folder / name;
+        ASSERT_TRUE(CopyFileW(shortcut.c_str(), path.c_str(), FALSE));
+        m_selection.Append(path.c_str());
+    }
+    Track();
+    vztest::MessageBoxWatcher boxes;
+    Start();
+    HWND progress = vztest::WaitForDialog(m_run->ThreadId(), kProgressCaption);
+    ASSERT_NE(progress, nullptr);
+    HWND text = FindWindowExW(progress, nullptr, L"Static", nullptr);
+    for (int i = 0; i < 100 && vztest::WindowText(text) != L"Reading the times of the photos..."; ++i)
+        Sleep(10);
+    EXPECT_EQ(vztest::WindowText(text), L"Reading the times of the photos...");
+    HWND bar = FindWindowExW(progress, nullptr, PROGRESS_CLASSW, nullptr);
+    LRESULT position = SendMessageW(bar, PBM_GETPOS, 0, 0);
+    EXPECT_GT(position, 0);
+    EXPECT_LT(position, SendMessageW(bar, PBM_GETRANGE, FALSE, 0));
+    DWORD start = GetTickCount();
+    vztest::PostClick(progress, IDCANCEL);
+    EXPECT_EQ(Result(), HRESULT_FROM_WIN32(ERROR_CANCELLED));
+    EXPECT_LT(GetTickCount() - start, 1000u);
+    EXPECT_EQ(boxes.Count(), 0u);
+    EXPECT_EQ(ReadFileBytes(first), bytes);
+}
+
+// The progress window ends without its "Cancel" when its owner is
+// destroyed: the work stops, and the command returns at once; where the
+// window cannot even be created, the same. The wait returns only once the
+// worker has ended.
+TEST_F(GeotagDialogTest, AProgressWindowThatEndsOtherwiseStopsTheWork)
+{
+    std::wstring a = Photo(L"a.jpg", L"2024:05:01 10:10:00", L"+00:00");
+    const std::string aBytes = ReadFileBytes(a);
+    Track(vztest::LongTrackGpx(450000));  // about 45 MB
+    vztest::MessageBoxWatcher boxes;
+    std::atomic<HWND> owner{nullptr};
+    m_run.reset(new vztest::ModalThread([&] {
+        vztest::TestWindow window(WS_POPUP | WS_VISIBLE, 100, 100, 600, 400);
+        owner = window.Handle();
+        return static_cast<INT_PTR>(GeotagFromTrack(window.Handle(), m_selection));
+    }));
+    HWND progress = vztest::WaitForDialog(m_run->ThreadId(), L"Vantrelo Zerli: Geotag from GPS track");
+    ASSERT_NE(progress, nullptr);
+    DWORD start = GetTickCount();
+    PostMessageW(owner.load(), WM_CLOSE, 0, 0);  // its own thread destroys it
+    EXPECT_EQ(Result(), HRESULT_FROM_WIN32(ERROR_CANCELLED));
+    EXPECT_LT(GetTickCount() - start, 1000u);
+    EXPECT_EQ(boxes.Count(), 0u);
+    EXPECT_EQ(ReadFileBytes(a), aBytes);
+
+    // Work that takes its time to stop, under an owner that is gone: no
+    // window, the work is told to stop, and is waited for to its end.
+    struct Slow {
+        std::atomic<bool> ended{false};
+        static HRESULT Run(void* context, WorkProgress* progress)
+        {
+            Slow* slow = static_cast<Slow*>(context);
+            for (uint64_t done = 0; progress->Continue(done, 100); done = (done + 1) % 100)
+                Sleep(10);
+            Sleep(300);
+            slow->ended = true;
+            return S_OK;
+        }
+    } slow;
+    HWND gone = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(DestroyWindow(gone));
+    start = GetTickCount();
+    EXPECT_EQ(RunWithProgress(gone, L"slow", L"slow", Slow::Run, &slow), HRESULT_FROM_WIN32(ERROR_CANCELLED));
+    EXPECT_TRUE(slow.ended);
+    EXPECT_LT(GetTickCount() - start, 5000u);
+}
+
+// A track that never delivers its end (a pipe whose writer stalls, as a
+// share that hangs): "Cancel" ends the reading all the same.
+TEST_F(GeotagDialogTest, ATrackThatNeverEndsIsStoppedByCancel)
+{
+    Photo(L"a.jpg", L"2024:05:01 10:10:00", L"+00:00");
+    const wchar_t kPipe[] = L"\\\\.\\pipe\\vz-stalled-track.gpx";
+    HANDLE pipe = CreateNamedPipeW(kPipe, PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096, 4096, 0, nullptr);
+    ASSERT_NE(pipe, INVALID_HANDLE_VALUE);
+    m_selection.SetTrackPath(kPipe);
+    vztest::MessageBoxWatcher boxes;
+    Start();
+    BOOL connected = ConnectNamedPipe(pipe, nullptr) || GetLastError() == ERROR_PIPE_CONNECTED;
+    EXPECT_TRUE(connected);
+    DWORD written = 0;
+    EXPECT_TRUE(WriteFile(pipe, "<gpx><trk><trkseg>", 18, &written, nullptr));
+    HWND progress = vztest::WaitForDialog(m_run->ThreadId(), L"Vantrelo Zerli: Geotag from GPS track");
+    ASSERT_NE(progress, nullptr);
+    DWORD start = GetTickCount();
+    vztest::PostClick(progress, IDCANCEL);
+    EXPECT_EQ(Result(), HRESULT_FROM_WIN32(ERROR_CANCELLED));
+    EXPECT_LT(GetTickCount() - start, 1000u);
+    EXPECT_EQ(boxes.Count(), 0u);
+    CloseHandle(pipe);
+}
+
 // --- Tracks the command refuses -------------------------------------------------
 
 TEST_F(GeotagDialogTest, HostileTracksAreRefusedWithOneMessageAndNothingWritten)
@@ -623,17 +806,24 @@ TEST_F(GeotagDialogTest, HostileTracksAreRefusedWithOneMessageAndNothingWritten)
     const std::string bBytes = ReadFileBytes(b);
     std::wstring track = Track();
 
+    std::string strayLessThan = vztest::WalkTrackGpx();
+    strayLessThan.replace(strayLessThan.find("<trkseg>"), 0, "<name>a < b</name>");
     const struct {
         const char* what;
         std::string text;
         bool huge;  // made 100 MB long by seeking, so quickly
+        const wchar_t* message;  // null: kRefused
     } hostile[] = {
         {"malformed XML", "<gpx><trk><trkseg><trkpt lat=\"48\" lon=\"11\"><time>2024-05-01T10:00:00Z</time>"
-                          "</trkseg></gpx>", false},
-        {"a billion laughs", vztest::BillionLaughsGpx(), false},
-        {"100 MB", vztest::WalkTrackGpx(), true},
-        {"no timed point", "<gpx><trk><trkseg><trkpt lat=\"1\" lon=\"2\"/></trkseg></trk></gpx>", false},
-        {"a JPEG file named as a track", std::string("\xFF\xD8\xFF\xE1\0\x10" "Exif\0\0\xFF\xD9", 14), false},
+                          "</trkseg></gpx>", false, L"The GPS track \"walk.gpx\" cannot be used: it is not well-formed "
+                                                    L"XML (error at line 1, column 86)."},
+        {"a billion laughs", vztest::BillionLaughsGpx(), false, nullptr},
+        {"100 MB", vztest::WalkTrackGpx(), true, nullptr},
+        {"no timed point", "<gpx><trk><trkseg><trkpt lat=\"1\" lon=\"2\"/></trkseg></trk></gpx>", false, nullptr},
+        {"a JPEG file named as a track", std::string("\xFF\xD8\xFF\xE1\0\x10" "Exif\0\0\xFF\xD9", 14), false,
+         nullptr},
+        {"a bare < in a name", strayLessThan, false,
+         L"The GPS track \"walk.gpx\" cannot be used: it is not well-formed XML (error at line 3, column 33)."},
     };
     for (const auto& file : hostile) {
         SCOPED_TRACE(file.what);
@@ -655,7 +845,7 @@ TEST_F(GeotagDialogTest, HostileTracksAreRefusedWithOneMessageAndNothingWritten)
         EXPECT_LT(GetTickCount() - start, 10000u);
         ASSERT_EQ(boxes.Count(), 1u);
         EXPECT_EQ(boxes[0].title, L"Vantrelo Zerli");
-        EXPECT_EQ(boxes[0].text, kRefused);
+        EXPECT_EQ(boxes[0].text, file.message ? file.message : kRefused);
         EXPECT_EQ(boxes[0].flags, static_cast<UINT>(MB_ICONERROR));
     }
     EXPECT_EQ(ReadFileBytes(a), aBytes);

@@ -98,6 +98,23 @@ TEST(GeotagTexts, AGpsScreensTimeOfDayIsTakenOnTheNearestDay)
     }
 }
 
+// A correction long enough to need confirming is told in days, hours and
+// minutes, to the nearest minute.
+TEST(GeotagTexts, ALargeCorrectionIsToldInDaysHoursAndMinutes)
+{
+    const struct { int seconds; const wchar_t* text; } rows[] = {
+        {-86330, L"0 days, 23 hours and 59 minutes"},
+        {90061, L"1 day, 1 hour and 1 minute"},
+        {864000, L"10 days, 0 hours and 0 minutes"},
+        {43229, L"0 days, 12 hours and 0 minutes"},
+    };
+    for (const auto& row : rows) {
+        wchar_t text[kGeotagTextCapacity];
+        FormatCorrectionLength(row.seconds, text, kGeotagTextCapacity);
+        EXPECT_STREQ(row.text, text) << row.seconds;
+    }
+}
+
 TEST(GeotagTexts, APositionIsShownInTheNotationAsked)
 {
     GeotagPhoto photo;

@@ -231,6 +231,33 @@ TEST_F(GeotagPlanTest, WritingToldToStopLeavesThePhotosAfterAsTheyWere)
     EXPECT_EQ(paths.size(), stopped.total);
     EXPECT_EQ(second, vztest::ReadFileBytes(paths[1]));
     EXPECT_EQ(third, vztest::ReadFileBytes(paths[2]));
+
+    // A photo that failed before the stop counts as failed, not as one the
+    // stop left out.
+    HANDLE holder = CreateFileW(paths[0].c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+    vztest::ProgressNotes later(3);
+    int failed = -1;
+    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_CANCELLED), plan.Write(&written, &readOnly, &later, &failed));
+    CloseHandle(holder);
+    EXPECT_EQ(1, written);  // the second
+    EXPECT_EQ(1, failed);   // the first, held open
+    EXPECT_EQ(0, readOnly);
+    EXPECT_EQ(third, vztest::ReadFileBytes(paths[2]));
+}
+
+// Loading reports each photo before it is read, and told to stop at the
+// third, ends cancelled after two with the plan empty.
+TEST_F(GeotagPlanTest, LoadingToldToStopEndsCancelledAfterThePhotosBefore)
+{
+    vztest::ProgressNotes whole;
+    ASSERT_EQ(S_OK, plan.Load(pointers.data(), static_cast<int>(pointers.size()), &whole));
+    EXPECT_EQ((std::vector<uint64_t>{0, 1, 2, 3, 4, 5}), whole.done);
+    EXPECT_EQ(paths.size(), whole.total);
+    vztest::ProgressNotes stopped(3);
+    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_CANCELLED), plan.Load(pointers.data(), static_cast<int>(pointers.size()), &stopped));
+    EXPECT_EQ((std::vector<uint64_t>{0, 1, 2}), stopped.done);
+    EXPECT_EQ(0u, plan.Count());
 }
 
 // A photo selected through a shortcut is judged and written at its target;

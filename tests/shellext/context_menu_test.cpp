@@ -745,6 +745,28 @@ TEST_F(ContextMenuTest, GeotaggingRunsItsDialogByVerbOrOffsetAndCancellingIsNotP
     EXPECT_EQ(before, vztest::ReadFileBytes(photo));
 }
 
+// The host lets go of the menu and its partner while the geotagging dialog
+// is open (a modal loop pumps the host's messages): the object, its
+// selection and the DLL stay until InvokeCommand has returned.
+TEST_F(ContextMenuTest, TheHostsLastReleaseDuringACommandKeepsObjectAndDllUntilItReturns)
+{
+    std::wstring photo = Copy(kUnlocatedPhotos[0]);
+    const std::string before = vztest::ReadFileBytes(photo);
+    Select({photo, Track()});
+    ASSERT_EQ(6, Query());
+    Invocation run(menu, L"GpxToJpeg");
+    HWND dialog = vztest::WaitForDialog(run.ThreadId(), L"Vantrelo Zerli: Geotag from GPS track 'walk.gpx'");
+    ASSERT_NE(nullptr, dialog);
+    ReleaseMenu();
+    EXPECT_EQ(S_FALSE, server.CanUnloadNow());
+    SendMessageW(dialog, WM_NULL, 0, 0);  // the dialog's loop has run on meanwhile
+    EXPECT_EQ(S_FALSE, server.CanUnloadNow());
+    vztest::PostClick(dialog, IDCANCEL);
+    EXPECT_EQ(S_OK, run.Result());
+    EXPECT_EQ(S_OK, server.CanUnloadNow());
+    EXPECT_EQ(before, vztest::ReadFileBytes(photo));
+}
+
 TEST_F(ContextMenuTest, GeotaggingFromATrackThatCannotBeUsedOnlyShowsItsMessage)
 {
     std::wstring photo = Copy(kUnlocatedPhotos[0]);

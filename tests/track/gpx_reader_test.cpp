@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <algorithm>
 #include <string>
 
 #include "track/track_files.h"
@@ -76,22 +77,34 @@ TEST(GpxReading, AFileCutOffInTheMiddleOfAnElementGivesThePointsBeforeTheCut)
     const struct {
         const char* cutBefore;  // the file ends just before this text
         size_t points;
+        size_t nuls;            // NUL bytes after the cut, as a power loss leaves them
     } cuts[] = {
-        {"11.6\"><time>", 2},         // inside a tag
-        {"0:10.5Z</time>", 2},         // inside a time
-        {"   <trkpt lat=\"48.3", 3},  // between two points
-        {" <trk><trkseg><trkpt lat=\"0\"", 4},
-        {"</gpx>", 6},                // every element but the root closed
+        {"11.6\"><time>", 2, 0},         // inside a tag
+        {"0:10.5Z</time>", 2, 0},         // inside a time
+        {"0:10.5Z</time>", 2, 4096},      // the same, padded
+        {"   <trkpt lat=\"48.3", 3, 0},  // between two points
+        {" <trk><trkseg><trkpt lat=\"0\"", 4, 100000},
+        {"2024-05-01T11:00:00Z]]>", 5, 0},  // inside a CDATA section
+        {"</gpx>", 6, 1},                // every element but the root closed
     };
     for (const auto& cut : cuts) {
         SCOPED_TRACE(cut.cutBefore);
         size_t at = whole.find(cut.cutBefore);
         ASSERT_NE(std::string::npos, at);
-        EXPECT_EQ(VZ_S_TRACK_INCOMPLETE, ReadText(folder, whole.substr(0, at), &track));
+        EXPECT_EQ(VZ_S_TRACK_INCOMPLETE, ReadText(folder, whole.substr(0, at) + std::string(cut.nuls, '\0'), &track));
         EXPECT_EQ(cut.points, track.Count());
     }
     // Cut before the first timed point ended: no track.
     EXPECT_EQ(VZ_E_TRACK_EMPTY, ReadText(folder, whole.substr(0, whole.find("</time></wpt>")), &track));
+
+    // The same in UTF-16 (little-endian, with its mark), NULs after the cut.
+    const std::string cut = "<gpx><trk><trkseg><trkpt lat=\"1\" lon=\"2\"><time>2024-05-01T10:00:00Z</time></trkpt>"
+                            "<trkpt lat=\"3\" lon=\"4\"><time>2024-05-01T10:0";
+    std::string utf16 = "\xFF\xFE";
+    for (char c : cut)
+        utf16 += std::string(1, c) + '\0';
+    EXPECT_EQ(VZ_S_TRACK_INCOMPLETE, ReadText(folder, utf16 + std::string(64, '\0'), &track));
+    EXPECT_EQ(1u, track.Count());
 }
 
 TEST(GpxReading, VersionOneZeroAndPrefixedNamesAreRead)
@@ -140,6 +153,51 @@ TEST(GpxReading, DocumentsThatAreNoTrackAreRefusedWithTheTrackEmptied)
 
     std::wstring missing = folder / L"missing.gpx";
     EXPECT_TRUE(FAILED(ReadGpxFile(missing.c_str(), &track)));
+}
+
+// An error anywhere but at the end of a cut-off file refuses the file with
+// its place, also in the last block read, before a cut and before NULs at
+// the end.
+TEST(GpxReading, XmlErrorsBeforeTheEndAreRefusedWithTheirLineAndColumn)
+{
+    TempFolder folder;
+    const std::string whole = kTrack11;
+    const size_t secondTrack = whole.find(" <trk><trkseg>") + 6;
+    const size_t firstName = whole.find("first</name>") + 5;
+    // The fault goes in at the place given; "@" marks where it lies.
+    const struct {
+        const char* what;
+        size_t at;
+        std::string fault;
+        const char* cutBefore;  // the file ends before this text (null: whole)
+        size_t nuls;
+    } rows[] = {
+        {"a bare < in a name", secondTrack, "<name>a @< b</name>", nullptr, 0},
+        {"the same, cut off later", secondTrack, "<name>a @< b</name>", "<![CDATA[", 0},
+        {"a NUL in a name", secondTrack, std::string("<name>a@\0b</name>", 17), nullptr, 0},
+        {"an end tag that does not match", firstName, "@</trk>", nullptr, 4096},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        std::string text = whole.substr(0, row.at) + row.fault + whole.substr(row.at);
+        if (row.cutBefore)
+            text.resize(text.find(row.cutBefore));
+        const size_t mark = text.find('@');
+        text.erase(mark, 1);
+        text += std::string(row.nuls, '\0');
+        const UINT line = 1 + static_cast<UINT>(std::count(text.begin(), text.begin() + mark, '\n'));
+        const UINT column = static_cast<UINT>(mark - text.rfind('\n', mark));
+        std::wstring path = folder / L"track.gpx";
+        ASSERT_TRUE(WriteFileBytes(path, text));
+        GpsTrack track;
+        GpxPlace place;
+        EXPECT_EQ(VZ_E_TRACK_UNREADABLE, ReadGpxFile(path.c_str(), &track, nullptr, &place));
+        EXPECT_EQ(0u, track.Count());
+        EXPECT_EQ(line, place.line);
+        // At the fault or at the end of the token it spoils.
+        EXPECT_GE(place.column, column);
+        EXPECT_LE(place.column, column + 8);
+    }
 }
 
 TEST(GpxReading, EntityBombsDeepNestingAndHugeFilesAreRefused)
