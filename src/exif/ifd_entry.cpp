@@ -139,9 +139,14 @@ bool IfdEntry::KeepMakerNoteBlocks(const TiffBytes& tiff, ParseBudget* budget)
             budget->exhausted = true;
         return false;
     }
+    // A block may run past the TIFF data: zeros stand for that part.
+    std::memset(m_kept.get(), 0, total);
     size_t at = 0;
     for (size_t i = 0; i < m_extent.count; ++i) {
-        std::memcpy(m_kept.get() + at, tiff.data + m_extent.start[i], m_extent.size[i]);
+        size_t start = m_extent.start[i];
+        size_t inData = start < tiff.size ? tiff.size - start : 0;
+        if (inData > 0)
+            std::memcpy(m_kept.get() + at, tiff.data + start, inData < m_extent.size[i] ? inData : m_extent.size[i]);
         at += m_extent.size[i];
     }
     return true;

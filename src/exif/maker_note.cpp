@@ -1,6 +1,8 @@
 #include "exif/maker_note.h"
 
 #include <cstring>
+#include <memory>
+#include <new>
 
 #include "exif/byte_access.h"
 #include "exif/tiff_types.h"
@@ -304,12 +306,15 @@ bool IsSubDirectoryTag(uint16_t tag)
 
 // Adds [start, start + size) of the TIFF data to the extent, merging it
 // with the blocks it overlaps or touches; when the extent is full, the two
-// nearest blocks become one.
-void AddBlock(const TiffBytes& tiff, MakerNoteExtent* extent, size_t start, size_t size)
+// nearest blocks become one. False when the block cannot be kept (it
+// reaches past what a segment holds, or into the TIFF header, which the
+// rewrite writes anew): its bytes are then not read either.
+bool AddBlock(const TiffBytes& tiff, MakerNoteExtent* extent, size_t start, size_t size)
 {
-    // The TIFF header is never kept: the rewrite writes its own.
-    if (size == 0 || start < 8 || !RangeFits(start, size, tiff.size))
-        return;
+    if (start < 8 || !RangeFits(start, size, tiff.size))
+        return false;
+    if (size == 0)
+        return true;
     size_t s = start, e = start + size;
     size_t kept = 0;
     uint32_t starts[MakerNoteExtent::kMaxBlocks + 1];
@@ -363,6 +368,7 @@ void AddBlock(const TiffBytes& tiff, MakerNoteExtent* extent, size_t start, size
         extent->start[i] = starts[i];
         extent->size[i] = ends[i] - starts[i];
     }
+    return true;
 }
 
 struct ExtentWalk {
@@ -373,12 +379,11 @@ struct ExtentWalk {
     size_t directories; // walked so far
 };
 
-// A directory of n entries at at reads in the TIFF data.
-bool ReadsAsDirectory(const TiffBytes& tiff, size_t at, bool bigEndian)
+// The entry count at at, inside the note's bytes, is one of a directory.
+bool CountsEntries(const uint8_t* note, size_t noteSize, size_t at, bool bigEndian)
 {
     uint16_t n = 0;
-    return ReadU16(tiff.data, tiff.size, at, bigEndian, &n) && n > 0 && n <= kMaxEntries &&
-           RangeFits(at + 2, 12 * static_cast<size_t>(n), tiff.size);
+    return ReadU16(note, noteSize, at, bigEndian, &n) && n > 0 && n <= kMaxEntries;
 }
 
 // A block named by an offset of the note and a length.
@@ -391,18 +396,16 @@ void AddNamedBlock(ExtentWalk& w, uint32_t offset, uint32_t length)
 
 void WalkForExtent(ExtentWalk& w, size_t at, int depth)
 {
+    // Every byte read is first made part of the extent, so that the
+    // rewritten data, which holds the extent's bytes where they were, walks
+    // the same. The directory's own bytes are kept too: it may lie outside
+    // the note (and an empty one is still read as one).
     uint16_t n = 0;
-    if (depth > kMaxDepth || w.directories >= kMaxDirectories ||
-        !ReadU16(w.tiff.data, w.tiff.size, at, w.bigEndian, &n))
-        return;
-    // The directory's own bytes are kept too: it may lie outside the note
-    // (and an empty one is still read as one).
-    AddBlock(w.tiff, w.extent, at, 2);
-    if (!ReadsAsDirectory(w.tiff, at, w.bigEndian))
+    if (depth > kMaxDepth || w.directories >= kMaxDirectories || !AddBlock(w.tiff, w.extent, at, 2) ||
+        !ReadU16(w.tiff.data, w.tiff.size, at, w.bigEndian, &n) || n == 0 || n > kMaxEntries ||
+        !AddBlock(w.tiff, w.extent, at, 2 + 12 * static_cast<size_t>(n) + 4))
         return;
     ++w.directories;
-    size_t table = 2 + 12 * static_cast<size_t>(n);
-    AddBlock(w.tiff, w.extent, at, RangeFits(at, table + 4, w.tiff.size) ? table + 4 : table);
     uint32_t pairValue[kPairCount][2] = {};
     bool pairSeen[kPairCount][2] = {};
     for (size_t i = 0; i < n; ++i) {
@@ -418,16 +421,14 @@ void WalkForExtent(ExtentWalk& w, size_t at, int depth)
         if (elementSize == 0 || !MultiplySizes(count, elementSize, &bytes))
             continue;
         size_t valueAt = entry + 8;
-        if (bytes > 4 && !AddSizes(w.base, value, &valueAt))
-            continue;
+        bool kept = true;  // the value's bytes are in the extent
         if (bytes > 4)
-            AddBlock(w.tiff, w.extent, valueAt, bytes);
+            kept = AddSizes(w.base, value, &valueAt) && AddBlock(w.tiff, w.extent, valueAt, bytes);
         if (type == kTypeIfd || (count == 1 && type == TiffLong && IsSubDirectoryTag(tag))) {
             size_t sub = 0;
             if (AddSizes(w.base, value, &sub))
                 WalkForExtent(w, sub, depth + 1);
-        } else if (bytes > 4 && (type == TiffUndefined || type == TiffByte) && IsSubDirectoryTag(tag) &&
-                   RangeFits(valueAt, bytes, w.tiff.size)) {
+        } else if (bytes > 4 && kept && (type == TiffUndefined || type == TiffByte) && IsSubDirectoryTag(tag)) {
             size_t sub = valueAt;
             if (bytes > sizeof(kRicohInfoHeader) &&
                 std::memcmp(w.tiff.data + valueAt, kRicohInfoHeader, sizeof(kRicohInfoHeader)) == 0)
@@ -452,7 +453,7 @@ void WalkForExtent(ExtentWalk& w, size_t at, int depth)
         }
         for (const BlockArray& array : kBlockArrays) {
             uint32_t start = 0, length = 0;
-            if (tag == array.tag && type == TiffLong && bytes > 4 && count > array.startIndex &&
+            if (tag == array.tag && type == TiffLong && bytes > 4 && kept && count > array.startIndex &&
                 count > array.lengthIndex &&
                 ReadU32(w.tiff.data, w.tiff.size, valueAt + 4 * array.startIndex, w.bigEndian, &start) &&
                 ReadU32(w.tiff.data, w.tiff.size, valueAt + 4 * array.lengthIndex, w.bigEndian, &length))
@@ -534,12 +535,26 @@ MakerNoteMove RelocateMakerNote(uint8_t* note, size_t size, bool bigEndian, size
     return result;
 }
 
-void FindMakerNoteExtent(const TiffBytes& tiff, uint32_t noteOffset, uint32_t noteSize, MakerNoteExtent* extent)
+void FindMakerNoteExtent(const TiffBytes& data, uint32_t noteOffset, uint32_t noteSize, MakerNoteExtent* extent)
 {
     *extent = MakerNoteExtent();
-    if (!RangeFits(noteOffset, noteSize, tiff.size) || noteOffset < 8)
+    if (!RangeFits(noteOffset, noteSize, data.size) || noteOffset < 8)
         return;
-    AddBlock(tiff, extent, noteOffset, noteSize);
+    // The walk reads the TIFF data as if zeros followed it up to what a
+    // segment holds: a block that runs past its end is kept with zeros
+    // there, and the rewritten data, longer or shorter, reads the same.
+    TiffBytes tiff = data;
+    std::unique_ptr<uint8_t[]> padded;
+    if (data.size < kMaxSegmentTiffSize) {
+        padded.reset(new (std::nothrow) uint8_t[kMaxSegmentTiffSize]());
+        if (padded) {
+            std::memcpy(padded.get(), data.data, data.size);
+            tiff.data = padded.get();
+            tiff.size = kMaxSegmentTiffSize;
+        }
+    }
+    if (!AddBlock(tiff, extent, noteOffset, noteSize))
+        return;
     const uint8_t* note = tiff.data + noteOffset;
 
     const NoteForm* form = nullptr;
@@ -583,7 +598,11 @@ void FindMakerNoteExtent(const TiffBytes& tiff, uint32_t noteOffset, uint32_t no
     }
     // Without a byte order of its own, a note is in the block's order, or,
     // where its directory reads only the other way, in that one.
-    if (!ownOrder && !ReadsAsDirectory(tiff, directory, bigEndian) && ReadsAsDirectory(tiff, directory, !bigEndian))
+    if (directory < noteOffset)
+        return;
+    size_t inNote = directory - noteOffset;
+    if (!ownOrder && !CountsEntries(note, noteSize, inNote, bigEndian) &&
+        CountsEntries(note, noteSize, inNote, !bigEndian))
         bigEndian = !bigEndian;
     ExtentWalk w = {tiff, bigEndian, base, extent, 0};
     WalkForExtent(w, directory, 0);

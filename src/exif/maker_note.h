@@ -31,10 +31,11 @@ struct MakerNoteExtent {
 // The extent of the note of noteSize bytes at noteOffset of tiff. The
 // note's layout is taken from its header (see the table in the .cpp): where
 // its directory starts, where its offsets count from, which entries lead to
-// sub-directories and which pairs or arrays name a preview. Blocks that do
-// not lie wholly in the TIFF data past its header are left out; where more
-// blocks are found than kMaxBlocks, neighbours merge. A note that is no
-// directory at all keeps only its own bytes.
+// sub-directories and which pairs or arrays name a preview. A block may
+// run past the end of the TIFF data, up to kMaxSegmentTiffSize: that part
+// is kept as zeros. Blocks reaching into the TIFF header or past that size
+// are left out; where more blocks are found than kMaxBlocks, neighbours
+// merge. A note that is no directory at all keeps only its own bytes.
 void FindMakerNoteExtent(const TiffBytes& tiff, uint32_t noteOffset, uint32_t noteSize, MakerNoteExtent* extent);
 
 // What RelocateMakerNote did.
