@@ -65,6 +65,21 @@ const IfdEntry* GpsValue(const IfdDirectory* root, uint16_t tag)
     return entry && entry->Count() > 0 ? entry : nullptr;
 }
 
+// A coordinate with a part of denominator 0 (0/0: cameras fill the GPS
+// tags so when they have no fix) is no number at all, as ExifTool reads it.
+bool IsUndefinedCoordinate(const IfdEntry* value)
+{
+    if (value->Type() != TiffRational && value->Type() != TiffSRational)
+        return false;
+    for (uint32_t i = 0; i < value->Count() && i < 3; ++i) {
+        const uint8_t* part = value->ValueBytes(i);
+        uint32_t denominator = 0;
+        if (part && ReadU32(part, 8, 4, value->BigEndian(), &denominator) && denominator == 0)
+            return true;
+    }
+    return false;
+}
+
 bool IsFixTime(const GpsFixTime& t)
 {
     return t.year >= 1 && t.year <= 9999 && t.month >= 1 && t.month <= 12 && t.day >= 1 && t.day <= 31 &&
@@ -100,7 +115,7 @@ HRESULT ExifBlock::ReadPosition(double* latitude, double* longitude, double* alt
 
     const IfdEntry* value = GpsValue(m_root.get(), kTagGpsLatitude);
     const IfdEntry* reference = GpsValue(m_root.get(), kTagGpsLatitudeRef);
-    if (!value || !reference)
+    if (!value || !reference || IsUndefinedCoordinate(value))
         return E_FAIL;
     char letter[2];
     double angle = 0.0;
@@ -113,7 +128,7 @@ HRESULT ExifBlock::ReadPosition(double* latitude, double* longitude, double* alt
 
     value = GpsValue(m_root.get(), kTagGpsLongitude);
     reference = GpsValue(m_root.get(), kTagGpsLongitudeRef);
-    if (!value || !reference)
+    if (!value || !reference || IsUndefinedCoordinate(value))
         return E_FAIL;
     if (longitude) {
         if (FAILED(value->GetDmsRadians(&angle)) || FAILED(reference->GetFirstChar(letter)))
