@@ -89,3 +89,37 @@ bool ByteWriter::PutZeros(size_t offset, size_t count)
         std::memset(m_buffer + offset, 0, count);
     return true;
 }
+
+bool ByteWriter::Reserve(size_t offset, size_t count)
+{
+    size_t end = 0;
+    if (m_reservedCount == kMaxReserved || !AddSizes(offset, count, &end)) {
+        m_failed = true;
+        return false;
+    }
+    m_reserved[m_reservedCount][0] = offset;
+    m_reserved[m_reservedCount][1] = end;
+    ++m_reservedCount;
+    return true;
+}
+
+size_t ByteWriter::Place(size_t cursor, size_t count) const
+{
+    if (count > SIZE_MAX - cursor)
+        return cursor;  // no such write fits; Claim fails it
+    // Each step moves past one kept range, so the loop ends after at most
+    // as many steps as there are ranges.
+    for (size_t step = 0; step <= m_reservedCount; ++step) {
+        bool moved = false;
+        for (size_t i = 0; i < m_reservedCount; ++i) {
+            size_t start = m_reserved[i][0], end = m_reserved[i][1];
+            if (cursor < end && start < cursor + count) {
+                cursor = end;
+                moved = true;
+            }
+        }
+        if (!moved)
+            break;
+    }
+    return cursor;
+}

@@ -65,6 +65,16 @@ public:
     // Marks the writer failed (a size that cannot be represented, say).
     void Fail() { m_failed = true; }
 
+    // Keeps [offset, offset + count) for bytes that must stand exactly
+    // there (a maker note kept at its place): Place steps over it. False,
+    // and the writer failed, when more ranges are kept than it can hold.
+    bool Reserve(size_t offset, size_t count);
+    // The first position from cursor on where count bytes overlap no kept
+    // range.
+    size_t Place(size_t cursor, size_t count) const;
+
+    static const size_t kMaxReserved = 16;
+
 private:
     bool Claim(size_t offset, size_t count);
 
@@ -72,6 +82,8 @@ private:
     size_t m_capacity;
     size_t m_highWater = 0;
     bool m_failed = false;
+    size_t m_reserved[kMaxReserved][2] = {};  // [start, end) in the buffer
+    size_t m_reservedCount = 0;
 };
 
 // Bytes owned by the receiver.

@@ -106,13 +106,19 @@ OwnedBytes ExifBlock::BuildExifSegment(size_t room)
     OwnedBytes segment;
     if (!m_root || !m_root->IsComplete() || room < kFirstDirectory)
         return segment;
-    std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[room]);
+    // Zeroed: the gaps that blocks kept at their places leave read as zeros.
+    std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[room]());
     if (!buffer)
         return segment;
     ByteWriter writer(buffer.get(), room);
+    m_root->ReservePlaces(writer, kTiffStart);
     size_t cursor = kFirstDirectory;
-    if (FAILED(m_root->Serialize(writer, kTiffStart, &cursor)) || writer.Failed() || cursor > room)
+    size_t ifd0At = 0;
+    if (FAILED(m_root->Serialize(writer, kTiffStart, &cursor, &ifd0At)) || writer.Failed() || cursor > room)
         return segment;
+    // A kept block may end past everything laid out around it.
+    if (writer.HighWater() > cursor)
+        cursor = writer.HighWater();
     const bool bigEndian = m_root->BigEndian();
     const uint8_t order = bigEndian ? 'M' : 'I';
     const uint8_t header[10] = {0xFF, 0xE1, 0, 0, 'E', 'x', 'i', 'f', 0, 0};
@@ -121,7 +127,7 @@ OwnedBytes ExifBlock::BuildExifSegment(size_t room)
     writer.PutBytes(10, &order, 1);
     writer.PutBytes(11, &order, 1);
     writer.PutU16(12, 42, bigEndian);
-    writer.PutU32(14, 8, bigEndian);
+    writer.PutU32(14, static_cast<uint32_t>(ifd0At - kTiffStart), bigEndian);
     if (writer.Failed())
         return segment;
     segment.data = std::move(buffer);

@@ -57,6 +57,29 @@ bool HasGpsDirectory(const IfdDirectory* root)
 }
 
 // A date of the years 1 to 9999 and a time of day (no leap second).
+// A GPS tag that holds a value: an entry of count 0, kept as the photo
+// had it, holds none.
+const IfdEntry* GpsValue(const IfdDirectory* root, uint16_t tag)
+{
+    const IfdEntry* entry = root->FindEntry(GpsIfd, tag, true);
+    return entry && entry->Count() > 0 ? entry : nullptr;
+}
+
+// A coordinate with a part of denominator 0 (0/0: cameras fill the GPS
+// tags so when they have no fix) is no number at all, as ExifTool reads it.
+bool IsUndefinedCoordinate(const IfdEntry* value)
+{
+    if (value->Type() != TiffRational && value->Type() != TiffSRational)
+        return false;
+    for (uint32_t i = 0; i < value->Count() && i < 3; ++i) {
+        const uint8_t* part = value->ValueBytes(i);
+        uint32_t denominator = 0;
+        if (part && ReadU32(part, 8, 4, value->BigEndian(), &denominator) && denominator == 0)
+            return true;
+    }
+    return false;
+}
+
 bool IsFixTime(const GpsFixTime& t)
 {
     return t.year >= 1 && t.year <= 9999 && t.month >= 1 && t.month <= 12 && t.day >= 1 && t.day <= 31 &&
@@ -90,9 +113,9 @@ HRESULT ExifBlock::ReadPosition(double* latitude, double* longitude, double* alt
     if (!IsPhoto() || !m_root)
         return E_FAIL;
 
-    const IfdEntry* value = m_root->FindEntry(GpsIfd, kTagGpsLatitude, true);
-    const IfdEntry* reference = m_root->FindEntry(GpsIfd, kTagGpsLatitudeRef, true);
-    if (!value || !reference)
+    const IfdEntry* value = GpsValue(m_root.get(), kTagGpsLatitude);
+    const IfdEntry* reference = GpsValue(m_root.get(), kTagGpsLatitudeRef);
+    if (!value || !reference || IsUndefinedCoordinate(value))
         return E_FAIL;
     char letter[2];
     double angle = 0.0;
@@ -103,9 +126,9 @@ HRESULT ExifBlock::ReadPosition(double* latitude, double* longitude, double* alt
         *latitude = letter[0] == 'S' ? -angle : angle;
     }
 
-    value = m_root->FindEntry(GpsIfd, kTagGpsLongitude, true);
-    reference = m_root->FindEntry(GpsIfd, kTagGpsLongitudeRef, true);
-    if (!value || !reference)
+    value = GpsValue(m_root.get(), kTagGpsLongitude);
+    reference = GpsValue(m_root.get(), kTagGpsLongitudeRef);
+    if (!value || !reference || IsUndefinedCoordinate(value))
         return E_FAIL;
     if (longitude) {
         if (FAILED(value->GetDmsRadians(&angle)) || FAILED(reference->GetFirstChar(letter)))
@@ -115,9 +138,9 @@ HRESULT ExifBlock::ReadPosition(double* latitude, double* longitude, double* alt
     }
 
     if (altitude) {
-        if (const IfdEntry* height = m_root->FindEntry(GpsIfd, kTagGpsAltitude, true)) {
+        if (const IfdEntry* height = GpsValue(m_root.get(), kTagGpsAltitude)) {
             *altitude = FiniteOrZero(height->GetNumber(0));
-            if (const IfdEntry* below = m_root->FindEntry(GpsIfd, kTagGpsAltitudeRef, true)) {
+            if (const IfdEntry* below = GpsValue(m_root.get(), kTagGpsAltitudeRef)) {
                 *altitude = std::fabs(*altitude);
                 if (below->GetInteger(0) == 1)
                     *altitude = -*altitude;
@@ -128,10 +151,10 @@ HRESULT ExifBlock::ReadPosition(double* latitude, double* longitude, double* alt
     if (heading) {
         // The direction of the image comes first, the direction of travel
         // second; each only when it is relative to true north.
-        const IfdEntry* direction = m_root->FindEntry(GpsIfd, kTagGpsImgDirection, true);
-        const IfdEntry* directionRef = m_root->FindEntry(GpsIfd, kTagGpsImgDirectionRef, true);
-        const IfdEntry* track = m_root->FindEntry(GpsIfd, kTagGpsTrack, true);
-        const IfdEntry* trackRef = m_root->FindEntry(GpsIfd, kTagGpsTrackRef, true);
+        const IfdEntry* direction = GpsValue(m_root.get(), kTagGpsImgDirection);
+        const IfdEntry* directionRef = GpsValue(m_root.get(), kTagGpsImgDirectionRef);
+        const IfdEntry* track = GpsValue(m_root.get(), kTagGpsTrack);
+        const IfdEntry* trackRef = GpsValue(m_root.get(), kTagGpsTrackRef);
         if ((!directionRef || IsTrueNorth(directionRef)) && direction)
             *heading = FiniteOrZero(direction->GetNumber(0)) * kRadiansPerDegree;
         else if ((!trackRef || IsTrueNorth(trackRef)) && track)

@@ -57,6 +57,7 @@ void IfdDirectory::ClearAll()
     m_thumbnail.reset();
     m_thumbnailLength = 0;
     m_thumbnailIsJpeg = false;
+    m_emptyThumbnail = false;
 }
 
 bool IfdDirectory::AcceptsPointerTag(uint16_t tag) const
@@ -110,7 +111,7 @@ IfdDirectory* IfdDirectory::Parse(IfdKind kind, const TiffBytes& tiff, size_t di
             break;
         }
         entry->Parse(tiff, entryOffset, budget);
-        if (entry->Count() == 0)
+        if (entry->Count() == 0 && !entry->IsEmptyInPhoto())
             continue;
         if (FAILED(directory->m_entries.Insert(entry.get(), -1, nullptr, 0))) {
             budget->exhausted = true;
@@ -157,7 +158,20 @@ void IfdDirectory::TakeThumbnail(const TiffBytes& tiff, ParseBudget* budget)
         length = FirstUnsigned(FindEntry(Ifd1, kTagJpegInterchangeFormatLength, false));
         isJpeg = true;
     }
-    if (start == 0 || length == 0 || !RangeFits(start, length, tiff.size))
+    if (length == 0) {
+        // A thumbnail of length 0: no bytes to carry, but its entries stay.
+        uint16_t offsetTag = isJpeg ? kTagJpegInterchangeFormat : kTagStripOffsets;
+        uint16_t lengthTag = isJpeg ? kTagJpegInterchangeFormatLength : kTagStripByteCounts;
+        const IfdEntry* lengthEntry = FindEntry(Ifd1, lengthTag, false);
+        const IfdEntry* offsetEntry = FindEntry(Ifd1, offsetTag, false);
+        if (lengthEntry && offsetEntry && offsetEntry->Count() == 1 && lengthEntry->Count() == 1 &&
+            lengthEntry->GetNumber(0) == 0.0) {
+            m_emptyThumbnail = true;
+            m_thumbnailIsJpeg = isJpeg;
+        }
+        return;
+    }
+    if (start == 0 || !RangeFits(start, length, tiff.size))
         return;
     size_t spend = length;
     if (spend > budget->bytesLeft) {
@@ -181,14 +195,16 @@ bool IfdDirectory::WritesEntry(const IfdEntry* entry) const
     if (IsPointerTag(tag))
         return entry->SubDirectory() && !entry->SubDirectory()->IsEmptyWhenWritten();
     if (entry->Count() == 0)
-        return false;
+        return entry->IsEmptyInPhoto();
     if (m_kind == Ifd1) {
-        // Thumbnail offsets are written only with the thumbnail they name;
-        // otherwise they would point at whatever lands there.
+        // Thumbnail offsets are written only with the thumbnail they name
+        // (or with one of length 0); otherwise they would point at whatever
+        // lands there.
+        bool named = m_thumbnail || m_emptyThumbnail;
         if (tag == kTagJpegInterchangeFormat || tag == kTagJpegInterchangeFormatLength)
-            return m_thumbnail && m_thumbnailIsJpeg;
+            return named && m_thumbnailIsJpeg;
         if (tag == kTagStripOffsets || tag == kTagStripByteCounts)
-            return m_thumbnail && !m_thumbnailIsJpeg;
+            return named && !m_thumbnailIsJpeg;
     }
     return true;
 }
@@ -204,8 +220,21 @@ bool IfdDirectory::IsEmptyWhenWritten() const
     return true;
 }
 
-HRESULT IfdDirectory::Serialize(ByteWriter& writer, size_t base, size_t* cursor)
+void IfdDirectory::ReservePlaces(ByteWriter& writer, size_t base) const
 {
+    for (int i = 0; i < m_entries.Count(); ++i) {
+        const IfdEntry* entry = EntryAt(i);
+        entry->ReservePlaces(writer, base);
+        if (entry->SubDirectory())
+            entry->SubDirectory()->ReservePlaces(writer, base);
+    }
+    if (m_next)
+        m_next->ReservePlaces(writer, base);
+}
+
+HRESULT IfdDirectory::Serialize(ByteWriter& writer, size_t base, size_t* cursor, size_t* tableAt)
+{
+    *tableAt = *cursor;
     if (IsEmptyWhenWritten())
         return S_FALSE;
     size_t n = 0;
@@ -216,22 +245,29 @@ HRESULT IfdDirectory::Serialize(ByteWriter& writer, size_t base, size_t* cursor)
     bool writesNext = m_next && !m_next->IsEmptyWhenWritten();
     size_t tableSize = 0;
     size_t dataCursor = 0;
-    if (n > 0xFFFF || !TableSize(n, &tableSize) || !AddSizes(*cursor, tableSize, &dataCursor) ||
-        *cursor < base) {
+    if (n > 0xFFFF || !TableSize(n, &tableSize) || *cursor < base) {
+        writer.Fail();
+        return E_FAIL;
+    }
+    *cursor = writer.Place(*cursor, tableSize);
+    *tableAt = *cursor;
+    if (!AddSizes(*cursor, tableSize, &dataCursor)) {
         writer.Fail();
         return E_FAIL;
     }
     // Reserve the table first: the data area follows it at once.
     writer.PutZeros(*cursor, tableSize);
 
-    if (m_thumbnail) {
+    if (m_thumbnail || m_emptyThumbnail) {
         uint16_t offsetTag = m_thumbnailIsJpeg ? kTagJpegInterchangeFormat : kTagStripOffsets;
         IfdEntry* offsetEntry = FindEntry(m_kind, offsetTag, false);
+        dataCursor = writer.Place(dataCursor, m_thumbnailLength);
         if (offsetEntry && dataCursor - base <= INT32_MAX) {
             int32_t offset = static_cast<int32_t>(dataCursor - base);
             if (FAILED(offsetEntry->SetIntegers(TiffLong, 1, &offset)))
                 writer.Fail();
-            writer.PutBytes(dataCursor, m_thumbnail.get(), m_thumbnailLength);
+            if (m_thumbnail)
+                writer.PutBytes(dataCursor, m_thumbnail.get(), m_thumbnailLength);
             dataCursor += m_thumbnailLength;
         }
     }
@@ -248,10 +284,11 @@ HRESULT IfdDirectory::Serialize(ByteWriter& writer, size_t base, size_t* cursor)
 
     size_t linkField = *cursor + 2 + 12 * n;
     if (writesNext && !writer.Failed()) {
-        if (dataCursor - base > UINT32_MAX)
+        size_t nextAt = 0;
+        m_next->Serialize(writer, base, &dataCursor, &nextAt);
+        if (nextAt - base > UINT32_MAX)
             writer.Fail();
-        writer.PutU32(linkField, static_cast<uint32_t>(dataCursor - base), m_bigEndian);
-        m_next->Serialize(writer, base, &dataCursor);
+        writer.PutU32(linkField, static_cast<uint32_t>(nextAt - base), m_bigEndian);
     } else {
         writer.PutU32(linkField, 0, m_bigEndian);
     }

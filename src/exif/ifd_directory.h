@@ -34,12 +34,19 @@ public:
 
     // Writes the directory at *cursor, followed by its data area (thumbnail,
     // out-of-line values and sub-directories in entry order, and for IFD0
-    // its IFD1 last). Offsets are measured from base. Moves *cursor past
+    // its IFD1 last). Offsets are measured from base. Everything steps over
+    // the places the writer keeps (see ReservePlaces), so the table itself
+    // may land past *cursor: *tableAt tells where. Moves *cursor past
     // everything written.
     // S_OK; S_FALSE when the directory is empty (nothing written, *cursor
     // unchanged; an Ifd0 is never empty: it is written as count 0, link 0);
     // E_FAIL when the writer ran out of room.
-    HRESULT Serialize(ByteWriter& writer, size_t base, size_t* cursor);
+    HRESULT Serialize(ByteWriter& writer, size_t base, size_t* cursor, size_t* tableAt);
+
+    // Reserves in writer the places of the blocks that entries of the tree
+    // keep where they stood (a maker note and what it points to), before
+    // the tree is laid out around them.
+    void ReservePlaces(ByteWriter& writer, size_t base) const;
 
     // True when Serialize would write nothing: no entry would be written
     // (pointer entries to empty directories and dangling IFD1 thumbnail
@@ -90,5 +97,8 @@ private:
     std::unique_ptr<uint8_t[]> m_thumbnail;   // IFD1 only
     uint32_t m_thumbnailLength = 0;
     bool m_thumbnailIsJpeg = false;
+    // IFD1 whose thumbnail entries name a thumbnail of length 0: they are
+    // written back so, pointing at the end of the directory's table.
+    bool m_emptyThumbnail = false;
     bool m_complete = true;
 };

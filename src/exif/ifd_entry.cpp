@@ -57,6 +57,9 @@ void IfdEntry::ReleaseValue()
     m_buffer.reset();
     m_sourceOffset = 0;
     m_sourceTiffSize = 0;
+    m_kept.reset();
+    m_extent = MakerNoteExtent();
+    m_emptyInPhoto = false;
     m_type = TiffUndefined;
     m_count = 0;
     std::memset(m_inline, 0, sizeof(m_inline));
@@ -108,6 +111,8 @@ void IfdEntry::Parse(const TiffBytes& tiff, size_t entryOffset, ParseBudget* bud
                 m_sourceOffset = offset;
                 m_sourceTiffSize = tiff.size;
                 placed = true;
+                if (m_tag == kTagMakerNote && !KeepMakerNoteBlocks(tiff, budget))
+                    placed = false;
             } else if (budget) {
                 budget->exhausted = true;  // the tree is incomplete
             }
@@ -115,6 +120,44 @@ void IfdEntry::Parse(const TiffBytes& tiff, size_t entryOffset, ParseBudget* bud
     }
     if (!placed)
         m_count = 0;
+    m_emptyInPhoto = placed && count == 0;
+}
+
+bool IfdEntry::KeepMakerNoteBlocks(const TiffBytes& tiff, ParseBudget* budget)
+{
+    FindMakerNoteExtent(tiff, m_sourceOffset, static_cast<uint32_t>(ValueSize()), &m_extent);
+    size_t total = 0;
+    for (size_t i = 0; i < m_extent.count; ++i)
+        total += m_extent.size[i];  // blocks of the TIFF data: no overflow
+    if (total == 0)
+        return true;  // a note before the TIFF header's end: moved, not kept
+    if (!Spend(budget, total))
+        return false;
+    m_kept.reset(new (std::nothrow) uint8_t[total]);
+    if (!m_kept) {
+        if (budget)
+            budget->exhausted = true;
+        return false;
+    }
+    // A block may run past the TIFF data: zeros stand for that part.
+    std::memset(m_kept.get(), 0, total);
+    size_t at = 0;
+    for (size_t i = 0; i < m_extent.count; ++i) {
+        size_t start = m_extent.start[i];
+        size_t inData = start < tiff.size ? tiff.size - start : 0;
+        if (inData > 0)
+            std::memcpy(m_kept.get() + at, tiff.data + start, inData < m_extent.size[i] ? inData : m_extent.size[i]);
+        at += m_extent.size[i];
+    }
+    return true;
+}
+
+void IfdEntry::ReservePlaces(ByteWriter& writer, size_t base) const
+{
+    if (!m_kept)
+        return;
+    for (size_t i = 0; i < m_extent.count; ++i)
+        writer.Reserve(base + m_extent.start[i], m_extent.size[i]);
 }
 
 HRESULT IfdEntry::Serialize(ByteWriter& writer, size_t base, size_t entryCursor, size_t* dataCursor)
@@ -123,17 +166,31 @@ HRESULT IfdEntry::Serialize(ByteWriter& writer, size_t base, size_t entryCursor,
     writer.PutU16(entryCursor + 2, m_type, m_bigEndian);
     writer.PutU32(entryCursor + 4, m_count, m_bigEndian);
     size_t valueField = entryCursor + 8;
-    if (*dataCursor < base || *dataCursor - base > UINT32_MAX)
+    if (*dataCursor < base)
         writer.Fail();
-    uint32_t dataOffset = static_cast<uint32_t>(*dataCursor - base);
+    uint32_t dataOffset = 0;
     if (m_subDirectory) {
-        writer.PutU32(valueField, dataOffset, m_bigEndian);
-        if (FAILED(m_subDirectory->Serialize(writer, base, dataCursor)))
+        size_t tableAt = 0;
+        if (FAILED(m_subDirectory->Serialize(writer, base, dataCursor, &tableAt)) || tableAt - base > UINT32_MAX)
             writer.Fail();
+        writer.PutU32(valueField, static_cast<uint32_t>(tableAt - base), m_bigEndian);
     } else if (!m_buffer) {
         writer.PutBytes(valueField, m_inline, 4);
+    } else if (m_kept) {
+        // The note and its blocks where they stood; their places were
+        // reserved before anything was laid out.
+        writer.PutU32(valueField, m_sourceOffset, m_bigEndian);
+        size_t at = 0;
+        for (size_t i = 0; i < m_extent.count; ++i) {
+            writer.PutBytes(base + m_extent.start[i], m_kept.get() + at, m_extent.size[i]);
+            at += m_extent.size[i];
+        }
     } else {
         size_t size = ValueSize();
+        *dataCursor = writer.Place(*dataCursor, size);
+        if (*dataCursor - base > UINT32_MAX)
+            writer.Fail();
+        dataOffset = static_cast<uint32_t>(*dataCursor - base);
         writer.PutU32(valueField, dataOffset, m_bigEndian);
         if (m_tag == kTagMakerNote && m_sourceTiffSize != 0)
             PutMakerNote(writer, *dataCursor, dataOffset);

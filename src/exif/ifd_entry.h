@@ -76,6 +76,14 @@ public:
 
     // For a MakerNote: what the last Serialize did to its offsets.
     const MakerNoteMove& LastMakerNoteMove() const { return m_makerNoteMove; }
+    // True for a MakerNote parsed from a photo: it is written back where it
+    // stood, with the blocks it points to (see maker_note.h).
+    bool KeepsPlace() const { return m_kept != nullptr; }
+    // Reserves, in writer, the places of those blocks (offsets from base).
+    void ReservePlaces(ByteWriter& writer, size_t base) const;
+    // True for an entry that the photo held with a count of 0: it is
+    // written back as it was.
+    bool IsEmptyInPhoto() const { return m_emptyInPhoto; }
 
     // Makes this a pointer entry (type LONG, count 1) owning directory.
     void AdoptSubDirectory(IfdDirectory* directory);
@@ -88,6 +96,9 @@ private:
     // Writes the MakerNote value at at (dataOffset from the base), its
     // offsets moved with it where the note is recognised.
     void PutMakerNote(ByteWriter& writer, size_t at, uint32_t dataOffset);
+    // For a parsed MakerNote: finds and copies the blocks that keep their
+    // place with it. False when the budget or memory runs out.
+    bool KeepMakerNoteBlocks(const TiffBytes& tiff, ParseBudget* budget);
 
     bool m_bigEndian;
     uint16_t m_tag;
@@ -102,4 +113,9 @@ private:
     uint32_t m_sourceOffset = 0;
     size_t m_sourceTiffSize = 0;
     MakerNoteMove m_makerNoteMove;
+    // A MakerNote that keeps its place: the blocks of the TIFF data it
+    // stood in and points to, and their bytes one after the other.
+    MakerNoteExtent m_extent;
+    std::unique_ptr<uint8_t[]> m_kept;
+    bool m_emptyInPhoto = false;
 };

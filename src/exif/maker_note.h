@@ -5,9 +5,38 @@
 // with it. Notes that carry their own TIFF header or count from their own
 // start (Nikon's third kind, Fujifilm's, Olympus' newer kind) move as they
 // are, and so does anything not recognised beyond doubt.
+//
+// A note parsed from a photo is not moved at all: it is written back at the
+// offset where it stood, together with every block of the TIFF data it
+// points to (previews, values past its end), so that every offset in it,
+// understood or not, still names the same bytes. FindMakerNoteExtent tells
+// which blocks those are; RelocateMakerNote serves notes that cannot keep
+// their place.
 #pragma once
 #include <cstddef>
 #include <cstdint>
+
+#include "exif/tiff_types.h"
+
+// The blocks of TIFF data that keep their offsets with a maker note: the
+// note's own bytes and what its directories point to, sorted, none
+// overlapping or touching another.
+struct MakerNoteExtent {
+    static const size_t kMaxBlocks = 8;
+    size_t count = 0;
+    uint32_t start[kMaxBlocks] = {};
+    uint32_t size[kMaxBlocks] = {};
+};
+
+// The extent of the note of noteSize bytes at noteOffset of tiff. The
+// note's layout is taken from its header (see the table in the .cpp): where
+// its directory starts, where its offsets count from, which entries lead to
+// sub-directories and which pairs or arrays name a preview. A block may
+// run past the end of the TIFF data, up to kMaxSegmentTiffSize: that part
+// is kept as zeros. Blocks reaching into the TIFF header or past that size
+// are left out; where more blocks are found than kMaxBlocks, neighbours
+// merge. A note that is no directory at all keeps only its own bytes.
+void FindMakerNoteExtent(const TiffBytes& tiff, uint32_t noteOffset, uint32_t noteSize, MakerNoteExtent* extent);
 
 // What RelocateMakerNote did.
 struct MakerNoteMove {

@@ -43,6 +43,9 @@ bool IsPointerTag(uint16_t tag);
 
 // The camera maker's own data, carried as bytes (see maker_note.h).
 const uint16_t kTagMakerNote = 0x927C;
+// The most TIFF data one Exif segment holds (64 KiB less the marker, the
+// length and "Exif\0\0").
+const size_t kMaxSegmentTiffSize = 65536 - 10;
 
 // IFD1 thumbnail tags.
 const uint16_t kTagImageLength = 0x0101;

@@ -258,6 +258,22 @@ TEST_F(GpsBlock, MissingOrMistypedTagsGiveNoPosition)
     // A reference that is not text.
     OpenWithGps({{1, 1, 1, {'N'}}, {2, 5, 3, lat}, {3, 2, 2, {'E', 0}}, {4, 5, 3, lat}});
     EXPECT_EQ(block.ReadPosition(&latitude, nullptr, nullptr, nullptr), E_FAIL);
+    // Entries of count 0 (kept as the photo has them) hold no position.
+    OpenWithGps({{1, 2, 0, {}}, {2, 5, 0, {}}, {3, 2, 0, {}}, {4, 5, 0, {}}});
+    ASSERT_NE(Gps(2), nullptr);
+    EXPECT_EQ(block.ReadPosition(nullptr, nullptr, nullptr, nullptr), E_FAIL);
+    // Nor do coordinates of 0/0, as cameras without a fix write them.
+    const Bytes undefined = Rationals(false, {{0, 0}, {0, 0}, {0, 0}});
+    OpenWithGps({{1, 2, 2, {0, 0}}, {2, 5, 3, undefined}, {3, 2, 2, {0, 0}}, {4, 5, 3, undefined}});
+    EXPECT_EQ(block.ReadPosition(nullptr, nullptr, nullptr, nullptr), E_FAIL);
+    OpenWithGps({{1, 2, 2, {'N', 0}}, {2, 5, 3, lat}, {3, 2, 2, {'E', 0}}, {4, 5, 3, Rationals(false, {{1, 1}, {0, 0}})}});
+    EXPECT_EQ(block.ReadPosition(nullptr, nullptr, nullptr, nullptr), E_FAIL);
+    // Nor does an altitude or heading of count 0 beside a position.
+    OpenWithGps({{1, 2, 2, {'N', 0}}, {2, 5, 3, lat}, {3, 2, 2, {'E', 0}}, {4, 5, 3, lat}, {5, 1, 0, {}},
+                 {6, 5, 0, {}}, {0x10, 2, 0, {}}, {0x11, 5, 1, Rationals(false, {{90, 1}})}});
+    EXPECT_EQ(block.ReadPosition(&latitude, &longitude, &alt, &heading), S_OK);
+    EXPECT_EQ(alt, 0.0);
+    EXPECT_DOUBLE_EQ(heading, 90 * kDeg);
 }
 
 TEST_F(GpsBlock, NumbersThatCannotBeStoredLeaveTheTreeUnchanged)

@@ -1,6 +1,7 @@
 // Maker notes moved to a new place: hand-built maker directories in both
-// byte orders, checked byte by byte after RelocateMakerNote, and one note
-// carried through a whole rewrite of an Exif block.
+// byte orders, checked byte by byte after RelocateMakerNote; the blocks each
+// maker's layout keeps in place with its note; and notes carried through a
+// whole rewrite of an Exif block, where they keep their place.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -287,7 +288,8 @@ TEST_P(MakerNoteMoveTest, CanonFooterFollowsTheNote)
 }
 
 // Through a whole rewrite: a block whose Exif IFD holds a bare maker note,
-// given a position, keeps the note's value readable at its new place.
+// given a position, keeps the note where it stood (the directories grow
+// around it) and its value readable there.
 TEST_P(MakerNoteMoveTest, RewrittenBlockKeepsTheMakerValue)
 {
     bool be = GetParam();
@@ -334,11 +336,136 @@ TEST_P(MakerNoteMoveTest, RewrittenBlockKeepsTheMakerValue)
         }
     }
     ASSERT_TRUE(found);
-    ASSERT_NE(noteAt, newAt) << "the rewrite moved the note";
+    EXPECT_EQ(noteAt, newAt) << "the note keeps its place";
     uint32_t valueOffset = GetU32(out, newAt + 2 + 8, be);
     ASSERT_LE(valueOffset + 8, out.size());
     EXPECT_EQ(3u, GetU16(out, valueOffset + 4, be)) << "the SHORT[4] value reads 1 2 3 4 at its new place";
     EXPECT_EQ(4u, GetU16(out, valueOffset + 6, be));
+}
+
+// The blocks that keep their place with a note, by the maker's layout: the
+// note at 100 of 1000 bytes of TIFF data, 60 bytes long; what it points to
+// at 400 (outside it).
+struct ExtentCase {
+    const char* what;
+    std::string header;     // before the directory
+    uint32_t base;          // where the note's offsets count from
+    bool ownTiffHeader;     // the header ends in a TIFF header of its own
+    uint16_t tag, type;     // the entry that names the block outside
+    uint32_t count;
+    uint16_t lengthTag;     // 0: the entry's value is the block
+    size_t blocks;          // blocks kept, the note's included
+};
+
+TEST_P(MakerNoteMoveTest, EachLayoutKeepsWhatItsNotePointsTo)
+{
+    const bool be = GetParam();
+    const ExtentCase cases[] = {
+        {"Casio preview pair", std::string("QVC\0\0\0", 6), 0, false, 0x0004, 4, 1, 0x0003, 2},
+        {"Olympus preview pair", std::string("OLYMP\0\1\0", 8), 0, false, 0x0088, 4, 1, 0x0089, 2},
+        {"Pentax preview pair", std::string("AOC\0", 4) + (be ? "MM" : "II"), 0, false, 0x0004, 4, 1, 0x0003, 2},
+        {"Nikon preview from its own header", std::string("Nikon\0\2\0\0\0", 10), 110, true, 0x0201, 4, 1, 0x0202, 2},
+        {"Olympus equipment as bytes", std::string("OLYMP\0\1\0", 8), 0, false, 0x2010, 7, 18, 0, 3},
+        {"Nikon preview directory by offset", std::string("Nikon\0\2\0\0\0", 10), 110, true, 0x0011, 4, 1, 0, 3},
+        {"value past the note", "", 0, false, 0x0007, 3, 9, 0, 2},
+        {"Sigma value from the TIFF header", std::string("SIGMA\0\0\0\1\0", 10), 0, false, 0x0002, 2, 20, 0, 2},
+        {"not a directory", "", 0, false, 0, 0, 0, 0, 1},
+    };
+    for (const ExtentCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        TiffBytesBuilder tiff(be);
+        tiff.Header(8).Zeros(100 - 8);
+        tiff.Text(c.header);
+        if (c.ownTiffHeader)
+            tiff.Text(be ? "MM" : "II").U16(42).U32(8);
+        const uint32_t target = 400 - c.base;
+        if (c.tag == 0) {
+            tiff.Text("a note of text, no directory");
+        } else if (c.lengthTag) {
+            tiff.U16(2).Entry(c.lengthTag, 4, 1, 24).Entry(c.tag, c.type, c.count, target).U32(0);
+        } else {
+            tiff.U16(1).Entry(c.tag, c.type, c.count, target).U32(0);
+        }
+        const size_t noteEnd = 160;
+        ASSERT_LE(tiff.Size(), noteEnd);
+        tiff.Zeros(400 - tiff.Size());
+        // At 400: a directory whose one value lies at 600 (followed where
+        // the case leads to a directory), or just bytes.
+        tiff.U16(1).Entry(0x0001, 3, 4, 600 - c.base).U32(0).Zeros(1000 - 418);
+        Bytes data = tiff.Get();
+        TiffBytes bytes = {data.data(), data.size(), be};
+        MakerNoteExtent extent;
+        FindMakerNoteExtent(bytes, 100, static_cast<uint32_t>(noteEnd - 100), &extent);
+        ASSERT_EQ(c.blocks, extent.count);
+        EXPECT_EQ(100u, extent.start[0]);
+        EXPECT_EQ(noteEnd - 100, extent.size[0]);
+        if (c.blocks > 1) {
+            EXPECT_EQ(400u, extent.start[1]);
+            EXPECT_LE(18u, extent.size[1]);
+        }
+        if (c.blocks > 2) {
+            EXPECT_EQ(600u, extent.start[2]);
+            EXPECT_EQ(8u, extent.size[2]);
+        }
+    }
+}
+
+// Through a whole rewrite: a note whose preview lies outside it, after
+// IFD1, both keep their places; an entry of count 0 and IFD1's thumbnail
+// entries of length 0 are written back as they were.
+TEST_P(MakerNoteMoveTest, RewriteKeepsThePreviewEmptyEntriesAndEmptyThumbnail)
+{
+    const bool be = GetParam();
+    TiffBytesBuilder b(be);
+    b.Header(8);
+    b.U16(2).Entry(0x8298, 2, 0, 0).Entry(0x8769, 4, 1, 38).U32(68);  // 8..37, IFD1 at 68
+    b.U16(1).Entry(0x927C, 7, 0, 0).U32(0);                            // 38..55, note at 56 (set below)
+    b.Zeros(12);                                                        // 56..67
+    b.U16(2).Entry(0x0201, 4, 1, 0).Entry(0x0202, 4, 1, 0).U32(0);     // 68..97: IFD1, thumbnail of length 0
+    const size_t noteAt = b.Size();                                     // 98
+    b.Text(std::string("QVC\0\0\0", 6)).U16(2).Entry(0x0003, 4, 1, 16).Entry(0x0004, 4, 1, 200).U32(0);
+    const size_t noteSize = b.Size() - noteAt;
+    b.Zeros(200 - b.Size());
+    b.Text("preview 16 bytes");
+    Bytes tiff = b.Get();
+    // The Exif IFD's note entry: count and offset.
+    TiffBytesBuilder fix(be);
+    fix.U32(static_cast<uint32_t>(noteSize)).U32(static_cast<uint32_t>(noteAt));
+    std::copy(fix.Get().begin(), fix.Get().end(), tiff.begin() + 38 + 2 + 4);
+
+    Bytes file = Jpeg({ExifSegment(tiff)});
+    ExifBlock block;
+    block.OpenFromBytes(file.data(), file.size());
+    ASSERT_TRUE(SUCCEEDED(block.StorePosition(0.5, 0.25, 10.0, 1.0)));
+    OwnedBytes rewritten;
+    ASSERT_EQ(S_OK, block.WriteToBytes(file.data(), file.size(), &rewritten));
+    OwnedBytes segment = block.BuildExifSegment();
+    ASSERT_GT(segment.size, 10u);
+    Bytes out(segment.data.get() + 10, segment.data.get() + segment.size);
+    EXPECT_TRUE(std::equal(tiff.begin() + noteAt, tiff.begin() + noteAt + noteSize, out.begin() + noteAt))
+        << "the note stands where it stood";
+    EXPECT_EQ("preview 16 bytes", std::string(out.begin() + 200, out.begin() + 216)) << "and so does its preview";
+
+    ExifBlock reread;
+    Bytes file2 = Jpeg({ExifSegment(out)});
+    reread.OpenFromBytes(file2.data(), file2.size());
+    ASSERT_NE(nullptr, reread.Root());
+    IfdEntry* maker = reread.Root()->FindEntry(ExifIfd, 0x927C, true);
+    ASSERT_NE(nullptr, maker);
+    EXPECT_EQ(noteSize, maker->Count());
+    IfdEntry* copyright = reread.Root()->FindEntry(Ifd0, 0x8298, false);
+    ASSERT_NE(nullptr, copyright) << "the entry of count 0 stays";
+    EXPECT_EQ(0u, copyright->Count());
+    EXPECT_EQ(TiffAscii, copyright->Type());
+    IfdEntry* length = reread.Root()->FindEntry(Ifd1, 0x0202, true);
+    ASSERT_NE(nullptr, length) << "the thumbnail's length of 0 stays";
+    EXPECT_EQ(0, length->GetInteger(0));
+    EXPECT_NE(nullptr, reread.Root()->FindEntry(Ifd1, 0x0201, true)) << "and its offset";
+    // Written again, the same bytes.
+    ASSERT_TRUE(SUCCEEDED(reread.StorePosition(0.5, 0.25, 10.0, 1.0)));
+    OwnedBytes again = reread.BuildExifSegment();
+    ASSERT_EQ(segment.size, again.size);
+    EXPECT_EQ(0, std::memcmp(segment.data.get(), again.data.get(), segment.size));
 }
 
 INSTANTIATE_TEST_SUITE_P(ByteOrders, MakerNoteMoveTest, ::testing::Values(false, true));

@@ -24,6 +24,7 @@ vz_add_wine_test(NAME exif_real_photos
   COMMAND python3 ${CMAKE_CURRENT_SOURCE_DIR}/exif/check_real_photos.py
     $<TARGET_FILE:exif_photo_tool> ${VZ_BENCH} ${VZ_SHARED_DIR}/photos
     ${CMAKE_BINARY_DIR}/exif-real-photos ${CMAKE_BINARY_DIR}/exif_real_photos.md
+    ${VZ_SHARED_DIR}/maker-notes
   TIMEOUT 900)
 
 # HEIF samples made from the sample photos (heif-enc, ExifTool), read and

@@ -281,17 +281,20 @@ TEST(TiffParse, DamagedDirectoriesAndValuesNeverReachOutsideTheData)
         EXPECT_EQ(root->EntryCount(), 0);
         delete root;
     }
-    // A value past the end, a count whose size overflows, a count of 0, and
-    // a sub-directory whose pointer lies out of range are dropped; the
-    // value that fits stays.
+    // A value past the end, a count whose size overflows and a
+    // sub-directory whose pointer lies out of range are dropped; the value
+    // that fits stays, and so does an entry of count 0, as it was.
     {
         TiffBytesBuilder b(true);
         b.Header(8);
         b.U16(5).Entry(0x0100, 4, 2, 70).Entry(0x0101, 5, 0x40000000, 8).Entry(0x0102, 3, 0, 0)
             .Entry(0x8769, 4, 1, 0xFFFFFFF0).Entry(0x0103, 4, 2, 70 - 8).U32(0);  // 8..73
         IfdDirectory* root = ParseTiff(b.Get(), true, 8);
-        ASSERT_EQ(root->EntryCount(), 1);
-        EXPECT_EQ(root->EntryAt(0)->Tag(), 0x0103);
+        ASSERT_EQ(root->EntryCount(), 2);
+        EXPECT_EQ(root->EntryAt(0)->Tag(), 0x0102);
+        EXPECT_EQ(root->EntryAt(0)->Count(), 0u);
+        EXPECT_EQ(root->EntryAt(0)->Type(), TiffShort);
+        EXPECT_EQ(root->EntryAt(1)->Tag(), 0x0103);
         delete root;
     }
     // A following directory closer than 18 bytes to the end is ignored.

@@ -1,11 +1,12 @@
 // Writes the fuzzer's seed corpus: the hand-built seed files (JPEG, and
 // HEIF files with each layout of the item tables, with Exif and without),
-// and every photo of a folder cut down to the part the engine reads.
-//   make_seed_corpus <photo folder> <corpus folder>
+// and every photo of the folders cut down to the part the engine reads.
+//   make_seed_corpus <photo folder> <corpus folder> [<photo folder>...]
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <vector>
 
 #include "exif/heif_bytes.h"
 #include "fuzz/seed_photos.h"
@@ -25,11 +26,13 @@ bool WriteFile(const fs::path& path, const vzseed::Bytes& bytes)
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::cerr << "usage: make_seed_corpus <photo folder> <corpus folder>\n";
+    if (argc < 3) {
+        std::cerr << "usage: make_seed_corpus <photo folder> <corpus folder> [<photo folder>...]\n";
         return 2;
     }
-    const fs::path photos = argv[1];
+    std::vector<fs::path> folders = {argv[1]};
+    for (int i = 3; i < argc; ++i)
+        folders.push_back(argv[i]);
     const fs::path corpus = argv[2];
     std::error_code error;
     fs::create_directories(corpus, error);
@@ -49,13 +52,15 @@ int main(int argc, char** argv)
     for (const vztest::NamedLayout& layout : layouts)
         written += WriteFile(corpus / ("built-" + std::to_string(written) + ".heic"), vztest::Heif(layout.layout));
     int photoCount = 0;
-    for (const fs::directory_entry& entry : fs::directory_iterator(photos, error)) {
-        if (entry.path().extension() != ".jpg")
-            continue;
-        std::ifstream in(entry.path(), std::ios::binary);
-        vzseed::Bytes photo((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        written += WriteFile(corpus / ("photo-" + entry.path().filename().string()), vzseed::CutAfterScanStart(photo));
-        ++photoCount;
+    for (const fs::path& photos : folders) {
+        for (const fs::directory_entry& entry : fs::directory_iterator(photos, error)) {
+            if (entry.path().extension() != ".jpg")
+                continue;
+            std::ifstream in(entry.path(), std::ios::binary);
+            vzseed::Bytes photo((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            written += WriteFile(corpus / ("photo-" + entry.path().filename().string()), vzseed::CutAfterScanStart(photo));
+            ++photoCount;
+        }
     }
     std::cout << written << " seed files (" << photoCount << " photos) in " << corpus << "\n";
     return photoCount > 0 && !error ? 0 : 1;
