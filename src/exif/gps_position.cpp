@@ -56,7 +56,6 @@ bool HasGpsDirectory(const IfdDirectory* root)
     return pointer && pointer->SubDirectory() && pointer->SubDirectory()->EntryCount() > 0;
 }
 
-// A date of the years 1 to 9999 and a time of day (no leap second).
 // A GPS tag that holds a value: an entry of count 0, kept as the photo
 // had it, holds none.
 const IfdEntry* GpsValue(const IfdDirectory* root, uint16_t tag)
@@ -80,6 +79,7 @@ bool IsUndefinedCoordinate(const IfdEntry* value)
     return false;
 }
 
+// A date of the years 1 to 9999 and a time of day (no leap second).
 bool IsFixTime(const GpsFixTime& t)
 {
     return t.year >= 1 && t.year <= 9999 && t.month >= 1 && t.month <= 12 && t.day >= 1 && t.day <= 31 &&
