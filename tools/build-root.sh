@@ -43,23 +43,24 @@ vz_choose_build_root() {
     return 1
   fi
   # The real sample files that the suites open under Wine (those that need
-  # them; see tests/wine/needs-real-files.sh), copied where nobody cannot
-  # read them; a copy whose originals are gone goes too.
-  local shared=${VZ_SHARED_DIR:-$top/../shared} folder copied=no
-  for folder in photos maker-notes raw; do
-    if [ -d "$shared/$folder" ] && ! vz_nobody_reads "$shared/$folder"; then
-      mkdir -p "$build/shared"
-      rm -rf "$build/shared/$folder"
-      cp -R "$shared/$folder" "$build/shared/$folder"
-      chmod -R o+rX "$build/shared"
-      copied=yes
-    fi
-  done
-  if [ $copied = yes ]; then
-    export VZ_SHARED_DIR=$build/shared
-  else
+  # them; see tests/wine/needs-real-files.sh): where nobody cannot read one
+  # of their folders, a copy of them all that nobody can read; a copy whose
+  # originals are gone or readable goes.
+  local shared=${VZ_SHARED_DIR:-$top/../shared} folder copy=no
+  if [ "$shared" != "$build/shared" ]; then
+    for folder in photos maker-notes raw; do
+      if [ -d "$shared/$folder" ] && ! vz_nobody_reads "$shared/$folder"; then copy=yes; fi
+    done
     rm -rf "$build/shared"
-    export VZ_SHARED_DIR=$shared
+    if [ $copy = yes ]; then
+      mkdir -p "$build/shared"
+      for folder in photos maker-notes raw; do
+        if [ -d "$shared/$folder" ]; then cp -R "$shared/$folder" "$build/shared/$folder"; fi
+      done
+      chmod -R o+rX "$build/shared"
+      shared=$build/shared
+    fi
   fi
+  export VZ_SHARED_DIR=$shared
   export VZ_BUILD_ROOT=$build
 }
