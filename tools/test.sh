@@ -29,8 +29,8 @@ ctest -N -L '^real-files$' --show-only=json-v1 | /usr/bin/python3 -c '
 import json, re, sys
 log = open(sys.argv[1], errors="replace").read()
 skipped = set(re.findall(r"Test +#\d+: (\S+) \.*\*+Skipped", log))
-needs = {t["name"]: [p["value"] for p in t.get("properties", []) if p["name"] == "LABELS"][0]
-         for t in json.load(sys.stdin)["tests"]}
+needs = {t["name"]: p["value"] for t in json.load(sys.stdin)["tests"]
+         for p in t.get("properties", []) if p["name"] == "LABELS" and "real-files" in p["value"]}
 names = sorted(n for n in needs if n in skipped)
 for name in names:
     folders = ", ".join(l.split(":", 1)[1] for l in needs[name] if ":" in l)
@@ -39,5 +39,5 @@ if names:
     print("NOTE: %d suites were skipped for want of the real sample files in %s: tools/fetch-samples.sh "
           "fetches the maker-note and raw files; the camera photos come from the public sources the "
           "README names (\"Real sample files\")." % (len(names), sys.argv[2]))
-' "$log" "${VZ_SHARED_DIR:-$top/../shared}"
+' "$log" "$(realpath -m "${VZ_SHARED_DIR:-$top/../shared}")"
 exit $status
