@@ -40,7 +40,7 @@ done
 if [ -z "$photos_dir" ]; then
   photos_dir=$build/$arch/made-photos
   sample=(located.jpg southern.jpg placed.heic unlocated.jpg)
-  unlocated=unlocated.jpg track_day=2024-05-01
+  unlocated=unlocated.jpg track_day=2003-07-14
   for p in "${sample[@]}"; do
     [ -f "$photos_dir/$p" ] || { echo "missing $photos_dir/$p: build first (tools/build.sh)" >&2; exit 1; }
   done
@@ -78,7 +78,7 @@ for p in "${sample[@]}"; do cp "$photos_dir/$p" "$c/Photos/"; done
 # Copies of the read-only originals, to be written.
 chmod u+w "$c/Photos"/*
 # A GPS track for the photo without a position (taken 2001-06-09 15:17:32 by
-# its camera's clock, the build's own at 2024-05-01 12:30:00): a walk through
+# its camera's clock, the build's own at 2003-07-14 10:20:30): a walk through
 # Munich with a point every ten minutes for the whole day, so that the photo
 # lies on it whatever the offset.
 awk -v day="$track_day" 'BEGIN {

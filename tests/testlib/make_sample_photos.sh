@@ -11,7 +11,7 @@
 #                  position: 59.3325472 N 18.0649417 E, 29 m, heading 104.737
 #   southern.jpg   little-endian Exif, south of the equator: -0.3713 36.0564167
 #   unlocated.jpg  little-endian Exif with all three times
-#                  (2024:05:01 12:30:00), no GPS directory
+#                  (2003:07:14 10:20:30), no GPS directory
 #   thumbnail.jpg  Exif with an IFD1 thumbnail, no position
 #   noexif.jpg     no Exif segment at all
 #   *.heic         HEIF photos made from these (make_heif_samples.sh OUT)
@@ -21,27 +21,27 @@ here=$(cd "$(dirname "$0")" && pwd)
 rm -rf "$out" && mkdir -p "$out"
 cd "$out"
 
-exif() {  # file, ExifTool assignments...
-  local file=$1; shift
-  exiftool -q -overwrite_original -Make="Vantrelo Zerli" -Model="Sample made by the build" "$@" "$file"
+exif() {  # file, the moment of its three Exif times, ExifTool assignments...
+  local file=$1 time=$2; shift 2
+  exiftool -q -overwrite_original -Make="Vantrelo Zerli" -Model="Sample made by the build" \
+    -DateTimeOriginal="$time" -CreateDate="$time" -ModifyDate="$time" "$@" "$file"
 }
-times=(-DateTimeOriginal="2024:05:01 12:30:00" -CreateDate="2024:05:01 12:30:00" -ModifyDate="2024:05:01 12:31:05")
 
 convert -size 205x102 gradient:steelblue-khaki -quality 85 located.jpg
-exif located.jpg -ExifByteOrder=MM "${times[@]}" -GPSVersionID=2.3.0.0 \
+exif located.jpg "2012:03:17 08:45:10" -ExifByteOrder=MM -GPSVersionID=2.3.0.0 \
   -GPSLatitude=59.3325472 -GPSLatitudeRef=N -GPSLongitude=18.0649417 -GPSLongitudeRef=E \
   -GPSAltitude=29 -GPSAltitudeRef=0 -GPSImgDirection=104.737 -GPSImgDirectionRef=T
 
 convert -size 160x120 gradient:olivedrab-wheat -quality 85 southern.jpg
-exif southern.jpg -ExifByteOrder=II "${times[@]}" \
+exif southern.jpg "2007:11:02 16:05:41" -ExifByteOrder=II \
   -GPSLatitude=0.3713 -GPSLatitudeRef=S -GPSLongitude=36.0564167 -GPSLongitudeRef=E
 
 convert -size 320x240 gradient:sienna-lightyellow -quality 85 unlocated.jpg
-exif unlocated.jpg -ExifByteOrder=II "${times[@]}"
+exif unlocated.jpg "2003:07:14 10:20:30" -ExifByteOrder=II
 
 convert -size 640x480 gradient:darkslategray-lightcyan -quality 85 thumbnail.jpg
 convert -size 160x120 gradient:darkslategray-lightcyan -quality 75 small.jpg
-exif thumbnail.jpg -ExifByteOrder=II "${times[@]}" "-ThumbnailImage<=small.jpg"
+exif thumbnail.jpg "2009:04:25 13:12:08" -ExifByteOrder=II "-ThumbnailImage<=small.jpg"
 rm small.jpg
 
 convert -size 120x90 gradient:gray20-gray80 -quality 85 noexif.jpg
