@@ -38,7 +38,7 @@ set(VZ_BENCH_ENV
   "VZ_BENCH_ROOT=${VZ_BENCH_ROOT}"
   "VZ_WINE_ARCH=${VZ_WINE_ARCH}"
   "VZ_PHOTOS=${VZ_SHARED_DIR}/photos"
-  "VZ_HEIF_PHOTOS=${CMAKE_BINARY_DIR}/heif-samples"
+  "VZ_MADE_PHOTOS=${CMAKE_BINARY_DIR}/made-photos"
   "VZ_BUILD_DIR=${CMAKE_BINARY_DIR}")
 
 # The names of the bench's own fixtures in this build.
@@ -70,14 +70,19 @@ function(vz_add_skipped_test name)
 endfunction()
 
 # vz_add_wine_test(NAME <suite> COMMAND <target> [args...]
-#                  [LOCKS <resource>...] [TIMEOUT <seconds>] [SCRIPT [NO_DISPLAY]])
+#                  [LOCKS <resource>...] [TIMEOUT <seconds>] [SCRIPT [NO_DISPLAY]]
+#                  [NEEDS_REAL_FILES <folder>...])
 # Runs one test program as one CTest test, named ${VZ_TEST_PREFIX}<suite>, in
 # a prefix of its own. With SCRIPT, the command is a check run on the Linux
 # side (Python or shell) that starts Windows programs of this build through
 # the bench itself, in prefixes it makes from the template: it gets the
 # bench's environment and, unless NO_DISPLAY, its display, but no prefix.
+# NEEDS_REAL_FILES names the folders of VZ_SHARED_DIR (photos, maker-notes,
+# raw) whose real files the suite reads: where one is missing or empty when
+# the suite runs, it is reported as skipped with the reason
+# (tests/wine/needs-real-files.sh), and tools/test.sh counts it.
 function(vz_add_wine_test)
-  cmake_parse_arguments(arg "SCRIPT;NO_DISPLAY" "NAME;TIMEOUT" "COMMAND;LOCKS" ${ARGN})
+  cmake_parse_arguments(arg "SCRIPT;NO_DISPLAY" "NAME;TIMEOUT" "COMMAND;LOCKS;NEEDS_REAL_FILES" ${ARGN})
   if(NOT arg_TIMEOUT)
     set(arg_TIMEOUT 600)
   endif()
@@ -87,8 +92,12 @@ function(vz_add_wine_test)
     return()
   endif()
   vz_bench_fixtures()
+  set(wrap)
+  if(arg_NEEDS_REAL_FILES)
+    set(wrap ${CMAKE_SOURCE_DIR}/tests/wine/needs-real-files.sh ${VZ_SHARED_DIR} ${arg_NEEDS_REAL_FILES} --)
+  endif()
   if(arg_SCRIPT)
-    add_test(NAME ${name} COMMAND ${arg_COMMAND})
+    add_test(NAME ${name} COMMAND ${wrap} ${arg_COMMAND})
   else()
     # The suite makes its prefix, runs and removes it, so that no more
     # prefixes exist than suites run at once; the cleanup test removes one
@@ -98,9 +107,13 @@ function(vz_add_wine_test)
     if(TARGET ${program})
       set(program run $<TARGET_FILE:${program}>)
     endif()
-    add_test(NAME ${name} COMMAND ${VZ_BENCH} in-prefix ${prefix} ${program} ${arg_COMMAND})
+    add_test(NAME ${name} COMMAND ${wrap} ${VZ_BENCH} in-prefix ${prefix} ${program} ${arg_COMMAND})
   endif()
   set_tests_properties(${name} PROPERTIES TIMEOUT ${arg_TIMEOUT})
+  if(arg_NEEDS_REAL_FILES)
+    list(TRANSFORM arg_NEEDS_REAL_FILES PREPEND "real-files:" OUTPUT_VARIABLE labels)
+    set_tests_properties(${name} PROPERTIES SKIP_RETURN_CODE 77 LABELS "real-files;${labels}")
+  endif()
   if(arg_LOCKS)
     list(TRANSFORM arg_LOCKS PREPEND ${VZ_TEST_PREFIX})
     set_tests_properties(${name} PROPERTIES RESOURCE_LOCK "${arg_LOCKS}")

@@ -3,12 +3,12 @@
 # sets build to the build root, a folder that Wine can reach.
 #
 # As root, the bench runs Wine as "nobody" (see tests/wine/wine-bench.sh),
-# and that user must reach the built programs and the sample photos. Only
+# and that user must reach the built programs and the real sample files. Only
 # folders inside the checkout and the build root have their permissions
 # changed here; when nobody cannot get into the checkout (a clone in a folder
 # only root may enter), the build goes to /var/tmp/vz-build-<hash of the
-# checkout path> instead, with a copy of the sample photos, and build/ in the
-# checkout links to it.
+# checkout path> instead, with a copy of the real sample files, and build/ in
+# the checkout links to it.
 
 # True when the user nobody may enter the folder.
 vz_nobody_enters() {
@@ -42,14 +42,25 @@ vz_choose_build_root() {
     echo "the user nobody, who runs Wine as root, cannot reach $build: choose another VZ_BUILD_ROOT" >&2
     return 1
   fi
-  # The sample photos that the suites open under Wine.
-  local shared=${VZ_SHARED_DIR:-$top/../shared}
-  if [ -d "$shared/photos" ] && ! vz_nobody_reads "$shared/photos"; then
-    mkdir -p "$build/shared"
-    rm -rf "$build/shared/photos"
-    cp -R "$shared/photos" "$build/shared/photos"
-    chmod -R o+rX "$build/shared"
-    export VZ_SHARED_DIR=$build/shared
+  # The real sample files that the suites open under Wine (those that need
+  # them; see tests/wine/needs-real-files.sh): where nobody cannot read one
+  # of their folders, a copy of them all that nobody can read; a copy whose
+  # originals are gone or readable goes.
+  local shared=${VZ_SHARED_DIR:-$top/../shared} folder copy=no
+  if [ "$shared" != "$build/shared" ]; then
+    for folder in photos maker-notes raw; do
+      if [ -d "$shared/$folder" ] && ! vz_nobody_reads "$shared/$folder"; then copy=yes; fi
+    done
+    rm -rf "$build/shared"
+    if [ $copy = yes ]; then
+      mkdir -p "$build/shared"
+      for folder in photos maker-notes raw; do
+        if [ -d "$shared/$folder" ]; then cp -R "$shared/$folder" "$build/shared/$folder"; fi
+      done
+      chmod -R o+rX "$build/shared"
+      shared=$build/shared
+    fi
   fi
+  export VZ_SHARED_DIR=$shared
   export VZ_BUILD_ROOT=$build
 }

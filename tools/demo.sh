@@ -14,7 +14,7 @@ if [ $# -gt 0 ]; then export VZ_BUILD_ROOT=$1; fi
 . "$top/tools/build-root.sh"
 vz_choose_build_root
 bench=$top/tests/wine/wine-bench.sh
-photos_dir=${VZ_PHOTOS:-$top/../shared/photos}
+photos_dir=${VZ_PHOTOS:-${VZ_SHARED_DIR:-$top/../shared}/photos}
 
 # The product is a 32-bit DLL. Some hosts cannot execute 32-bit programs (no
 # IA-32 emulation in the kernel), so 32-bit Wine cannot start there.
@@ -28,6 +28,25 @@ bin=$build/$arch/bin
 for f in VantreloZerli.dll ContextMenuHost.exe KmlReceiver.exe; do
   [ -f "$bin/$f" ] || { echo "missing $bin/$f: build first (tools/build.sh)" >&2; exit 1; }
 done
+
+# Real camera photos where they lie beside the checkout; else the photos the
+# build made itself (tests/testlib/make_sample_photos.sh), with a GPS track
+# of its own for the photo without a position.
+sample=(apple_iphone-4s_gps.jpg google_pixel_gps.jpg kodak_cx7530_gps-s.jpg canon_digital-ixus.jpg)
+unlocated=canon_digital-ixus.jpg track_day=2001-06-09
+for p in "${sample[@]}"; do
+  [ -f "$photos_dir/$p" ] || { photos_dir=; break; }
+done
+if [ -z "$photos_dir" ]; then
+  photos_dir=$build/$arch/made-photos
+  sample=(located.jpg southern.jpg placed.heic unlocated.jpg)
+  unlocated=unlocated.jpg track_day=2003-07-14
+  for p in "${sample[@]}"; do
+    [ -f "$photos_dir/$p" ] || { echo "missing $photos_dir/$p: build first (tools/build.sh)" >&2; exit 1; }
+  done
+  echo "NOTE: no real camera photos beside the checkout (${VZ_SHARED_DIR:-$top/../shared}/photos): the"
+  echo "      demonstration uses photos the build made itself ($photos_dir)."
+fi
 
 demo=$build/demo
 export VZ_BENCH_ROOT=$demo/bench VZ_WINE_ARCH=$arch
@@ -55,20 +74,20 @@ program_dir="$c/Program Files/Vantrelo Zerli"
 mkdir -p "$program_dir" "$c/Tools" "$c/Photos" "$c/Screenshots"
 cp "$bin/VantreloZerli.dll" "$program_dir/"
 cp "$bin/ContextMenuHost.exe" "$bin/KmlReceiver.exe" "$c/Tools/"
-sample=(apple_iphone-4s_gps.jpg google_pixel_gps.jpg kodak_cx7530_gps-s.jpg canon_digital-ixus.jpg)
 for p in "${sample[@]}"; do cp "$photos_dir/$p" "$c/Photos/"; done
 # Copies of the read-only originals, to be written.
-chmod u+w "$c/Photos"/*.jpg
+chmod u+w "$c/Photos"/*
 # A GPS track for the photo without a position (taken 2001-06-09 15:17:32 by
-# its camera's clock): a walk through Munich with a point every ten minutes
-# for the whole day, so that the photo lies on it whatever the offset.
-awk 'BEGIN {
+# its camera's clock, the build's own at 2003-07-14 10:20:30): a walk through
+# Munich with a point every ten minutes for the whole day, so that the photo
+# lies on it whatever the offset.
+awk -v day="$track_day" 'BEGIN {
   print "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
   print "<gpx version=\"1.1\" creator=\"Vantrelo Zerli demo\" xmlns=\"http://www.topografix.com/GPX/1/1\">"
   print " <trk><name>Munich</name><trkseg>"
   for (i = 0; i < 144; i++)
-    printf "  <trkpt lat=\"%.6f\" lon=\"%.6f\"><ele>%d</ele><time>2001-06-09T%02d:%02d:00Z</time></trkpt>\n",
-           48.137 + 0.0004 * i, 11.575 + 0.0003 * i, 519 + i % 7, int(i / 6), (i % 6) * 10
+    printf "  <trkpt lat=\"%.6f\" lon=\"%.6f\"><ele>%d</ele><time>%sT%02d:%02d:00Z</time></trkpt>\n",
+           48.137 + 0.0004 * i, 11.575 + 0.0003 * i, 519 + i % 7, day, int(i / 6), (i % 6) * 10
   print " </trkseg></trk>"
   print "</gpx>"
 }' >"$c/Photos/munich-walk.gpx"
@@ -132,7 +151,7 @@ wine_ "$host" --invoke DlgToJpeg --screenshots "$win_shots" --dialog-delay 1000 
 echo
 echo "== A photo and a GPS track selected: the menu, and \"Geotag from GPS track\" (cancelled)"
 wine_ "$host" --invoke GpxToJpeg --screenshots "$win_shots" --dialog-delay 1000 \
-  'C:\Photos\canon_digital-ixus.jpg' 'C:\Photos\munich-walk.gpx' | tr -d '\r' | sed -n '/^Menu:/,$p'
+  'C:\Photos\'"$unlocated" 'C:\Photos\munich-walk.gpx' | tr -d '\r' | sed -n '/^Menu:/,$p'
 shots=$demo/screenshots
 rm -rf "$shots"; mkdir -p "$shots"
 for bmp in "$c/Screenshots"/*.bmp; do

@@ -6,7 +6,7 @@ writable photo (12 m, 40 degrees); the read-only photo stays byte for byte.
 
   check_coord_dialog_save.py <coord_dialog_save_tool.exe> <wine-bench.sh> <photos folder>
 
-Environment: VZ_BENCH_ROOT, VZ_WINE_ARCH (the Wine test bench), VZ_HEIF_PHOTOS.
+Environment: VZ_BENCH_ROOT, VZ_WINE_ARCH (the Wine test bench), VZ_MADE_PHOTOS.
 """
 import os
 import sys

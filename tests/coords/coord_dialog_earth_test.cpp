@@ -121,7 +121,7 @@ TEST_F(CoordDialogEarthTest, TheViewPointFillsTheFieldsAndSaveWritesIt)
     standIn.SetView(-33.856784, 151.215297, 58.25);
     standIn.SetAzimuth(-90.0);
     std::wstring first = Photo(kPhotoWithoutPosition, L"first.jpg");
-    std::wstring second = Photo(L"apple_iphone-4s_gps.jpg", L"second.jpg");
+    std::wstring second = Photo(L"located.jpg", L"second.jpg");
     MessageBoxWatcher boxes;
     ASSERT_NE(Open(L"Vantrelo Zerli: Coordinates for 2 files"), nullptr);
     EXPECT_FALSE(IsItemChecked(m_dialog, IDC_COORD_KNOWN));

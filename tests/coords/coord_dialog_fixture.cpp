@@ -20,7 +20,7 @@ const wchar_t kSettingsKey[] = L"Software\\Halcyra\\VantreloZerli";
 
 }  // namespace
 
-const wchar_t kPhotoWithoutPosition[] = L"canon_digital-ixus.jpg";
+const wchar_t kPhotoWithoutPosition[] = L"unlocated.jpg";
 
 bool StorePhotoPosition(const std::wstring& path, double latitude, double longitude, double altitude,
                         double heading)

@@ -199,7 +199,7 @@ TEST_F(CoordDialogTest, SaveWritesEveryWritablePhotoAndSkipsReadOnlyOnes)
 {
     std::wstring first = Photo(kPhotoWithoutPosition, L"first.jpg");
     std::wstring locked = LocatedPhoto(L"locked.jpg", 1.0, 2.0, 3.0, 4.0);
-    std::wstring last = Photo(L"apple_iphone-4s_gps.jpg", L"last.jpg");
+    std::wstring last = Photo(L"located.jpg", L"last.jpg");
     ASSERT_TRUE(vztest::SetReadOnly(locked, true));
     std::string lockedBytes = vztest::ReadFileBytes(locked);
     vztest::MessageBoxWatcher boxes;

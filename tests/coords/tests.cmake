@@ -38,4 +38,5 @@ target_compile_definitions(coord_dialog_save_tool PRIVATE VZ_DLL_UNIX_PATH="$<TA
 add_dependencies(coord_dialog_save_tool VantreloZerli)
 vz_add_wine_test(SCRIPT NAME coord_dialog_exiftool_tests
   COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/coords/check_coord_dialog_save.py
-    $<TARGET_FILE:coord_dialog_save_tool> ${VZ_BENCH} ${VZ_SHARED_DIR}/photos)
+    $<TARGET_FILE:coord_dialog_save_tool> ${VZ_BENCH} ${VZ_SHARED_DIR}/photos
+  NEEDS_REAL_FILES photos)

@@ -6,7 +6,7 @@ arrives as 270) and leaves the read-only one byte for byte.
 
   check_get_location.py <get_location_tool.exe> <wine-bench.sh> <photos folder>
 
-Environment: VZ_BENCH_ROOT, VZ_WINE_ARCH (the Wine test bench), VZ_HEIF_PHOTOS.
+Environment: VZ_BENCH_ROOT, VZ_WINE_ARCH (the Wine test bench), VZ_MADE_PHOTOS.
 """
 import os
 import sys

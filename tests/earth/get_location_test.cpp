@@ -30,8 +30,8 @@ const UINT kConfirmFlags = MB_OKCANCEL | MB_ICONINFORMATION | MB_SETFOREGROUND; 
 const double kStoredAngleTolerance = 1.5e-6 * kRadiansPerDegree;
 
 // Photos without a position, with one, and of both byte orders.
-const wchar_t* const kPhotos[] = {L"canon_powershot-s40.jpg", L"apple_iphone-4s_gps.jpg",
-                                  L"kodak_cx7530_gps-s.jpg", L"sony_slt-a58.jpg"};
+const wchar_t* const kPhotos[] = {L"unlocated.jpg", L"located.jpg",
+                                  L"southern.jpg", L"thumbnail.jpg"};
 
 std::wstring OneFileText(const std::wstring& line)
 {

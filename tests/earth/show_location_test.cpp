@@ -148,10 +148,10 @@ TEST_F(ShowLocationTest, DeletesOldFilesWritesANewOneAndLaunchesTheKmlProgramOnI
     std::vector<std::wstring> selection = {
         vztest::CopyPhoto(kUnlocatedPhoto, photos, L"1.jpg"),
         vztest::CopyPhoto(kLocatedPhoto, photos, L"2.jpg"),
-        vztest::CopyPhoto(L"olympus_d320l_noexif.jpg", photos, L"3.jpg"),
-        vztest::CopyPhoto(L"nikon_d90_exif64k.jpg", photos, L"4.jpg"),
-        vztest::CopyPhoto(L"kodak_cx7530_gps-s.jpg", photos, L"5.jpg"),
-        vztest::CopyPhoto(L"iphone.heic", photos, L"6.heic"),
+        vztest::CopyPhoto(L"noexif.jpg", photos, L"3.jpg"),
+        vztest::CopyPhoto(L"thumbnail.jpg", photos, L"4.jpg"),
+        vztest::CopyPhoto(L"southern.jpg", photos, L"5.jpg"),
+        vztest::CopyPhoto(L"located.heic", photos, L"6.heic"),
         vztest::CopyPhoto(L"noexif.heic", photos, L"7.HIF")};
 
     vztest::MessageBoxWatcher boxes;

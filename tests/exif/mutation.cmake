@@ -3,4 +3,5 @@
 vz_add_suite(exif_mutation_tests
   SOURCES exif/mutation_test.cpp fuzz/engine_checks.cpp fuzz/jpeg_mutator.cpp fuzz/seed_photos.cpp
   LIBS vz_exif
-  TIMEOUT 600)
+  TIMEOUT 600
+  NEEDS_REAL_FILES photos)

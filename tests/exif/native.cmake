@@ -1,6 +1,7 @@
 # The photo engine's native tests (clang or GCC, with AddressSanitizer and
 # UndefinedBehaviorSanitizer): reading and writing HEIF files, hand-built
-# ones and samples that heif-enc and ExifTool make from the sample photos.
+# ones and samples that heif-enc and ExifTool make from the project's own
+# sample photos (tests/testlib/make_sample_photos.sh).
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
@@ -17,9 +18,9 @@ target_link_libraries(exif_native_tests PRIVATE vz_containers GTest::gtest_main)
 target_compile_options(exif_native_tests PRIVATE ${native_sanitize})
 target_link_options(exif_native_tests PRIVATE ${native_sanitize})
 
-set(heif_samples ${CMAKE_BINARY_DIR}/heif-samples)
-add_test(NAME exif_heif_samples COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/make_heif_samples.sh
-  ${VZ_SHARED_DIR}/photos ${heif_samples})
+set(heif_samples ${CMAKE_BINARY_DIR}/made-photos)
+add_test(NAME exif_heif_samples COMMAND bash ${CMAKE_SOURCE_DIR}/tests/testlib/make_sample_photos.sh
+  ${heif_samples})
 set_tests_properties(exif_heif_samples PROPERTIES FIXTURES_SETUP exif_heif_samples)
 add_test(NAME exif_native_tests COMMAND exif_native_tests)
 set_tests_properties(exif_native_tests PROPERTIES FIXTURES_REQUIRED exif_heif_samples

@@ -25,16 +25,16 @@ vz_add_wine_test(NAME exif_real_photos
     $<TARGET_FILE:exif_photo_tool> ${VZ_BENCH} ${VZ_SHARED_DIR}/photos
     ${CMAKE_BINARY_DIR}/exif-real-photos ${CMAKE_BINARY_DIR}/exif_real_photos.md
     ${VZ_SHARED_DIR}/maker-notes
-  TIMEOUT 900)
+  TIMEOUT 900 NEEDS_REAL_FILES photos maker-notes)
 
-# HEIF samples made from the sample photos (heif-enc, ExifTool), read and
-# written by the engine under Wine, judged by ExifTool, heif-info and
-# heif-convert.
+# HEIF samples made from real camera photos (heif-enc, ExifTool: maker notes
+# and a phone's GPS tags in HEIF), read and written by the engine under Wine,
+# judged by ExifTool, heif-info and heif-convert.
 vz_add_wine_test(NAME exif_heif_photos
   COMMAND bash -c "bash \"$1\" \"$2\" \"$3/originals\" && /usr/bin/python3 \"$4\" \"$3/originals\" \"$3/work\" 48.8582 -7.25 100 \"$5\" \"$6\""
     check ${CMAKE_CURRENT_SOURCE_DIR}/exif/make_heif_samples.sh ${VZ_SHARED_DIR}/photos ${CMAKE_BINARY_DIR}/exif-heif
     ${CMAKE_CURRENT_SOURCE_DIR}/exif/check_heif_writes.py $<TARGET_FILE:exif_photo_tool> ${VZ_BENCH}
-  TIMEOUT 300)
+  TIMEOUT 300 NEEDS_REAL_FILES photos)
 
 # A growing segment on a full disk (a tmpfs mounted for the test; skipped
 # where none can be mounted).

@@ -4,7 +4,7 @@ the GPX reader judged by gpxpy.
 
   check_geotag_exiftool.py <geotag_driver.exe> <wine-bench.sh> <photos folder>
 
-Environment: VZ_BENCH_ROOT, VZ_WINE_ARCH (the Wine test bench), VZ_HEIF_PHOTOS.
+Environment: VZ_BENCH_ROOT, VZ_WINE_ARCH (the Wine test bench), VZ_MADE_PHOTOS.
 
 The photos are copied into a temporary folder and some copies are changed
 first with ExifTool, so that the set holds every way a photo tells its time:
@@ -73,7 +73,7 @@ LEFT_OUT = {"sony_dsc-hx5v_gps.jpg"}
 # altitude; their times moved (by hours:minutes:seconds) away from those of
 # their JPEG photos and of each other, so that no two photos' groups of
 # track points meet.
-HEIF_SAMPLES = {"ixus.heic": "+=1:37:0", "stripped.heic": "+=2:43:0", "placed.heic": "-=3:11:0"}
+HEIF_SAMPLES = {"unlocated.heic": "+=1:37:0", "stripped.heic": "+=2:43:0", "placed.heic": "-=3:11:0"}
 
 # Changes made to copies before anything is geotagged: offsets of their own,
 # a photo whose DateTimeDigitized is its first time, one without any time.
@@ -160,7 +160,7 @@ def prepare_photos(photos, folder):
     for name in names:
         shutil.copyfile(os.path.join(photos, name), os.path.join(folder, name))
     for name, shift in HEIF_SAMPLES.items():
-        shutil.copyfile(os.path.join(os.environ["VZ_HEIF_PHOTOS"], name), os.path.join(folder, name))
+        shutil.copyfile(os.path.join(os.environ["VZ_MADE_PHOTOS"], name), os.path.join(folder, name))
         exiftool(["-q", "-overwrite_original", "-AllDates" + shift, os.path.join(folder, name)])
     names += list(HEIF_SAMPLES)
     for name, minutes, _ in BURST:

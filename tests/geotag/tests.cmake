@@ -4,11 +4,11 @@
 add_executable(geotag_driver geotag/geotag_driver.cpp)
 target_link_libraries(geotag_driver PRIVATE vz_geotag)
 target_link_options(geotag_driver PRIVATE -municode)
-add_dependencies(geotag_driver vz_heif_samples)
+add_dependencies(geotag_driver vz_made_photos)
 vz_add_wine_test(SCRIPT NO_DISPLAY NAME geotag_exiftool_tests
   COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/geotag/check_geotag_exiftool.py
     $<TARGET_FILE:geotag_driver> ${VZ_BENCH} ${VZ_SHARED_DIR}/photos
-  TIMEOUT 900)
+  TIMEOUT 900 NEEDS_REAL_FILES photos)
 
 # "Geotag from GPS track" driven as a user would, under Xvfb, over photos and
 # tracks the tests write; the dialog and its picture come from the DLL. The

@@ -137,7 +137,7 @@ TEST_F(KmlDocumentTest, SeveralPhotosGoIntoAFolderAndUnlocatedOnesAreLeftOut)
 {
     std::wstring first = vztest::CopyPhoto(kLocatedPhoto, folder.Path(), L"first.jpg");
     std::wstring second = vztest::CopyPhoto(kUnlocatedPhoto, folder.Path(), L"second.jpg");
-    std::wstring third = vztest::CopyPhoto(L"kodak_cx7530_gps-s.jpg", folder.Path(), L"third.jpg");
+    std::wstring third = vztest::CopyPhoto(L"southern.jpg", folder.Path(), L"third.jpg");
     std::wstring missing = folder / L"missing.jpg";
     XmlDocumentHolder document = Build({first, second, missing, third});
     ASSERT_TRUE(document && document->root);
@@ -156,7 +156,7 @@ TEST_F(KmlDocumentTest, SeveralPhotosGoIntoAFolderAndUnlocatedOnesAreLeftOut)
     EXPECT_EQ(L"Image - third.jpg", ChildText(kenya, L"name"));
     EXPECT_EQ(L"name description LookAt Style Point", ChildNames(stockholm));
     EXPECT_EQ(L"longitude latitude heading tilt range", ChildNames(ChildNamed(stockholm, L"LookAt")));
-    // Positions as the cameras recorded them (ExifTool: 59.3325472 18.0649417
+    // Positions as the photos hold them (ExifTool: 59.3325472 18.0649417
     // 29 m heading 104.737; -0.3713 36.0564167 without altitude).
     EXPECT_EQ(L"18.064942,59.332547,29", CoordinatesOf(stockholm));
     EXPECT_EQ(L"104.737", ChildText(ChildNamed(stockholm, L"LookAt"), L"heading").substr(0, 7));
@@ -167,7 +167,7 @@ TEST_F(KmlDocumentTest, SeveralPhotosGoIntoAFolderAndUnlocatedOnesAreLeftOut)
 TEST_F(KmlDocumentTest, PhotosWithoutPositionsLeaveAnEmptyFolderOrABareRoot)
 {
     std::wstring a = vztest::CopyPhoto(kUnlocatedPhoto, folder.Path(), L"a.jpg");
-    std::wstring b = vztest::CopyPhoto(L"olympus_d320l_noexif.jpg", folder.Path(), L"b.jpg");
+    std::wstring b = vztest::CopyPhoto(L"noexif.jpg", folder.Path(), L"b.jpg");
     XmlDocumentHolder two = Build({a, b});
     ASSERT_TRUE(two && two->root);
     ASSERT_EQ(L"Folder", ChildNames(two->root));

@@ -10,8 +10,8 @@
 
 namespace kmltest {
 
-const wchar_t kLocatedPhoto[] = L"apple_iphone-4s_gps.jpg";
-const wchar_t kUnlocatedPhoto[] = L"canon_powershot-s40.jpg";
+const wchar_t kLocatedPhoto[] = L"located.jpg";
+const wchar_t kUnlocatedPhoto[] = L"unlocated.jpg";
 
 namespace {
 

@@ -10,8 +10,8 @@ struct XmlDocument;
 namespace kmltest {
 
 // Sample photos with and without a GPS position.
-extern const wchar_t kLocatedPhoto[];    // apple_iphone-4s_gps.jpg
-extern const wchar_t kUnlocatedPhoto[];  // canon_powershot-s40.jpg
+extern const wchar_t kLocatedPhoto[];    // located.jpg, made by the build
+extern const wchar_t kUnlocatedPhoto[];  // unlocated.jpg, made by the build
 
 // Copies photo into folder as newName and stores the position (degrees,
 // metres) with the photo engine. Empty on failure.

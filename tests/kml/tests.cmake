@@ -17,4 +17,4 @@ target_link_options(kml_export_tool PRIVATE -municode)
 vz_add_wine_test(SCRIPT NAME kml_reader_tests
   COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/kml/check_kml_with_readers.py
     $<TARGET_FILE:kml_export_tool> ${VZ_BENCH} ${VZ_SHARED_DIR}/photos
-  TIMEOUT 300)
+  TIMEOUT 300 NEEDS_REAL_FILES photos)

@@ -6,7 +6,7 @@
 # registered for .kml files (KmlReceiver) holds the located photos.
 #
 #   host_end_to_end_test.sh DLL HOST_EXE KML_RECEIVER_EXE
-# Environment (from the test bench): WINEPREFIX, VZ_BENCH_ROOT, VZ_WINE_ARCH, VZ_PHOTOS.
+# Environment (from the test bench): WINEPREFIX, VZ_BENCH_ROOT, VZ_WINE_ARCH, VZ_MADE_PHOTOS.
 set -euo pipefail
 bench=$(cd "$(dirname "$0")/../wine" && pwd)/wine-bench.sh
 work=$WINEPREFIX/drive_c/vzhost
@@ -14,7 +14,7 @@ win='C:\vzhost'
 rm -rf "$work"
 mkdir -p "$work/photos"
 cp "$1" "$2" "$3" "$work/"
-cp "$VZ_PHOTOS/apple_iphone-4s_gps.jpg" "$VZ_PHOTOS/canon_digital-ixus.jpg" "$VZ_PHOTOS/kodak_cx7530_gps-s.jpg" \
+cp "$VZ_MADE_PHOTOS/located.jpg" "$VZ_MADE_PHOTOS/unlocated.jpg" "$VZ_MADE_PHOTOS/southern.jpg" \
   "$work/photos/"
 echo "not a photo" >"$work/photos/notes.txt"
 if [ "$(id -u)" -eq 0 ]; then chown -R nobody:nogroup "$work"; fi
@@ -29,7 +29,7 @@ wine_ reg add 'HKCR\CLSID\{8097D7E9-DB9E-4AEF-9B28-61D82A1DF784}\LocalServer32' 
 wine_ reg add 'HKCR\.kml' /ve /d 'VzHostTest.kml' /f
 wine_ reg add 'HKCR\VzHostTest.kml\shell\open\command' /ve /d "\"$win\\KmlReceiver.exe\" \"%1\"" /f
 
-photos=("$win\\photos\\apple_iphone-4s_gps.jpg" "$win\\photos\\canon_digital-ixus.jpg" "$win\\photos\\kodak_cx7530_gps-s.jpg")
+photos=("$win\\photos\\located.jpg" "$win\\photos\\unlocated.jpg" "$win\\photos\\southern.jpg")
 out=$(wine_ "$win\\ContextMenuHost.exe" --invoke JpegToGe --answer ok "${photos[@]}")
 echo "$out"
 expect "handler found" 'Handler: {EEA3944D-8517-4992-8A7C-47FFDD78A39B}' "$out"
@@ -57,7 +57,7 @@ import sys, xml.etree.ElementTree as ET
 root = ET.fromstring(open(sys.argv[1], "rb").read().decode("utf-16"))
 print(" ".join(sorted(e.text for e in root.iter("{http://www.opengis.net/kml/2.2}name") if e.text and e.text.startswith("Image"))))
 ' "$unix")
-  expect "placemarks of the located photos" "Image - apple_iphone-4s_gps.jpg Image - kodak_cx7530_gps-s.jpg" "$marks"
+  expect "placemarks of the located photos" "Image - located.jpg Image - southern.jpg" "$marks"
 fi
 
 # A selection without photos: Initialize fails, no menu (as Explorer shows none).

@@ -11,7 +11,7 @@
 # ContextMenuHost.exe). Where 32-bit programs cannot run, the checks that
 # need the 32-bit DLL are skipped, and the other view's registration is made
 # with the registry's 32-bit view instead.
-# Environment (from the test bench): WINEPREFIX, VZ_BENCH_ROOT, VZ_PHOTOS.
+# Environment (from the test bench): WINEPREFIX, VZ_BENCH_ROOT, VZ_MADE_PHOTOS.
 set -euo pipefail
 bench=$(cd "$(dirname "$0")/../wine" && pwd)/wine-bench.sh
 work=$WINEPREFIX/drive_c/vzboth
@@ -20,7 +20,7 @@ rm -rf "$work"
 mkdir -p "$work/64" "$work/32" "$work/photos"
 cp "$1" "$2" "$work/64/"
 cp "$3" "$work/answer_boxes.exe"
-cp "$VZ_PHOTOS/apple_iphone-4s_gps.jpg" "$work/photos/"
+cp "$VZ_MADE_PHOTOS/located.jpg" "$work/photos/"
 can32=no
 if "$bench" can-run win32 && [ -f "$4/VantreloZerli.dll" ] && [ -f "$4/ContextMenuHost.exe" ]; then
   can32=yes
@@ -62,7 +62,7 @@ install() {  # bits
 # The menu through the host of the given architecture.
 menu_through() {  # bits
   local out
-  out=$(wine_ "$win\\$1\\ContextMenuHost.exe" "$win\\photos\\apple_iphone-4s_gps.jpg" 2>/dev/null | tr -d '\r') || true
+  out=$(wine_ "$win\\$1\\ContextMenuHost.exe" "$win\\photos\\located.jpg" 2>/dev/null | tr -d '\r') || true
   if grep -qF "Server: $win\\$1\\VantreloZerli.dll" <<<"$out" && grep -qF '5 identifier(s) reserved' <<<"$out"; then
     echo "ok: the $1-bit host shows the menu of the $1-bit DLL"
   else

@@ -180,7 +180,7 @@ TEST_F(ComLifetime, MenuObjectFromTheFactoryGetsAPartnerOnRequest)
 
     // Now paired, the menu works once the partner holds a selection.
     vztest::TempFolder folder;
-    std::wstring photo = vztest::CopyPhoto(L"canon_powershot-s40.jpg", folder.Path());
+    std::wstring photo = vztest::CopyPhoto(L"unlocated.jpg", folder.Path());
     IDataObject* data = vztest::CreateShellDataObject({photo});
     ASSERT_NE(nullptr, data);
     EXPECT_EQ(S_OK, init->Initialize(nullptr, data, nullptr));
@@ -198,7 +198,7 @@ TEST_F(ComLifetime, ReleasedMenuObjectIsReplacedNotReached)
     IShellExtInit* init = server.NewShellExtInit();
     ASSERT_NE(nullptr, init);
     vztest::TempFolder folder;
-    std::wstring photo = vztest::CopyPhoto(L"canon_powershot-s40.jpg", folder.Path());
+    std::wstring photo = vztest::CopyPhoto(L"unlocated.jpg", folder.Path());
     IDataObject* data = vztest::CreateShellDataObject({photo});
     ASSERT_NE(nullptr, data);
     ASSERT_EQ(S_OK, init->Initialize(nullptr, data, nullptr));

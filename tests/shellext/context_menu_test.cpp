@@ -261,7 +261,7 @@ TEST_F(ContextMenuTest, AHeifPhotoAmongJpegPhotosIsScannedForItsPosition)
     InstallEarth();
     // The one located photo a HEIF photo, among JPEG and HEIF photos without
     // a position (one without Exif).
-    Select({Copy(kUnlocatedPhotos[0]), Copy(L"noexif.heic"), Copy(L"stripped.heic"), Copy(L"iphone.heic")});
+    Select({Copy(kUnlocatedPhotos[0]), Copy(L"noexif.heic"), Copy(L"stripped.heic"), Copy(L"located.heic")});
     EXPECT_EQ((std::vector<std::wstring>{kShow, kGet, kEdit, kAbout}), Offered());
 }
 

@@ -5,8 +5,10 @@ vz_add_suite(shellext_com_tests
 target_compile_definitions(shellext_com_tests PRIVATE VZ_DLL_UNIX_PATH="$<TARGET_FILE:VantreloZerli>")
 add_dependencies(shellext_com_tests VantreloZerli)
 
+# The menu over real camera photos of many makers.
 vz_add_suite(shellext_menu_tests
   SOURCES shellext/context_menu_test.cpp shellext/loaded_server.cpp
-  TIMEOUT 300)
+  TIMEOUT 300
+  NEEDS_REAL_FILES photos)
 target_compile_definitions(shellext_menu_tests PRIVATE VZ_DLL_UNIX_PATH="$<TARGET_FILE:VantreloZerli>")
 add_dependencies(shellext_menu_tests VantreloZerli)

@@ -48,7 +48,7 @@ class PhotoCopies:
     """Copies of the named photos in a new temporary folder, owned by the user
     Wine runs as; the read-only ones without write bits. Removed on exit.
     A name ending in ".heic" is one of the HEIF photos made from the sample
-    photos (VZ_HEIF_PHOTOS, tests/exif/make_heif_samples.sh)."""
+    photos (VZ_MADE_PHOTOS, tests/exif/make_heif_samples.sh)."""
 
     def __init__(self, photos, writable, read_only=()):
         self.writable = list(writable)
@@ -57,7 +57,7 @@ class PhotoCopies:
         self.folder = tempfile.mkdtemp(prefix="vz-readback-")
         os.chmod(self.folder, 0o755)
         for name in self.names:
-            source = os.environ["VZ_HEIF_PHOTOS"] if name.endswith(".heic") else photos
+            source = os.environ["VZ_MADE_PHOTOS"] if name.endswith(".heic") else photos
             shutil.copy(os.path.join(source, name), self.folder)
             os.chmod(self.path(name), 0o644)  # the originals are read-only
         if os.getuid() == 0:

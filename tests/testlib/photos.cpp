@@ -33,9 +33,13 @@ std::vector<std::wstring> SamplePhotoNames()
 
 std::wstring CopyPhoto(const std::wstring& name, const std::wstring& folder, const std::wstring& newName)
 {
-    const char* heif = std::getenv("VZ_HEIF_PHOTOS");
-    const bool isHeif = name.size() > 5 && name.compare(name.size() - 5, 5, L".heic") == 0;
-    std::wstring source = (isHeif && heif ? HostPathToWindows(heif) : PhotosFolder()) + L"\\" + name;
+    // The build's own photos first (their names are not those of the real
+    // camera photos), then the real ones.
+    std::wstring source;
+    if (const char* made = std::getenv("VZ_MADE_PHOTOS"))
+        source = HostPathToWindows(made) + L"\\" + name;
+    if (source.empty() || GetFileAttributesW(source.c_str()) == INVALID_FILE_ATTRIBUTES)
+        source = PhotosFolder() + L"\\" + name;
     std::wstring target = folder + L"\\" + (newName.empty() ? name : newName);
     if (!CopyFileW(source.c_str(), target.c_str(), FALSE))
         return std::wstring();

@@ -18,10 +18,10 @@ const uint16_t kTagOffsetTime = 0x9010;
 const uint16_t kTagOffsetTimeOriginal = 0x9011;
 const uint16_t kTagOffsetTimeDigitized = 0x9012;
 
-// Camera photos without a position and with all three Exif times: a JPEG
-// photo and a HEIF photo (made from canon_digital-ixus.jpg).
-const wchar_t kSourcePhoto[] = L"canon_powershot-s40.jpg";
-const wchar_t kSourceHeifPhoto[] = L"ixus.heic";
+// Photos without a position and with all three Exif times: a JPEG
+// photo and a HEIF photo, both made by the build.
+const wchar_t kSourcePhoto[] = L"unlocated.jpg";
+const wchar_t kSourceHeifPhoto[] = L"unlocated.heic";
 
 const int kWalkMinutes = 60;
 
