@@ -31,7 +31,7 @@ double SecondsOf(const SYSTEMTIME& time)
 }
 
 // Opens the photo, stores the track's fix for it and rewrites the file.
-HRESULT WriteFixToPhoto(const GeotagPhoto& photo)
+HRESULT WriteFixToPhoto(const GeotagPhoto& photo, ReplacementRecovery* recovery)
 {
     CivilTime utc;
     if (!CivilTimeOf(photo.utcSeconds, &utc))
@@ -42,7 +42,7 @@ HRESULT WriteFixToPhoto(const GeotagPhoto& photo)
     HRESULT hr = block.StoreFix(photo.position.latitude, photo.position.longitude,
                                 photo.hasAltitude ? &photo.position.altitude : nullptr, time);
     if (SUCCEEDED(hr))
-        hr = block.WriteToFile();
+        hr = block.WriteToFile(recovery);
     return hr;
 }
 
@@ -160,7 +160,7 @@ HRESULT GeotagPlan::Write(int* written, int* readOnly, WorkProgress* progress) c
             *path = m_photos[i].target.c_str();
             return GetsFix(m_photos[i]);
         },
-        [&](int i) { return WriteFixToPhoto(m_photos[i]); });
+        [&](int i, ReplacementRecovery* recovery) { return WriteFixToPhoto(m_photos[i], recovery); });
     if (written)
         *written = writes.written;
     if (readOnly)
