@@ -223,10 +223,6 @@ HRESULT PhotoReplacement::Commit(KernelHandle& photo)
     // Windows replaces no file that is open, not even by the replacer.
     photo.Reset();
     m_photo = nullptr;
-    // Complete and on the disk: from now on the file is kept should the
-    // writer die, and recovery finds it whole.
-    if (SUCCEEDED(hr) && !SetDeletion(m_file.Get(), false))
-        hr = E_FAIL;
     if (FAILED(hr)) {
         Discard();
         return hr;
@@ -275,6 +271,11 @@ HRESULT PhotoReplacement::RenameOverPhoto()
             // done all the same.
             return attempt > 0 && IsSameFile(now, m_fileStamp) ? S_OK : VZ_E_PHOTO_CHANGED;
         }
+        // Complete and on the disk: the file is kept should the writer die
+        // from now on, and recovery finds it whole. Cleared at the last
+        // moment, so that hardly any writer is killed in between.
+        if (!SetDeletion(m_file.Get(), false))
+            return E_FAIL;
         if (SetFileInformation(m_file.Get(), FileRenameInfo, info, static_cast<DWORD>(size)))
             return S_OK;
         const DWORD error = GetLastError();
@@ -287,6 +288,9 @@ HRESULT PhotoReplacement::RenameOverPhoto()
         if (place != Place::Replacement || attempt + 1 == kRenameAttempts ||
             (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED))
             return E_FAIL;
+        // Still the new file, under its own name: marked again while the
+        // rename waits.
+        SetDeletion(m_file.Get(), true);
         Sleep(kFirstRenamePause << attempt);
     }
 }

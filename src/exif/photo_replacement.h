@@ -9,10 +9,10 @@
 //             it the photo's access rules;
 //   Append... writes the new photo into it, front to back;
 //   Commit    gives it the photo's creation time and attributes, flushes it
-//             to the disk, closes the photo, clears the mark, renames the
-//             new file over the photo unless another program changed the
-//             photo meanwhile, and flushes again, so that the rename is on
-//             the disk too.
+//             to the disk, closes the photo, and unless another program
+//             changed the photo meanwhile clears the mark and renames the
+//             new file over the photo; then it flushes again, so that the
+//             rename is on the disk too.
 //
 // A replacement that is not committed deletes its file when it goes; so
 // does the system when the writer is killed before the mark is cleared.

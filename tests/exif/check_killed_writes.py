@@ -149,6 +149,12 @@ def main():
             process.communicate()
             state = digest(photo) if os.path.exists(photo) else None
             counts["old" if state == old else "new" if state == new else "missing" if state is None else "damaged"] += 1
+            # The wineserver closes a killed process's handles (and deletes
+            # the files marked for it) once it has seen the process die, as
+            # Windows does before the process counts as ended.
+            settled = time.monotonic() + 2
+            while sorted(os.listdir(folder)) != ["other.jpg", name] and time.monotonic() < settled:
+                time.sleep(0.05)
             if sorted(os.listdir(folder)) != ["other.jpg", name]:
                 counts["left behind"] += 1
             folders.append(folder)
