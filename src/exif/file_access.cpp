@@ -63,17 +63,23 @@ HANDLE ListFolder(const wchar_t* pattern, WIN32_FIND_DATAW* found)
     return g_fileCalls->findFirstFileW(pattern, found);
 }
 
-bool ReadFileStamp(HANDLE file, FileStamp* stamp)
+bool ReadFileStamp(HANDLE file, FileStamp* stamp, bool withId)
 {
     *stamp = FileStamp();
-    BY_HANDLE_FILE_INFORMATION identity;
     FILE_BASIC_INFO times;
-    if (!GetFileInformationByHandle(file, &identity) ||
-        !GetFileInformationByHandleEx(file, FileBasicInfo, &times, sizeof(times)))
+    FILE_STANDARD_INFO standard;
+    if (!GetFileInformationByHandleEx(file, FileBasicInfo, &times, sizeof(times)) ||
+        !GetFileInformationByHandleEx(file, FileStandardInfo, &standard, sizeof(standard)))
         return false;
-    stamp->volume = identity.dwVolumeSerialNumber;
-    stamp->id = (static_cast<uint64_t>(identity.nFileIndexHigh) << 32) | identity.nFileIndexLow;
-    stamp->size = (static_cast<uint64_t>(identity.nFileSizeHigh) << 32) | identity.nFileSizeLow;
+    if (withId) {
+        BY_HANDLE_FILE_INFORMATION identity;
+        if (!GetFileInformationByHandle(file, &identity))
+            return false;
+        stamp->volume = identity.dwVolumeSerialNumber;
+        stamp->id = (static_cast<uint64_t>(identity.nFileIndexHigh) << 32) | identity.nFileIndexLow;
+        stamp->hasId = true;
+    }
+    stamp->size = static_cast<uint64_t>(standard.EndOfFile.QuadPart);
     stamp->lastWrite = times.LastWriteTime.QuadPart;
     stamp->change = times.ChangeTime.QuadPart;
     stamp->known = true;

@@ -12,16 +12,20 @@ struct FileStamp {
     int64_t lastWrite = 0;  // FILETIME units
     int64_t change = 0;     // the last change of data or metadata
     bool known = false;
+    bool hasId = false;  // volume and id read too
 };
 
 // The same file (the same volume and number), whatever its state.
 inline bool IsSameFile(const FileStamp& a, const FileStamp& b)
 {
-    return a.known && b.known && a.volume == b.volume && a.id == b.id;
+    return a.known && b.known && a.hasId && b.hasId && a.volume == b.volume && a.id == b.id;
 }
 
-// The same file in the same state.
+// The same file in the same state. Without the identity of one of them, the
+// size and times alone (another file put under the name has a change time
+// of its own).
 inline bool IsSameState(const FileStamp& a, const FileStamp& b)
 {
-    return IsSameFile(a, b) && a.size == b.size && a.lastWrite == b.lastWrite && a.change == b.change;
+    return a.known && b.known && (!a.hasId || !b.hasId || IsSameFile(a, b)) && a.size == b.size &&
+           a.lastWrite == b.lastWrite && a.change == b.change;
 }
