@@ -72,7 +72,7 @@ inline BOOL WINAPI FlushNothing(HANDLE)
 
 inline void ChooseFlushes()
 {
-    static const FileCalls kNoFlush = {ReadFile, WriteFile, FlushNothing, SetFileInformationByHandle};
+    static const FileCalls kNoFlush = {ReadFile, WriteFile, FlushNothing, SetFileInformationByHandle, FindFirstFileW};
     if (std::getenv("VZ_BENCH_NO_FLUSH"))
         UseFileCalls(&kNoFlush);
 }

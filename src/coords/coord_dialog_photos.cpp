@@ -57,7 +57,8 @@ HRESULT SavePositionToPhotos(const CoordinatesDialogState& state)
         return true;
     });
     HRESULT result = writes.written > 0 ? S_OK : E_FAIL;
-    if (FAILED(result))
+    // A photo another program changed has had its own message.
+    if (FAILED(result) && writes.changed == 0)
         ShowMessage(nullptr, kNoWritableFileMessage, MB_ICONERROR);
     return result;
 }

@@ -34,6 +34,7 @@ void ExifBlock::Reset()
     m_parsedOffset = 2;
     m_parsedSize = 0;
     m_unparsedSegment = false;
+    m_readStamp = FileStamp();
 }
 
 void ExifBlock::TakeScan(const ExifSegmentScan& scan, const uint8_t* segment)

@@ -16,6 +16,7 @@
 
 #include "support/geo_position.h"
 #include "exif/byte_access.h"
+#include "exif/file_stamp.h"
 #include "exif/ifd_directory.h"
 #include "exif/jpeg_scan.h"
 #include "support/platform.h"
@@ -29,6 +30,8 @@ struct GpsFixTime {
 struct HeifScan;
 struct HeifRewrite;
 class KernelHandle;
+class PhotoReplacement;
+class ReplacementRecovery;
 
 class ExifBlock {
 public:
@@ -56,12 +59,18 @@ public:
     // the photo's name holds the old photo or the complete new one. S_OK
     // once the new photo is on the disk under the photo's name; S_FALSE
     // when there was nothing to write (no tree, and the file has no Exif
-    // segment); otherwise a failure, with the file byte for byte as it was:
-    // not a JPEG file, a file that cannot be opened for reading and
-    // writing, no longer holds the segment that Open parsed, or whose new
-    // segment does not fit, a folder where no new file can be made, and
-    // any failing read, write, flush or rename.
-    HRESULT WriteToFile();
+    // segment); VZ_E_PHOTO_CHANGED (write_results.h) when another program
+    // changed the photo since Open read it, and it is left as that program
+    // made it; VZ_E_RENAME_NOT_FLUSHED when the new photo has the photo's
+    // name but the flush after the rename failed; otherwise a failure, with
+    // the file byte for byte as it was: not a JPEG file, a file that cannot
+    // be opened for reading, writing and replacing, no longer holds the
+    // segment that Open parsed, or whose new segment does not fit, a folder
+    // where no new file can be made, and any failing read, write, flush or
+    // rename. First deals with what killed writers left in the photo's
+    // folder, through recovery (once per folder for all the writes of a
+    // command), or on its own when recovery is null.
+    HRESULT WriteToFile(ReplacementRecovery* recovery = nullptr);
 
     // Open over a whole file held in memory (no path): a JPEG file, or a
     // HEIF file whose Exif item describing the primary image is parsed.
@@ -138,6 +147,8 @@ private:
 #ifdef _WIN32
     // WriteToFile for a HEIF file, open as file (exif_block_heif_file.cpp).
     HRESULT WriteHeifFile(const wchar_t* photoPath, KernelHandle& file, uint32_t fileSize);
+    // Commits the replacement and takes the new photo's stamp.
+    HRESULT CommitReplacement(PhotoReplacement& replacement, KernelHandle& file);
     // The buffer through which a photo is copied into its replacement.
     class TransferBuffer {
     public:
@@ -169,6 +180,9 @@ private:
     uint32_t m_parsedOffset = 2;
     uint32_t m_parsedSize = 0;
     bool m_unparsedSegment = false;
+    // The photo's file as Open read it (or as the last write left it): a
+    // write refuses a photo that another program changed since.
+    FileStamp m_readStamp;
     // The large read of Open and of WriteToFile's rescan; kept for the
     // next Open of this block, so a scan over many photos allocates it once.
     std::unique_ptr<uint8_t[]> m_readBlock;

@@ -13,6 +13,7 @@
 #include "exif/photo_replacement.h"
 #include "exif/replacement_name.h"
 #include "exif/replacement_recovery.h"
+#include "exif/write_results.h"
 #include "support/file_extension.h"
 #include "support/shortcut.h"
 
@@ -60,7 +61,7 @@ void ExifBlock::Open(const wchar_t* path)
     KernelHandle file(CreateFileW(m_path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     uint32_t size = 0;
-    if (!file.IsValid() || !GetFileSize32(file.Get(), &size))
+    if (!file.IsValid() || !GetFileSize32(file.Get(), &size) || !ReadFileStamp(file.Get(), &m_readStamp, false))
         return;
     if (!m_readBlock)
         m_readBlock.reset(new (std::nothrow) uint8_t[FileByteSource::kCacheSize]);
@@ -88,24 +89,37 @@ void ExifBlock::Open(const wchar_t* path)
     TakeScan(scan, segment);
 }
 
-HRESULT ExifBlock::WriteToFile()
+HRESULT ExifBlock::WriteToFile(ReplacementRecovery* recovery)
 {
     if (!IsPhoto() || !m_path[0])
         return E_FAIL;
-    const std::wstring photoPath = FullPathOf(m_path);
+    // Opened for writing and replacing although only read: a photo the user
+    // may not write, or not delete (which a rename over it does), is refused
+    // before anything is made. Nobody else may open it until its
+    // replacement has taken its place.
+    KernelHandle file(CreateFileW(m_path, GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid())
+        return E_FAIL;
+    // The photo keeps the name it has on the disk, whatever the caller
+    // spelled (another case, a short name, a link to it).
+    const std::wstring photoPath = PathOnDisk(file.Get(), m_path);
     if (photoPath.empty())
         return E_FAIL;
     // What a writer that was killed left in this folder, before this one
     // adds its own.
-    RecoverReplacements(FolderOfPath(photoPath));
+    if (recovery)
+        recovery->RecoverOnce(FolderOfPath(photoPath));
+    else
+        RecoverReplacements(FolderOfPath(photoPath));
 
-    // Opened for writing although only read: a photo the user may not write
-    // is refused before anything is made. Nobody else may open it until its
-    // replacement has taken its place.
-    KernelHandle file(CreateFileW(m_path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    // Another program may have written the photo since Open read it: the
+    // new photo would be made from bytes that are gone.
+    FileStamp now;
+    if (!ReadFileStamp(file.Get(), &now) || !IsSameState(now, m_readStamp))
+        return VZ_E_PHOTO_CHANGED;
     uint32_t fileSize = 0;
-    HRESULT hr = file.IsValid() && GetFileSize32(file.Get(), &fileSize) ? S_OK : E_FAIL;
+    HRESULT hr = GetFileSize32(file.Get(), &fileSize) ? S_OK : E_FAIL;
     if (SUCCEEDED(hr) && !m_readBlock) {
         m_readBlock.reset(new (std::nothrow) uint8_t[FileByteSource::kCacheSize]);
         if (!m_readBlock)
@@ -150,11 +164,21 @@ HRESULT ExifBlock::WriteToFile()
     if (SUCCEEDED(hr))
         hr = replacement.AppendFromPhoto(tail, fileSize - tail, transfer.Data(), transfer.Size());
     if (SUCCEEDED(hr))
-        hr = replacement.Commit(file);
-    if (SUCCEEDED(hr)) {
+        hr = CommitReplacement(replacement, file);
+    if (SUCCEEDED(hr) || hr == VZ_E_RENAME_NOT_FLUSHED) {
         // The file now holds the new segment: a second write replaces it.
         m_parsedOffset = static_cast<uint32_t>(start);
         m_parsedSize = static_cast<uint32_t>(segment.size);
     }
+    return hr;
+}
+
+HRESULT ExifBlock::CommitReplacement(PhotoReplacement& replacement, KernelHandle& file)
+{
+    const HRESULT hr = replacement.Commit(file);
+    // The photo's name now holds what this block wrote: a second write of
+    // the block compares with that.
+    if (SUCCEEDED(hr) || hr == VZ_E_RENAME_NOT_FLUSHED)
+        m_readStamp = replacement.NewStamp();
     return hr;
 }

@@ -10,6 +10,7 @@
 #include "exif/file_access.h"
 #include "exif/heif_rewrite.h"
 #include "exif/photo_replacement.h"
+#include "exif/write_results.h"
 
 HRESULT ExifBlock::WriteHeifFile(const wchar_t* photoPath, KernelHandle& file, uint32_t fileSize)
 {
@@ -32,8 +33,8 @@ HRESULT ExifBlock::WriteHeifFile(const wchar_t* photoPath, KernelHandle& file, u
                          : replacement.AppendFromPhoto(piece.fileOffset, piece.length, transfer.Data(), transfer.Size());
     }
     if (SUCCEEDED(hr))
-        hr = replacement.Commit(file);
-    if (SUCCEEDED(hr)) {
+        hr = CommitReplacement(replacement, file);
+    if (SUCCEEDED(hr) || hr == VZ_E_RENAME_NOT_FLUSHED) {
         // The file now holds the new item: a second write replaces it.
         m_parsedOffset = plan->exifOffset;
         m_parsedSize = plan->exifLength;

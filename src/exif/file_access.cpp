@@ -5,7 +5,7 @@
 
 namespace {
 
-const FileCalls kSystemFileCalls = {ReadFile, WriteFile, FlushFileBuffers, SetFileInformationByHandle};
+const FileCalls kSystemFileCalls = {ReadFile, WriteFile, FlushFileBuffers, SetFileInformationByHandle, FindFirstFileW};
 const FileCalls* g_fileCalls = &kSystemFileCalls;
 
 // The reads and writes go through the file pointer rather than an OVERLAPPED
@@ -56,6 +56,43 @@ bool FlushFile(HANDLE file)
 bool SetFileInformation(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, void* information, DWORD size)
 {
     return g_fileCalls->setFileInformationByHandle(file, kind, information, size) != FALSE;
+}
+
+HANDLE ListFolder(const wchar_t* pattern, WIN32_FIND_DATAW* found)
+{
+    return g_fileCalls->findFirstFileW(pattern, found);
+}
+
+bool ReadFileStamp(HANDLE file, FileStamp* stamp, bool withId)
+{
+    *stamp = FileStamp();
+    FILE_BASIC_INFO times;
+    FILE_STANDARD_INFO standard;
+    if (!GetFileInformationByHandleEx(file, FileBasicInfo, &times, sizeof(times)) ||
+        !GetFileInformationByHandleEx(file, FileStandardInfo, &standard, sizeof(standard)))
+        return false;
+    if (withId) {
+        BY_HANDLE_FILE_INFORMATION identity;
+        if (!GetFileInformationByHandle(file, &identity))
+            return false;
+        stamp->volume = identity.dwVolumeSerialNumber;
+        stamp->id = (static_cast<uint64_t>(identity.nFileIndexHigh) << 32) | identity.nFileIndexLow;
+        stamp->hasId = true;
+    }
+    stamp->size = static_cast<uint64_t>(standard.EndOfFile.QuadPart);
+    stamp->lastWrite = times.LastWriteTime.QuadPart;
+    stamp->change = times.ChangeTime.QuadPart;
+    stamp->known = true;
+    return true;
+}
+
+bool ReadFileStampAt(const std::wstring& path, FileStamp* stamp)
+{
+    *stamp = FileStamp();
+    KernelHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return file.IsValid() && ReadFileStamp(file.Get(), stamp);
 }
 
 bool FileByteSource::ReadAt(uint32_t offset, uint8_t* buffer, uint32_t count, uint32_t* got)

@@ -6,11 +6,14 @@
 #include <cstdint>
 #include <memory>
 
+#include <string>
+
+#include "exif/file_stamp.h"
 #include "exif/jpeg_scan.h"
 #include "support/owners.h"
 
-// The system's file calls behind ReadAt, WriteAt, FlushFile and
-// SetFileInformation. Tests put in their own to make one of them fail at a
+// The system's file calls behind ReadAt, WriteAt, FlushFile,
+// SetFileInformation and ListFolder. Tests put in their own to make one of them fail at a
 // chosen moment, which a real disk does rarely and never on demand, and
 // benchmarks to measure what a call costs; the product keeps the system's.
 struct FileCalls {
@@ -19,6 +22,8 @@ struct FileCalls {
     BOOL(WINAPI* flushFileBuffers)(HANDLE);
     // Renames, and sets times, attributes and the deletion of a file.
     BOOL(WINAPI* setFileInformationByHandle)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+    // Lists the names of a folder that match a pattern.
+    HANDLE(WINAPI* findFirstFileW)(LPCWSTR, LPWIN32_FIND_DATAW);
 };
 // Makes calls the ones used from now on (null: the system's again) and
 // gives the ones used until now.
@@ -35,6 +40,16 @@ bool WriteAt(HANDLE file, const uint8_t* buffer, uint64_t offset, uint32_t count
 bool FlushFile(HANDLE file);
 // SetFileInformationByHandle through the file calls.
 bool SetFileInformation(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, void* information, DWORD size);
+// FindFirstFileW through the file calls.
+HANDLE ListFolder(const wchar_t* pattern, WIN32_FIND_DATAW* found);
+
+// The stamp of an open file; false (stamp not known) when it cannot be read.
+// Without withId, its size and times only: under Wine the file's identity
+// costs a round trip to the server, which every read of a photo would pay.
+bool ReadFileStamp(HANDLE file, FileStamp* stamp, bool withId = true);
+// The stamp of the file at path, opened for its attributes only (which no
+// holder of the file denies); false when there is none or it cannot be read.
+bool ReadFileStampAt(const std::wstring& path, FileStamp* stamp);
 
 // A source over an open file that reads a large block once and serves the
 // 24-byte marker windows and the Exif segment from it: one call instead of

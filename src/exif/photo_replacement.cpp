@@ -8,6 +8,7 @@
 
 #include "exif/file_access.h"
 #include "exif/replacement_name.h"
+#include "exif/write_results.h"
 
 namespace {
 
@@ -41,12 +42,30 @@ struct AccessRules {
     bool isProtected = false;
 };
 
-// A new file that nobody else may open until it is closed.
-HANDLE CreateNewFile(const std::wstring& path, bool mayChangeRules)
+// A new file that nobody else may open until it is closed; encrypted when
+// the photo is (a file takes its folder's state otherwise).
+HANDLE CreateNewFile(const std::wstring& path, bool mayChangeRules, DWORD photoAttributes)
 {
     const DWORD access = GENERIC_READ | GENERIC_WRITE | DELETE | (mayChangeRules ? WRITE_DAC : 0);
-    return CreateFileW(path.c_str(), access, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_SEQUENTIAL_SCAN,
-                       nullptr);
+    const DWORD attributes = FILE_ATTRIBUTE_HIDDEN | (photoAttributes & FILE_ATTRIBUTE_ENCRYPTED);
+    return CreateFileW(path.c_str(), access, 0, nullptr, CREATE_NEW, attributes | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+}
+
+// Marks the file to be deleted when its last handle goes, or clears that.
+bool SetDeletion(HANDLE file, bool remove)
+{
+    FILE_DISPOSITION_INFO disposition = {};
+    disposition.DeleteFile = remove ? TRUE : FALSE;
+    return SetFileInformation(file, FileDispositionInfo, &disposition, sizeof(disposition));
+}
+
+// Whether the file system of an open file keeps access rules (NTFS, ReFS,
+// most shares) or has none to keep (FAT, exFAT).
+bool KeepsAccessRules(HANDLE file)
+{
+    DWORD flags = 0;
+    return !GetVolumeInformationByHandleW(file, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) ||
+           (flags & FILE_PERSISTENT_ACLS) != 0;
 }
 
 bool ReadAccessRules(HANDLE file, AccessRules* rules)
@@ -82,7 +101,8 @@ HRESULT PhotoReplacement::Begin(const wchar_t* photoPath, HANDLE photo)
     m_photo = photo;
     m_photoPath = FullPathOf(photoPath);
     HRESULT hr = m_photoPath.empty() ? E_FAIL : S_OK;
-    if (SUCCEEDED(hr) && !GetFileInformationByHandleEx(photo, FileBasicInfo, &m_photoInfo, sizeof(m_photoInfo)))
+    if (SUCCEEDED(hr) && (!GetFileInformationByHandleEx(photo, FileBasicInfo, &m_photoInfo, sizeof(m_photoInfo)) ||
+                          !ReadFileStamp(photo, &m_photoStamp)))
         hr = E_FAIL;
     // Nobody else may open the new file: a recovery running in another
     // window cannot take it for a leftover, and nothing reads it half done.
@@ -92,12 +112,12 @@ HRESULT PhotoReplacement::Begin(const wchar_t* photoPath, HANDLE photo)
             hr = E_FAIL;
             break;
         }
-        m_file.Reset(CreateNewFile(m_path, true));
+        m_file.Reset(CreateNewFile(m_path, true, m_photoInfo.FileAttributes));
         // A share may refuse a creator the right to set access rules; the
         // new file is made without it, and a photo whose rules differ from
         // those it gets is then not replaced.
         if (!m_file.IsValid() && GetLastError() == ERROR_ACCESS_DENIED)
-            m_file.Reset(CreateNewFile(m_path, false));
+            m_file.Reset(CreateNewFile(m_path, false, m_photoInfo.FileAttributes));
         const DWORD error = m_file.IsValid() ? ERROR_SUCCESS : GetLastError();
         if (!m_file.IsValid() && ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) ||
                                   attempt + 1 == kNameAttempts)) {
@@ -105,11 +125,40 @@ HRESULT PhotoReplacement::Begin(const wchar_t* photoPath, HANDLE photo)
             hr = E_FAIL;
         }
     }
+    // A writer killed from now on leaves nothing: the system deletes the
+    // file when its handle goes. Where the mark cannot be set, a leftover is
+    // dealt with by the next write in the folder.
+    if (SUCCEEDED(hr))
+        SetDeletion(m_file.Get(), true);
+    if (SUCCEEDED(hr) && !ReadFileStamp(m_file.Get(), &m_fileStamp))
+        hr = E_FAIL;
+    if (SUCCEEDED(hr))
+        hr = MatchPhotoAttributes();
     if (SUCCEEDED(hr))
         hr = CopyAccessRules(photo);
     if (FAILED(hr))
         Discard();
     return hr;
+}
+
+// An encrypted photo is never replaced by a plain file: where the new file
+// could not be made encrypted (no encryption on this volume or for this
+// user), the photo is not written. Compression follows the photo's; where
+// it cannot be set, the photo's bytes are still the same.
+HRESULT PhotoReplacement::MatchPhotoAttributes()
+{
+    FILE_BASIC_INFO made = {};
+    if (!GetFileInformationByHandleEx(m_file.Get(), FileBasicInfo, &made, sizeof(made)))
+        return E_FAIL;
+    if ((m_photoInfo.FileAttributes & FILE_ATTRIBUTE_ENCRYPTED) && !(made.FileAttributes & FILE_ATTRIBUTE_ENCRYPTED))
+        return E_FAIL;
+    const bool compressed = (m_photoInfo.FileAttributes & FILE_ATTRIBUTE_COMPRESSED) != 0;
+    if (compressed != ((made.FileAttributes & FILE_ATTRIBUTE_COMPRESSED) != 0)) {
+        USHORT format = compressed ? COMPRESSION_FORMAT_DEFAULT : COMPRESSION_FORMAT_NONE;
+        DWORD returned = 0;
+        DeviceIoControl(m_file.Get(), FSCTL_SET_COMPRESSION, &format, sizeof(format), nullptr, 0, &returned, nullptr);
+    }
+    return S_OK;
 }
 
 // A new file takes the access rules that its folder passes on, which are
@@ -120,9 +169,11 @@ HRESULT PhotoReplacement::Begin(const wchar_t* photoPath, HANDLE photo)
 HRESULT PhotoReplacement::CopyAccessRules(HANDLE photo)
 {
     AccessRules photoRules, newRules;
-    // A file system without access rules (FAT) has none to copy.
+    // A file system without access rules (FAT, exFAT) has none to copy.
+    // Elsewhere, rules that cannot be read may be narrower than those the
+    // folder passes on: the photo is not replaced.
     if (!ReadAccessRules(photo, &photoRules))
-        return S_OK;
+        return KeepsAccessRules(photo) ? E_FAIL : S_OK;
     if (ReadAccessRules(m_file.Get(), &newRules) && SameAccessRules(photoRules, newRules))
         return S_OK;
     const SECURITY_INFORMATION what = DACL_SECURITY_INFORMATION | (photoRules.isProtected
@@ -172,20 +223,25 @@ HRESULT PhotoReplacement::Commit(KernelHandle& photo)
     // Windows replaces no file that is open, not even by the replacer.
     photo.Reset();
     m_photo = nullptr;
-    if (SUCCEEDED(hr))
-        hr = RenameOverPhoto();
     if (FAILED(hr)) {
         Discard();
         return hr;
     }
+    hr = RenameOverPhoto();
+    if (FAILED(hr)) {
+        DiscardByName();
+        return hr;
+    }
     // The rename is on the disk too before the photo counts as written.
     // Should this flush fail, the photo's name already holds the new photo,
-    // whole and flushed: the rename cannot be taken back, and the photo is
-    // written (a power loss just now could still bring back the old one).
-    FlushFile(m_file.Get());
+    // whole and flushed, and the rename cannot be taken back; but a power
+    // loss now could still bring back the old photo, and the caller must
+    // not claim more than that.
+    hr = FlushFile(m_file.Get()) ? S_OK : VZ_E_RENAME_NOT_FLUSHED;
+    ReadFileStamp(m_file.Get(), &m_newStamp);
     m_file.Reset();
     m_path.clear();
-    return S_OK;
+    return hr;
 }
 
 HRESULT PhotoReplacement::RenameOverPhoto()
@@ -206,21 +262,66 @@ HRESULT PhotoReplacement::RenameOverPhoto()
     // Renamed by its own handle: the new file stays closed to everybody else
     // until it is the photo.
     for (unsigned attempt = 0;; ++attempt) {
+        // The photo was closed for the rename: another program may have
+        // written it, replaced it or removed it since. Its work is never
+        // overwritten with a photo made from the bytes it replaced.
+        FileStamp now;
+        if (!ReadFileStampAt(m_photoPath, &now) || !IsSameState(now, m_photoStamp)) {
+            // Unless that change was this rename, reported as failed but
+            // done all the same.
+            return attempt > 0 && IsSameFile(now, m_fileStamp) ? S_OK : VZ_E_PHOTO_CHANGED;
+        }
+        // Complete and on the disk: the file is kept should the writer die
+        // from now on, and recovery finds it whole. Cleared at the last
+        // moment, so that hardly any writer is killed in between.
+        if (!SetDeletion(m_file.Get(), false))
+            return E_FAIL;
         if (SetFileInformation(m_file.Get(), FileRenameInfo, info, static_cast<DWORD>(size)))
             return S_OK;
         const DWORD error = GetLastError();
-        if (attempt + 1 == kRenameAttempts || (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED))
+        // A rename can be done and still reported as failed (a share's
+        // reply lost, a filter failing the call after it ran): then the
+        // handle is the photo now, and the write has succeeded.
+        const Place place = LocateNewFile();
+        if (place == Place::Photo)
+            return S_OK;
+        if (place != Place::Replacement || attempt + 1 == kRenameAttempts ||
+            (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED))
             return E_FAIL;
+        // Still the new file, under its own name: marked again while the
+        // rename waits.
+        SetDeletion(m_file.Get(), true);
         Sleep(kFirstRenamePause << attempt);
     }
+}
+
+PhotoReplacement::Place PhotoReplacement::LocateNewFile() const
+{
+    FileStamp atName;
+    if (ReadFileStampAt(m_photoPath, &atName) && IsSameFile(atName, m_fileStamp))
+        return Place::Photo;
+    if (ReadFileStampAt(m_path, &atName) && IsSameFile(atName, m_fileStamp))
+        return Place::Replacement;
+    return Place::Unknown;
+}
+
+void PhotoReplacement::DiscardByName()
+{
+    // Deleting through the handle would delete the photo, should the rename
+    // have happened after all. What the replacement's name holds is never
+    // the photo.
+    if (m_file.IsValid()) {
+        m_file.Reset();
+        DeleteFileW(m_path.c_str());
+    }
+    m_path.clear();
+    m_written = 0;
 }
 
 void PhotoReplacement::Discard()
 {
     if (m_file.IsValid()) {
-        FILE_DISPOSITION_INFO disposition = {};
-        disposition.DeleteFile = TRUE;
-        const bool marked = SetFileInformation(m_file.Get(), FileDispositionInfo, &disposition, sizeof(disposition));
+        const bool marked = SetDeletion(m_file.Get(), true);
         m_file.Reset();
         if (!marked)
             DeleteFileW(m_path.c_str());

@@ -2,7 +2,7 @@
 
 #include "exif/exif_block.h"
 
-HRESULT WritePositionToPhoto(const wchar_t* path, const GeoPosition& position)
+HRESULT WritePositionToPhoto(const wchar_t* path, const GeoPosition& position, ReplacementRecovery* recovery)
 {
     ExifBlock block;
     block.Open(path);
@@ -13,6 +13,6 @@ HRESULT WritePositionToPhoto(const wchar_t* path, const GeoPosition& position)
         block.RemovePosition();
     // Only a completely stored position is written.
     if (SUCCEEDED(hr))
-        hr = block.WriteToFile();
+        hr = block.WriteToFile(recovery);
     return hr;
 }

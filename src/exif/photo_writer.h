@@ -5,8 +5,12 @@
 #include "support/geo_position.h"
 #include "support/platform.h"
 
+class ReplacementRecovery;
+
 // Opens the photo, stores the position (or removes the position tags when
 // it is not known) and rewrites the file. The photo counts as written when
 // the result is >= 0. A position that cannot be stored (E_INVALIDARG) is
-// returned without touching the file.
-HRESULT WritePositionToPhoto(const wchar_t* path, const GeoPosition& position);
+// returned without touching the file. recovery: that of the command's
+// write loop (see ExifBlock::WriteToFile).
+HRESULT WritePositionToPhoto(const wchar_t* path, const GeoPosition& position,
+                             ReplacementRecovery* recovery = nullptr);

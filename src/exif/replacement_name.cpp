@@ -63,6 +63,24 @@ std::wstring FullPathOf(const wchar_t* path)
     return full;
 }
 
+std::wstring PathOnDisk(void* file, const wchar_t* spelled)
+{
+    wchar_t small[MAX_PATH];
+    const DWORD flags = FILE_NAME_NORMALIZED | VOLUME_NAME_DOS;
+    DWORD needed = GetFinalPathNameByHandleW(file, small, MAX_PATH, flags);
+    if (needed > 0 && needed < MAX_PATH)
+        return std::wstring(small, needed);
+    if (needed >= MAX_PATH) {
+        std::wstring path(needed, L'\0');
+        const DWORD length = GetFinalPathNameByHandleW(file, &path[0], needed, flags);
+        if (length > 0 && length < needed) {
+            path.resize(length);
+            return path;
+        }
+    }
+    return FullPathOf(spelled);
+}
+
 std::wstring FolderOfPath(const std::wstring& path)
 {
     size_t end = path.size();

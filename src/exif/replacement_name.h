@@ -10,6 +10,12 @@
 // The absolute form of a path (GetFullPathNameW); empty when it has none.
 std::wstring FullPathOf(const wchar_t* path);
 
+// The path of an open file as its volume spells it: the case and long
+// names it has on the disk, the target of any symbolic link on the way, in
+// the extended-length form ("\\?\C:\...", "\\?\UNC\server\..."). The
+// absolute form of spelled where the system cannot tell.
+std::wstring PathOnDisk(void* file, const wchar_t* spelled);
+
 // The folder part of a path, with its final separator ("" for a bare name).
 std::wstring FolderOfPath(const std::wstring& path);
 

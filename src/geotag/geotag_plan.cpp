@@ -31,7 +31,7 @@ double SecondsOf(const SYSTEMTIME& time)
 }
 
 // Opens the photo, stores the track's fix for it and rewrites the file.
-HRESULT WriteFixToPhoto(const GeotagPhoto& photo)
+HRESULT WriteFixToPhoto(const GeotagPhoto& photo, ReplacementRecovery* recovery)
 {
     CivilTime utc;
     if (!CivilTimeOf(photo.utcSeconds, &utc))
@@ -42,7 +42,7 @@ HRESULT WriteFixToPhoto(const GeotagPhoto& photo)
     HRESULT hr = block.StoreFix(photo.position.latitude, photo.position.longitude,
                                 photo.hasAltitude ? &photo.position.altitude : nullptr, time);
     if (SUCCEEDED(hr))
-        hr = block.WriteToFile();
+        hr = block.WriteToFile(recovery);
     return hr;
 }
 
@@ -185,8 +185,8 @@ HRESULT GeotagPlan::Write(int* written, int* readOnly, WorkProgress* progress, i
             *path = m_photos[i].target.c_str();
             return GetsFix(m_photos[i]);
         },
-        [&](int i) {
-            HRESULT hr = WriteFixToPhoto(m_photos[i]);
+        [&](int i, ReplacementRecovery* recovery) {
+            HRESULT hr = WriteFixToPhoto(m_photos[i], recovery);
             failures += FAILED(hr) ? 1 : 0;
             return hr;
         });

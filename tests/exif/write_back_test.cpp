@@ -6,6 +6,7 @@
 #include <sddl.h>
 
 #include <algorithm>
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "exif/exif_bytes.h"
 #include "exif/file_access.h"
 #include "exif/photo_writer.h"
+#include "exif/write_results.h"
 #include "testlib/photos.h"
 #include "testlib/shortcut_file.h"
 #include "testlib/temp_folder.h"
@@ -65,56 +67,119 @@ Bytes PhotoWithPosition(bool bigEndian, size_t size)
 }
 
 // The engine's file calls, of which the k-th of one kind fails while an
-// object of this class lives; it counts the calls of that kind.
+// object of this class lives: before the system's call (Fails), or after
+// it has done its work (FailsAfterDoing: a share whose reply was lost, a
+// filter failing a call that ran). It counts the calls of that kind, and
+// logs every call: its kind, the handle, and for the setting of file
+// information its class (and the deletion asked for).
 class FailingFileCalls {
 public:
     enum Kind { Read, Write, Flush, SetInformation };
+    enum Mode { Fails, FailsAfterDoing };
+    struct Call {
+        Kind kind;
+        HANDLE file;
+        FILE_INFO_BY_HANDLE_CLASS information;
+        bool deletes;
+        bool succeeded;
+    };
 
-    FailingFileCalls(Kind kind, int failing)
+    FailingFileCalls(Kind kind, int failing, Mode mode = Fails)
     {
         s_kind = kind;
         s_failing = failing;
+        s_mode = mode;
         s_calls = 0;
+        s_log.clear();
         m_previous = UseFileCalls(&kCalls);
     }
-    ~FailingFileCalls() { UseFileCalls(m_previous); }
+    ~FailingFileCalls()
+    {
+        UseFileCalls(m_previous);
+        s_beforeRename = nullptr;
+        s_onRead = nullptr;
+    }
     FailingFileCalls(const FailingFileCalls&) = delete;
     FailingFileCalls& operator=(const FailingFileCalls&) = delete;
     static int Calls() { return s_calls; }
+    static const std::vector<Call>& Log() { return s_log; }
+    // Runs once, at the first rename, which then fails as if the photo were
+    // held by another program.
+    static std::function<void()> s_beforeRename;
+    // Sees the handle of every read.
+    static std::function<void(HANDLE)> s_onRead;
+    // The last rename's target.
+    static std::wstring s_renamedTo;
 
 private:
-    static bool Fails(Kind kind)
+    // The call, unless it is the chosen one: that fails, before or after
+    // the system's call.
+    template <typename Done>
+    static BOOL Through(Kind kind, Done done, Call call)
     {
-        if (kind != s_kind || ++s_calls != s_failing)
-            return false;
-        SetLastError(ERROR_WRITE_FAULT);
-        return true;
+        const bool chosen = kind == s_kind && ++s_calls == s_failing;
+        BOOL result = chosen && s_mode == Fails ? FALSE : done();
+        if (chosen) {
+            SetLastError(ERROR_WRITE_FAULT);
+            result = FALSE;
+        }
+        call.succeeded = result != FALSE;
+        s_log.push_back(call);
+        return result;
     }
     static BOOL WINAPI ReadCall(HANDLE file, LPVOID buffer, DWORD count, LPDWORD read, LPOVERLAPPED overlapped)
     {
-        return !Fails(Read) && ReadFile(file, buffer, count, read, overlapped);
+        if (s_onRead)
+            s_onRead(file);
+        return Through(Read, [&] { return ReadFile(file, buffer, count, read, overlapped); },
+                       Call{Read, file, FileBasicInfo, false, false});
     }
     static BOOL WINAPI WriteCall(HANDLE file, LPCVOID buffer, DWORD count, LPDWORD written, LPOVERLAPPED overlapped)
     {
-        return !Fails(Write) && WriteFile(file, buffer, count, written, overlapped);
+        return Through(Write, [&] { return WriteFile(file, buffer, count, written, overlapped); },
+                       Call{Write, file, FileBasicInfo, false, false});
     }
-    static BOOL WINAPI FlushCall(HANDLE file) { return !Fails(Flush) && FlushFileBuffers(file); }
+    static BOOL WINAPI FlushCall(HANDLE file)
+    {
+        return Through(Flush, [&] { return FlushFileBuffers(file); }, Call{Flush, file, FileBasicInfo, false, false});
+    }
     static BOOL WINAPI SetInformationCall(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID information, DWORD size)
     {
-        return !Fails(SetInformation) && SetFileInformationByHandle(file, kind, information, size);
+        if (kind == FileRenameInfo) {
+            const FILE_RENAME_INFO* rename = static_cast<const FILE_RENAME_INFO*>(information);
+            s_renamedTo.assign(rename->FileName, rename->FileNameLength / sizeof(wchar_t));
+            if (s_beforeRename) {
+                std::function<void()> other = s_beforeRename;
+                s_beforeRename = nullptr;
+                other();
+                SetLastError(ERROR_SHARING_VIOLATION);
+                return FALSE;
+            }
+        }
+        const bool deletes =
+            kind == FileDispositionInfo && static_cast<const FILE_DISPOSITION_INFO*>(information)->DeleteFile;
+        return Through(SetInformation, [&] { return SetFileInformationByHandle(file, kind, information, size); },
+                       Call{SetInformation, file, kind, deletes, false});
     }
 
     static const FileCalls kCalls;
     static Kind s_kind;
+    static Mode s_mode;
     static int s_failing;
     static int s_calls;
+    static std::vector<Call> s_log;
     const FileCalls* m_previous = nullptr;
 };
 
-const FileCalls FailingFileCalls::kCalls = {ReadCall, WriteCall, FlushCall, SetInformationCall};
+const FileCalls FailingFileCalls::kCalls = {ReadCall, WriteCall, FlushCall, SetInformationCall, FindFirstFileW};
 FailingFileCalls::Kind FailingFileCalls::s_kind = FailingFileCalls::Read;
+FailingFileCalls::Mode FailingFileCalls::s_mode = FailingFileCalls::Fails;
 int FailingFileCalls::s_failing = 0;
 int FailingFileCalls::s_calls = 0;
+std::vector<FailingFileCalls::Call> FailingFileCalls::s_log;
+std::function<void()> FailingFileCalls::s_beforeRename;
+std::function<void(HANDLE)> FailingFileCalls::s_onRead;
+std::wstring FailingFileCalls::s_renamedTo;
 
 class WriteBack : public testing::Test {
 protected:
@@ -271,6 +336,8 @@ TEST_F(WriteBack, AFileChangedSinceOpenIsNotRewritten)
         {"segment of another size", original, PhotoOfSize({ExifSegment(SimpleTiff(false))}, 4000)},
         {"segment where Open found none", plain, otherExif},
         {"segment gone", original, plain},
+        {"an image byte changed, same size", original,
+         Join({Bytes(original.begin(), original.end() - 1), Bytes{static_cast<uint8_t>(original.back() ^ 1)}})},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -280,15 +347,17 @@ TEST_F(WriteBack, AFileChangedSinceOpenIsNotRewritten)
         ASSERT_TRUE(block.IsJpeg());
         ASSERT_EQ(block.StorePosition(0.2, 0.2, 0, 0), S_OK);
         ASSERT_TRUE(WriteFileBytes(path, AsString(c.atWrite)));
-        EXPECT_EQ(block.WriteToFile(), E_FAIL);
+        EXPECT_EQ(block.WriteToFile(), VZ_E_PHOTO_CHANGED);
         EXPECT_EQ(Get(path), c.atWrite);
     }
 }
 
 // Every read, write, flush and setting of file information failing in turn,
-// one at a time, for a segment that grows, shrinks, is inserted or keeps its
-// size: a failure leaves the photo as it was, a success is the whole new
-// photo, and nothing else is left in the folder.
+// one at a time, before or after doing its work, for a segment that grows,
+// shrinks, is inserted or keeps its size: the photo's name holds the old
+// photo or the new one, never nothing; the result says which (a failure of
+// the flush after the rename: the new one, and not confirmed on the disk);
+// and nothing else is left in the folder.
 TEST_F(WriteBack, EveryFailingFileCallLeavesTheOldPhotoOrTheNewOne)
 {
     const Bytes exif = ExifSegment(SimpleTiff(false));
@@ -305,31 +374,166 @@ TEST_F(WriteBack, EveryFailingFileCallLeavesTheOldPhotoOrTheNewOne)
     const FailingFileCalls::Kind kinds[] = {FailingFileCalls::Read, FailingFileCalls::Write, FailingFileCalls::Flush,
                                             FailingFileCalls::SetInformation};
     for (const Case& c : cases) {
-        for (FailingFileCalls::Kind kind : kinds) {
-            for (int k = 1;; ++k) {
-                SCOPED_TRACE(testing::Message() << c.what << ", call kind " << kind << ", call " << k);
-                const std::wstring path = Put(c.photo);
-                ExifBlock block;
-                block.Open(path.c_str());
-                ASSERT_EQ(c.store ? block.StorePosition(0.1, 0.2, 3, 4) : (block.RemovePosition(), S_OK), S_OK);
-                const Bytes expected = ExpectedRewrite(block, c.photo);
-                ASSERT_NE(expected, c.photo);
-                HRESULT hr;
-                int calls;
-                {
-                    FailingFileCalls failing(kind, k);
-                    hr = block.WriteToFile();
-                    calls = FailingFileCalls::Calls();
-                }
-                EXPECT_EQ(Get(path), SUCCEEDED(hr) ? expected : c.photo);
-                EXPECT_EQ(NamesIn(folder.Path()), std::vector<std::wstring>{L"photo.jpg"});
-                if (calls < k) {  // no call failed: the write went through
-                    EXPECT_EQ(hr, S_OK);
-                    break;
+        for (FailingFileCalls::Mode mode : {FailingFileCalls::Fails, FailingFileCalls::FailsAfterDoing}) {
+            for (FailingFileCalls::Kind kind : kinds) {
+                for (int k = 1;; ++k) {
+                    SCOPED_TRACE(testing::Message()
+                                 << c.what << ", mode " << mode << ", call kind " << kind << ", call " << k);
+                    const std::wstring path = Put(c.photo);
+                    ExifBlock block;
+                    block.Open(path.c_str());
+                    ASSERT_EQ(c.store ? block.StorePosition(0.1, 0.2, 3, 4) : (block.RemovePosition(), S_OK), S_OK);
+                    const Bytes expected = ExpectedRewrite(block, c.photo);
+                    ASSERT_NE(expected, c.photo);
+                    HRESULT hr;
+                    int calls;
+                    {
+                        FailingFileCalls failing(kind, k, mode);
+                        hr = block.WriteToFile();
+                        calls = FailingFileCalls::Calls();
+                    }
+                    EXPECT_EQ(Get(path), SUCCEEDED(hr) || hr == VZ_E_RENAME_NOT_FLUSHED ? expected : c.photo);
+                    EXPECT_EQ(NamesIn(folder.Path()), std::vector<std::wstring>{L"photo.jpg"});
+                    if (calls < k) {  // no call failed: the write went through
+                        EXPECT_EQ(hr, S_OK);
+                        break;
+                    }
+                    // The one failing call that loses nothing it has done:
+                    // the flush after the rename, which is reported.
+                    if (kind == FailingFileCalls::Flush && k == 2) {
+                        EXPECT_EQ(hr, VZ_E_RENAME_NOT_FLUSHED);
+                    }
                 }
             }
         }
     }
+}
+
+// The order in which the new photo reaches the disk, through the file calls:
+// marked to be deleted before its first byte; its last write, its flush,
+// the mark cleared, the rename of that very file, and a last flush, then
+// success. Without either flush, or with the mark cleared before the first
+// flush, a power loss or a killed writer could leave a damaged photo.
+TEST_F(WriteBack, TheNewPhotoIsFlushedRenamedAndFlushedAgainInThatOrder)
+{
+    const Bytes before = PhotoWithPosition(false, 150000);
+    const std::wstring path = Put(before);
+    ExifBlock block;
+    block.Open(path.c_str());
+    ASSERT_EQ(block.StorePosition(0.4, 0.5, 6, 0), S_OK);
+    HRESULT hr;
+    std::vector<FailingFileCalls::Call> log;
+    {
+        FailingFileCalls logging(FailingFileCalls::Read, 0);
+        hr = block.WriteToFile();
+        log = FailingFileCalls::Log();
+    }
+    ASSERT_EQ(hr, S_OK);
+    EXPECT_EQ(Get(path), ExpectedRewrite(block, before));
+    using Call = FailingFileCalls::Call;
+    auto last = [&](std::function<bool(const Call&)> is) {
+        for (size_t i = log.size(); i-- > 0;)
+            if (is(log[i]))
+                return static_cast<int>(i);
+        return -1;
+    };
+    const int lastWrite = last([](const Call& c) { return c.kind == FailingFileCalls::Write; });
+    ASSERT_GE(lastWrite, 0);
+    const HANDLE made = log[lastWrite].file;
+    auto on = [&](FailingFileCalls::Kind kind, FILE_INFO_BY_HANDLE_CLASS information) {
+        return [=](const Call& c) {
+            return c.file == made && c.kind == kind && c.succeeded &&
+                   (kind != FailingFileCalls::SetInformation || c.information == information);
+        };
+    };
+    const int rename = last(on(FailingFileCalls::SetInformation, FileRenameInfo));
+    const int finalFlush = last(on(FailingFileCalls::Flush, FileBasicInfo));
+    const int kept = last([&](const Call& c) { return on(FailingFileCalls::SetInformation, FileDispositionInfo)(c) && !c.deletes; });
+    int firstFlush = -1;
+    for (int i = lastWrite; i < static_cast<int>(log.size()) && firstFlush < 0; ++i)
+        if (on(FailingFileCalls::Flush, FileBasicInfo)(log[i]))
+            firstFlush = i;
+    int marked = -1;
+    for (int i = 0; i < static_cast<int>(log.size()) && marked < 0; ++i)
+        if (on(FailingFileCalls::SetInformation, FileDispositionInfo)(log[i]) && log[i].deletes)
+            marked = i;
+    int firstWrite = -1;
+    for (int i = 0; i < static_cast<int>(log.size()) && firstWrite < 0; ++i)
+        if (log[i].kind == FailingFileCalls::Write && log[i].file == made)
+            firstWrite = i;
+    EXPECT_GE(marked, 0);
+    EXPECT_LT(marked, firstWrite);
+    EXPECT_LT(lastWrite, firstFlush);
+    EXPECT_LT(firstFlush, kept);
+    EXPECT_LT(kept, rename);
+    EXPECT_LT(rename, finalFlush);
+    EXPECT_EQ(finalFlush, static_cast<int>(log.size()) - 1);
+}
+
+// Another window writes the photo with another position while this write
+// waits to rename over it (the photo closed, the rename retried on a
+// sharing violation): this write is refused and says so; the other
+// position stays, and nothing is left beside the photo.
+TEST_F(WriteBack, APhotoWrittenByAnotherProgramDuringTheRenameIsNotOverwritten)
+{
+    const Bytes before = PhotoWithPosition(false, 40000);
+    const std::wstring path = Put(before);
+    ExifBlock first, second;
+    first.Open(path.c_str());
+    second.Open(path.c_str());
+    ASSERT_EQ(first.StorePosition(0.1, 0.1, 1, 0), S_OK);
+    ASSERT_EQ(second.StorePosition(0.6, 0.6, 6, 0), S_OK);
+    const Bytes secondPhoto = ExpectedRewrite(second, before);
+    HRESULT secondResult = E_UNEXPECTED;
+    HRESULT hr;
+    {
+        FailingFileCalls seam(FailingFileCalls::Read, 0);
+        FailingFileCalls::s_beforeRename = [&] { secondResult = second.WriteToFile(); };
+        hr = first.WriteToFile();
+    }
+    EXPECT_EQ(secondResult, S_OK);
+    EXPECT_EQ(hr, VZ_E_PHOTO_CHANGED);
+    EXPECT_EQ(Get(path), secondPhoto);
+    EXPECT_EQ(NamesIn(folder.Path()), std::vector<std::wstring>{L"photo.jpg"});
+}
+
+// What Wine can show of what Windows checks: the photo is opened with the
+// right to delete it, which the rename over it needs (a user who may write
+// the photo but not delete it is refused before anything is made), and the
+// rename names the photo as the disk spells it, not as the caller did.
+TEST_F(WriteBack, ThePhotoIsOpenedForTheRenameAndKeepsTheNameItHasOnTheDisk)
+{
+    typedef LONG(WINAPI * QueryObject)(HANDLE, int, void*, ULONG, ULONG*);
+    const QueryObject query =
+        reinterpret_cast<QueryObject>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryObject")));
+    ASSERT_NE(query, nullptr);
+    const Bytes before = PhotoWithPosition(false, 40000);
+    const std::wstring path = Put(before, L"Photo.Jpg");
+    const std::wstring spelled = folder / L"PHOTO.JPG";
+    ExifBlock block;
+    block.Open(spelled.c_str());
+    ASSERT_EQ(block.StorePosition(0.2, 0.3, 4, 0), S_OK);
+    bool deletable = false;
+    {
+        FailingFileCalls seam(FailingFileCalls::Read, 0);
+        FailingFileCalls::s_onRead = [&](HANDLE file) {
+            struct {
+                ULONG attributes;
+                ACCESS_MASK granted;
+                ULONG rest[12];
+            } basic = {};
+            ULONG size = 0;
+            if (!deletable && query(file, 0 /* ObjectBasicInformation */, &basic, sizeof(basic), &size) == 0)
+                deletable = (basic.granted & DELETE) != 0;
+        };
+        ASSERT_EQ(block.WriteToFile(), S_OK);
+    }
+    EXPECT_TRUE(deletable);
+    const std::wstring& target = FailingFileCalls::s_renamedTo;
+    ASSERT_GE(target.size(), 10u);
+    EXPECT_EQ(target.substr(target.size() - 10), L"\\Photo.Jpg");
+    EXPECT_EQ(NamesIn(folder.Path()), std::vector<std::wstring>{L"Photo.Jpg"});
+    EXPECT_EQ(Get(path), ExpectedRewrite(block, before));
 }
 
 // The access rules of a file as text, without its owner.
@@ -392,10 +596,26 @@ TEST_F(WriteBack, ThePhotoKeepsItsAttributesAndAccessRulesAndOtherLinksTheOldPho
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
+// Sets the last-write time of a file or folder.
+bool SetLastWrite(const std::wstring& path, const FILETIME& time)
+{
+    HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const bool set = file != INVALID_HANDLE_VALUE && SetFileTime(file, nullptr, nullptr, &time);
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    return set;
+}
+
+// Long before this system started (1 August 2000).
+const FILETIME kBeforeStart = {0xD8A4C000u, 0x01BFFB9Bu};
+
 // What a writer that was killed left behind is resolved by the next write in
-// its folder: a replacement next to its photo goes, a complete one whose
-// photo's name is missing takes that name, and one that another writer still
-// holds, or that holds no whole photo, stays.
+// its folder: a replacement next to its photo goes; a complete one whose
+// photo's name is missing takes that name when it was left before the
+// system last started and nothing in the folder changed since (a power loss
+// cut the rename short); one that another writer still holds, or that holds
+// no whole photo, stays.
 TEST_F(WriteBack, TheNextWriteInAFolderResolvesWhatAKilledWriterLeft)
 {
     Bytes photo = PhotoWithPosition(false, 20000);
@@ -419,6 +639,9 @@ TEST_F(WriteBack, TheNextWriteInAFolderResolvesWhatAKilledWriterLeft)
     ExifBlock block;
     block.Open(path.c_str());
     ASSERT_EQ(block.StorePosition(0.7, 0.1, 10, 0), S_OK);
+    ASSERT_TRUE(SetLastWrite(lost, kBeforeStart));
+    ASSERT_TRUE(SetLastWrite(folder / L"f.heic.~vz0000abcd0005.tmp", kBeforeStart));
+    ASSERT_TRUE(SetLastWrite(folder.Path(), kBeforeStart));
     ASSERT_EQ(block.WriteToFile(), S_OK);
     CloseHandle(writer);
     EXPECT_EQ(NamesIn(folder.Path()),
@@ -428,6 +651,47 @@ TEST_F(WriteBack, TheNextWriteInAFolderResolvesWhatAKilledWriterLeft)
     EXPECT_EQ(Get(folder / L"b.jpg"), photo);
     EXPECT_EQ(Get(folder / L"f.heic"), heif);
     EXPECT_EQ(GetFileAttributesW((folder / L"b.jpg").c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+}
+
+// A photo the user removed never comes back: a complete replacement left
+// beside it (its writer killed just before the rename) stays where it is
+// when the photo is deleted or renamed afterwards, and so does one left in
+// this very session, whatever the folder's time.
+TEST_F(WriteBack, APhotoTheUserRemovedIsNeverBroughtBack)
+{
+    Bytes photo = PhotoWithPosition(false, 20000);
+    photo.insert(photo.end(), {0xFF, 0xD9});
+    const std::wstring deleted = Put(photo, L"deleted.jpg");
+    const std::wstring renamed = Put(photo, L"renamed.jpg");
+    const std::wstring leftovers[] = {Put(photo, L"deleted.jpg.~vz0000abcd0001.tmp"),
+                                      Put(photo, L"renamed.jpg.~vz0000abcd0002.tmp")};
+    for (const std::wstring& leftover : leftovers)
+        ASSERT_TRUE(SetLastWrite(leftover, kBeforeStart));
+    ASSERT_TRUE(SetLastWrite(folder.Path(), kBeforeStart));
+    // The user, now.
+    ASSERT_TRUE(DeleteFileW(deleted.c_str()));
+    ASSERT_TRUE(MoveFileW(renamed.c_str(), (folder / L"kept.jpg").c_str()));
+
+    const std::wstring path = Put(photo, L"photo.jpg");
+    ExifBlock block;
+    block.Open(path.c_str());
+    ASSERT_EQ(block.StorePosition(0.7, 0.1, 10, 0), S_OK);
+    ASSERT_EQ(block.WriteToFile(), S_OK);
+    EXPECT_EQ(NamesIn(folder.Path()),
+              (std::vector<std::wstring>{L"deleted.jpg.~vz0000abcd0001.tmp", L"kept.jpg", L"photo.jpg",
+                                         L"renamed.jpg.~vz0000abcd0002.tmp"}));
+
+    // Left in this session, in a folder whose time says nothing changed.
+    const std::wstring session = folder / L"session";
+    ASSERT_TRUE(CreateDirectoryW(session.c_str(), nullptr));
+    ASSERT_TRUE(WriteFileBytes(session + L"\\recent.jpg.~vz0000abcd0003.tmp", AsString(photo)));
+    ASSERT_TRUE(WriteFileBytes(session + L"\\photo.jpg", AsString(photo)));
+    ExifBlock again;
+    again.Open((session + L"\\photo.jpg").c_str());
+    ASSERT_EQ(again.StorePosition(0.7, 0.1, 10, 0), S_OK);
+    ASSERT_TRUE(SetLastWrite(session, kBeforeStart));
+    ASSERT_EQ(again.WriteToFile(), S_OK);
+    EXPECT_EQ(NamesIn(session), (std::vector<std::wstring>{L"photo.jpg", L"recent.jpg.~vz0000abcd0003.tmp"}));
 }
 
 // Two writers in one folder at once (two Explorer windows): their new files
