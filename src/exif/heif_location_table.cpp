@@ -107,9 +107,14 @@ bool HeifLocationTable::Fits() const
 {
     if (m_version < 2 && (m_itemCount > 0xFFFF || MaxId() > 0xFFFF))
         return false;
+    // A table the engine could not read back is not written: an added
+    // entry's extent counts with all the others.
+    uint64_t extents = 0;
     for (uint32_t i = 0; i < m_itemCount; ++i) {
         const HeifLocation& item = m_items[i];
-        if (!FitsField(item.base, m_baseOffsetSize) || (m_version == 0 && item.method != 0))
+        extents += item.extentCount;
+        if (extents > kHeifMaxTableExtents || !FitsField(item.base, m_baseOffsetSize) ||
+            (m_version == 0 && item.method != 0))
             return false;
         for (uint32_t e = item.firstExtent; e < item.firstExtent + item.extentCount; ++e) {
             if (!FitsField(m_extents[e].offset, m_offsetSize) || !FitsField(m_extents[e].length, m_lengthSize))

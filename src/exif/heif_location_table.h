@@ -42,7 +42,8 @@ public:
     // Widens offset and length fields of 0 bytes to 4, so that every
     // value can be written.
     void WidenFields();
-    // False when a value does not fit its field or an id its version.
+    // False when a value does not fit its field, an id its version, or
+    // the extents are more than Read takes.
     bool Fits() const;
     // Size of the box Write writes.
     uint32_t BoxSize() const;

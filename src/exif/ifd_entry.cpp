@@ -129,8 +129,14 @@ bool IfdEntry::KeepMakerNoteBlocks(const TiffBytes& tiff, ParseBudget* budget)
     size_t total = 0;
     for (size_t i = 0; i < m_extent.count; ++i)
         total += m_extent.size[i];  // blocks of the TIFF data: no overflow
-    if (total == 0)
-        return true;  // a note before the TIFF header's end: moved, not kept
+    if (total == 0) {
+        // A note that starts inside the TIFF header cannot stand where it
+        // stood, and moved alone it would point elsewhere than before, so
+        // the tree is not written back: the photo keeps its bytes.
+        if (budget)
+            budget->exhausted = true;
+        return true;
+    }
     if (!Spend(budget, total))
         return false;
     m_kept.reset(new (std::nothrow) uint8_t[total]);

@@ -10,8 +10,10 @@
 // offset where it stood, together with every block of the TIFF data it
 // points to (previews, values past its end), so that every offset in it,
 // understood or not, still names the same bytes. FindMakerNoteExtent tells
-// which blocks those are; RelocateMakerNote serves notes that cannot keep
-// their place.
+// which blocks those are. A parsed note that cannot keep its place (one
+// that starts inside the TIFF header) leaves its tree unwritable.
+// RelocateMakerNote moves a note's own offsets with it, for a note that a
+// caller places anew.
 #pragma once
 #include <cstddef>
 #include <cstdint>

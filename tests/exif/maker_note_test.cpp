@@ -343,6 +343,26 @@ TEST_P(MakerNoteMoveTest, RewrittenBlockKeepsTheMakerValue)
     EXPECT_EQ(4u, GetU16(out, valueOffset + 6, be));
 }
 
+// A note that starts inside the TIFF header can keep neither its place nor,
+// moved alone, what its offsets name: the block is not written back, and
+// the file stays as it was.
+TEST_P(MakerNoteMoveTest, ANoteInsideTheTiffHeaderIsNotWritten)
+{
+    bool be = GetParam();
+    TiffBytesBuilder b(be);
+    b.Header(8);
+    b.U16(1).Entry(0x8769, 4, 1, 26).U32(0);
+    b.U16(1).Entry(0x927C, 7, 20, 4).U32(0);
+    b.Zeros(20);
+    Bytes file = Jpeg({ExifSegment(b.Get())});
+    ExifBlock block;
+    block.OpenFromBytes(file.data(), file.size());
+    ASSERT_EQ(S_OK, block.StorePosition(0.5, 0.25, 10.0, 1.0));
+    EXPECT_EQ(nullptr, block.BuildExifSegment().data);
+    OwnedBytes out;
+    EXPECT_TRUE(FAILED(block.WriteToBytes(file.data(), file.size(), &out)));
+}
+
 // The blocks that keep their place with a note, by the maker's layout: the
 // note at 100 of 1000 bytes of TIFF data, 60 bytes long; what it points to
 // at 400 (outside it).
