@@ -7,7 +7,10 @@
 # GPS track, and takes pictures of the dialogs.
 #
 #   tools/demo.sh [BUILD_ROOT]     (default: build/; uses BUILD_ROOT/win32 or win64)
-set -euo pipefail
+set -Eeuo pipefail
+# A step that fails names itself: most of them run Wine with its output
+# silenced.
+trap 'echo "demo.sh: the step at line $LINENO failed" >&2' ERR
 top=$(cd "$(dirname "$0")/.." && pwd)
 if [ $# -gt 0 ]; then export VZ_BUILD_ROOT=$1; fi
 # A build root that Wine can reach (see tools/build-root.sh).

@@ -5,6 +5,9 @@
 # units for Tahoma 8, grow wider than their pictures.
 set -euo pipefail
 bench=$(dirname "$0")/wine-bench.sh
+replace() {
+  "$bench" wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$1" /d 'DejaVu Sans Condensed' /f >/dev/null 2>&1
+}
 for face in Tahoma Verdana; do
-  "$bench" wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d 'DejaVu Sans Condensed' /f >/dev/null 2>&1
+  replace "$face" || replace "$face" || { echo "could not give $face a replacement in $WINEPREFIX" >&2; exit 1; }
 done

@@ -89,7 +89,7 @@ cmd_template() {
   rm -rf "$t"
   make_owned_dir "$t"
   export WINEPREFIX=$t
-  as_user "$wine_loader" wineboot -i >/dev/null 2>&1 </dev/null
+  as_user "$wine_loader" wineboot -i >/dev/null 2>&1 </dev/null || { echo "wineboot -i failed in $t" >&2; return 1; }
   # Dialogs without a window manager: unmanaged windows close at once.
   as_user "$wine_loader" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null
   as_user "$wineserver_bin" -w
@@ -129,7 +129,15 @@ cmd_prefix_up() {
   # windows at all if it had been started without one.
   local d; d=$(display_of)
   if [ -n "$d" ]; then export DISPLAY=$d; else unset DISPLAY; fi
-  WINEPREFIX=$p as_user "$wine_loader" wineboot >/dev/null 2>&1 </dev/null
+  # Under load wineboot now and then fails without a word; once more, then
+  # say so.
+  local try
+  for try in 1 2; do
+    WINEPREFIX=$p as_user "$wine_loader" wineboot >/dev/null 2>&1 </dev/null && return 0
+    echo "wineboot failed in $p (try $try)" >&2
+    sleep 1
+  done
+  return 1
 }
 
 cmd_prefix_stop() {
