@@ -11,6 +11,7 @@ set(VZ_LAYERS
   tiff                  2     # byte access, the TIFF/IFD engine, maker notes
   jpeg                  3     # the JPEG container: markers, Exif segment
   heif                  4     # the HEIF container: boxes, items, rewrite
+  raw                   5     # camera raw files, read only: formats, containers
   replacement           5     # the photo file's safe replacement and recovery
   exif                  6     # the photo: its Exif over any container, its position
   selection             7     # the selected photos and the file checks
