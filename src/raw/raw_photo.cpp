@@ -350,7 +350,7 @@ bool OpenCmt(JpegByteSource& source, const HeifBox& canon, const char (&name)[5]
     return true;
 }
 
-bool ReadCr3(JpegByteSource& source, const RawFormat& format, RawPhoto* photo)
+bool ReadCr3(JpegByteSource& source, RawPhoto* photo)
 {
     uint8_t header[kBoxHeaderMax];
     uint32_t got = 0;
@@ -404,7 +404,6 @@ bool ReadCr3(JpegByteSource& source, const RawFormat& format, RawPhoto* photo)
         previewBox.end - previewBox.body >= 32 && ReadExactly(source, previewBox.body + 8, prvw, 8) &&
         std::memcmp(prvw + 4, "PRVW", 4) == 0 && ReadBigU32(source, previewBox.body + 8 + 20, &length))
         ConsiderPreview(source, previewBox.body + 8 + 24, length, photo);
-    (void)format;
     return true;
 }
 
@@ -469,10 +468,9 @@ bool ReadMrw(JpegByteSource& source, const RawFormat& format, RawPhoto* photo)
     uint32_t length = 0;
     if (!ReadExactly(source, 0, magic, 4) || std::memcmp(magic, "\0MRM", 4) != 0 || !ReadBigU32(source, 4, &length))
         return false;
-    uint32_t end = 0;
     if (length > source.Size() - 8)
         return false;
-    end = 8 + length;
+    uint32_t end = 8 + length;
     bool foundTiff = false;
     uint32_t at = 8;
     for (uint32_t n = 0; n < kMaxBlocks && at <= end && end - at >= 8; ++n) {
@@ -510,7 +508,7 @@ HRESULT ReadRawPhoto(JpegByteSource& source, const RawFormat& format, RawPhoto* 
     bool matches = false;
     switch (format.container) {
     case RawContainer::Tiff: matches = ReadTiffRaw(source, format, photo); break;
-    case RawContainer::Cr3: matches = ReadCr3(source, format, photo); break;
+    case RawContainer::Cr3: matches = ReadCr3(source, photo); break;
     case RawContainer::Raf: matches = ReadRaf(source, format, photo); break;
     case RawContainer::Mrw: matches = ReadMrw(source, format, photo); break;
     }
