@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "exif/file_access.h"
+#include "replacement/file_access.h"
 
 namespace vzbench {
 

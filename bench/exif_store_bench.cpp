@@ -11,7 +11,7 @@
 
 #include "bench/exif_bench_common.h"
 #include "exif/exif_block.h"
-#include "exif/replacement_recovery.h"
+#include "replacement/replacement_recovery.h"
 
 int wmain(int argc, wchar_t** argv)
 {

@@ -8,19 +8,24 @@
 set(VZ_LAYERS
   resources             0     # resource numbers and artwork
   support               1     # containers, text, dialog and registry helpers
-  exif                  2     # the photo engine, then its Windows file layer
-  selection             3     # the selected photos and the file checks
-  earth_client          4     # the Google Earth automation client
-  notation              4     # coordinate notations and the stored setting
-  kml                   4     # the XML writer and the KML documents
-  track                 4     # GPS tracks: reading, times, matching
-  about                 5     # the About box
-  earth                 6     # the two Google Earth commands
-  coords                6     # the coordinates dialog and clipboard input
-  geotag                6     # geotagging photos from a GPS track
-  shellext              7     # the COM objects and the menu
-  setup                 8     # registration and installation
-  dll                   9)    # the DLL: resource scripts, exports, link
+  tiff                  2     # byte access, the TIFF/IFD engine, maker notes
+  jpeg                  3     # the JPEG container: markers, Exif segment
+  heif                  4     # the HEIF container: boxes, items, rewrite
+  raw                   5     # camera raw files, read only: formats, containers
+  replacement           5     # the photo file's safe replacement and recovery
+  exif                  6     # the photo: its Exif over any container, its position
+  selection             7     # the selected photos and the file checks
+  earth_client          8     # the Google Earth automation client
+  notation              8     # coordinate notations and the stored setting
+  kml                   8     # the XML writer and the KML documents
+  track                 8     # GPS tracks: reading, times, matching
+  about                 9     # the About box
+  earth                 10    # the two Google Earth commands
+  coords                10    # the coordinates dialog and clipboard input
+  geotag                10    # geotagging photos from a GPS track
+  shellext              11    # the COM objects and the menu
+  setup                 12    # registration and installation
+  dll                   13)   # the DLL: resource scripts, exports, link
 
 # The layer of a folder below src/ (the longest listed folder it lies in);
 # -1 when it lies in none.

@@ -4,7 +4,7 @@
 #include <oleauto.h>
 
 #include "earth/earth_command_texts.h"
-#include "exif/file_access.h"
+#include "replacement/file_access.h"
 #include "kml/kml_document.h"
 #include "kml/kml_files.h"
 #include "kml/xml_serializer.h"

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <new>
 
-#include "exif/heif_scan.h"
+#include "heif/heif_scan.h"
 
 namespace {
 

@@ -15,10 +15,10 @@
 #include <memory>
 
 #include "support/geo_position.h"
-#include "exif/byte_access.h"
-#include "exif/file_stamp.h"
-#include "exif/ifd_directory.h"
-#include "exif/jpeg_scan.h"
+#include "tiff/byte_access.h"
+#include "replacement/file_stamp.h"
+#include "tiff/ifd_directory.h"
+#include "jpeg/jpeg_scan.h"
 #include "support/platform.h"
 
 // The UTC moment of a GPS fix, as GPSDateStamp and GPSTimeStamp hold it.

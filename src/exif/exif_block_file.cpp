@@ -8,12 +8,12 @@
 #include <new>
 
 #include "exif/exif_block.h"
-#include "exif/file_access.h"
-#include "exif/heif_scan.h"
-#include "exif/photo_replacement.h"
-#include "exif/replacement_name.h"
-#include "exif/replacement_recovery.h"
-#include "exif/write_results.h"
+#include "replacement/file_access.h"
+#include "heif/heif_scan.h"
+#include "replacement/photo_replacement.h"
+#include "replacement/replacement_name.h"
+#include "replacement/replacement_recovery.h"
+#include "replacement/write_results.h"
 #include "support/file_extension.h"
 #include "support/shortcut.h"
 

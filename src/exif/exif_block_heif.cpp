@@ -6,8 +6,8 @@
 #include <cstring>
 #include <new>
 
-#include "exif/heif_rewrite.h"
-#include "exif/heif_scan.h"
+#include "heif/heif_rewrite.h"
+#include "heif/heif_scan.h"
 
 namespace {
 

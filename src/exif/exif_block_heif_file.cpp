@@ -7,10 +7,10 @@
 #include <new>
 
 #include "exif/exif_block.h"
-#include "exif/file_access.h"
-#include "exif/heif_rewrite.h"
-#include "exif/photo_replacement.h"
-#include "exif/write_results.h"
+#include "replacement/file_access.h"
+#include "heif/heif_rewrite.h"
+#include "replacement/photo_replacement.h"
+#include "replacement/write_results.h"
 
 HRESULT ExifBlock::WriteHeifFile(const wchar_t* photoPath, KernelHandle& file, uint32_t fileSize)
 {

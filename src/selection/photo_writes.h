@@ -2,8 +2,8 @@
 // that stores positions.
 #pragma once
 #include "exif/photo_writer.h"
-#include "exif/replacement_recovery.h"
-#include "exif/write_results.h"
+#include "replacement/replacement_recovery.h"
+#include "replacement/write_results.h"
 #include "selection/file_access.h"
 #include "support/geo_position.h"
 

@@ -1,7 +1,7 @@
 #include "track/photo_time.h"
 
-#include "exif/ifd_entry.h"
-#include "exif/tiff_types.h"
+#include "tiff/ifd_entry.h"
+#include "tiff/tiff_types.h"
 #include "track/track_time.h"
 
 namespace {

@@ -6,13 +6,19 @@ set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
 
-get_target_property(exif_dir vz_exif_core SOURCE_DIR)
-get_target_property(exif_sources vz_exif_core SOURCES)
-list(TRANSFORM exif_sources PREPEND ${exif_dir}/)
+set(exif_sources)
+foreach(lib vz_tiff vz_jpeg vz_heif vz_raw vz_exif_core)
+  get_target_property(dir ${lib} SOURCE_DIR)
+  get_target_property(sources ${lib} SOURCES)
+  list(TRANSFORM sources PREPEND ${dir}/)
+  list(APPEND exif_sources ${sources})
+endforeach()
 set(native_sanitize -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
-add_executable(exif_native_tests ${CMAKE_CURRENT_LIST_DIR}/heif_read_test.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/heif_write_test.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/heif_bytes.cpp ${CMAKE_CURRENT_LIST_DIR}/exif_bytes.cpp ${exif_sources})
+set(tests_dir ${CMAKE_SOURCE_DIR}/tests)
+add_executable(exif_native_tests ${tests_dir}/heif/heif_read_test.cpp
+  ${tests_dir}/heif/heif_write_test.cpp
+  ${tests_dir}/heif/heif_bytes.cpp ${tests_dir}/exif/exif_bytes.cpp
+  ${tests_dir}/raw/raw_read_test.cpp ${tests_dir}/raw/raw_bytes.cpp ${exif_sources})
 target_include_directories(exif_native_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 target_link_libraries(exif_native_tests PRIVATE vz_containers GTest::gtest_main)
 target_compile_options(exif_native_tests PRIVATE ${native_sanitize})

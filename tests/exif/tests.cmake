@@ -1,17 +1,19 @@
-# The photo engine: layout rules over hand-built bytes, the GPS tags, and
-# rewriting files in place under Wine.
+# The photo engine: layout rules over hand-built bytes and maker notes
+# (tests/tiff), the marker scan (tests/jpeg), the GPS tags, and rewriting
+# files in place under Wine. The suites keep their names (exif_*): each
+# runs the engine through the photo's public operations.
 add_library(vz_exif_test_bytes STATIC exif/exif_bytes.cpp)
 target_include_directories(vz_exif_test_bytes PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 
 vz_add_suite(exif_tests
   SOURCES
-    exif/tiff_layout_test.cpp
-    exif/tiff_write_test.cpp
-    exif/jpeg_scan_test.cpp
+    tiff/tiff_layout_test.cpp
+    tiff/tiff_write_test.cpp
+    jpeg/jpeg_scan_test.cpp
     exif/gps_position_test.cpp
     exif/write_back_test.cpp
     exif/open_file_test.cpp
-    exif/maker_note_test.cpp
+    tiff/maker_note_test.cpp
   LIBS vz_exif vz_exif_test_bytes)
 
 # Real photos, on copies: the engine's work under Wine (photo_tool), checked

@@ -12,9 +12,9 @@
 
 #include "exif/exif_block.h"
 #include "exif/exif_bytes.h"
-#include "exif/file_access.h"
+#include "replacement/file_access.h"
 #include "exif/photo_writer.h"
-#include "exif/write_results.h"
+#include "replacement/write_results.h"
 #include "testlib/photos.h"
 #include "testlib/shortcut_file.h"
 #include "testlib/temp_folder.h"

@@ -8,7 +8,7 @@
 #include <iterator>
 #include <vector>
 
-#include "exif/heif_bytes.h"
+#include "heif/heif_bytes.h"
 #include "fuzz/seed_photos.h"
 
 namespace fs = std::filesystem;

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "exif/file_access.h"
+#include "replacement/file_access.h"
 #include "selection/photo_writes.h"
 #include "testlib/photos.h"
 #include "testlib/temp_folder.h"

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "exif/exif_block.h"
-#include "exif/tiff_types.h"
+#include "tiff/tiff_types.h"
 #include "testlib/photos.h"
 #include "testlib/temp_folder.h"
 

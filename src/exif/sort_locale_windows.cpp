@@ -1,6 +1,0 @@
-#include "exif/sort_locale.h"
-
-LCID UserSortLocale()
-{
-    return GetUserDefaultLCID();
-}

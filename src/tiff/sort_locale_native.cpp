@@ -1,0 +1,6 @@
+#include "tiff/sort_locale.h"
+
+LCID UserSortLocale()
+{
+    return 0;
+}
