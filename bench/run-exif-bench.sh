@@ -52,7 +52,7 @@ run_windows "$build/bin/exif_store_bench.exe" "$(winpath "$work/a/originals")" \
 VZ_BENCH_NO_FLUSH=1 run_windows "$build/bin/exif_store_bench.exe" "$(winpath "$work/a/originals")" \
   "$(winpath "$work/a/ours")" "$rounds" | tr -d '\r' >"$work/a/ours-no-flush.txt"
 if [ -n "$baseline" ]; then
-  run_windows "$baseline/bin/exif_store_bench.exe" "$(winpath "$work/a/originals")" \
+  run_windows "$baseline/exif_store_bench.exe" "$(winpath "$work/a/originals")" \
     "$(winpath "$work/a/ours")" "$rounds" | tr -d '\r' >"$work/a/before.txt"
 fi
 python3 "$top/bench/exif_exiftool_peer.py" "$work/a/originals" "$work/a/exiftool" "$rounds" >"$work/a/exiftool.txt"
@@ -73,7 +73,7 @@ bench_own "$work/b"
 run_windows "$build/bin/exif_read_bench.exe" "$(winpath "$work/b")" 3 | tr -d '\r' >"$work/b.txt"
 VZ_BENCH_BARE=1 run_windows "$build/bin/exif_read_bench.exe" "$(winpath "$work/b")" 3 | tr -d '\r' >"$work/b-bare.txt"
 if [ -n "$baseline" ]; then
-  run_windows "$baseline/bin/exif_read_bench.exe" "$(winpath "$work/b")" 3 | tr -d '\r' >"$work/b-before.txt"
+  run_windows "$baseline/exif_read_bench.exe" "$(winpath "$work/b")" 3 | tr -d '\r' >"$work/b-before.txt"
 fi
 rm -rf "$work/b"
 
@@ -103,7 +103,7 @@ run_windows "$build/bin/exif_grow_bench.exe" "$(winpath "$work/c/big.jpg")" \
 VZ_BENCH_NO_FLUSH=1 run_windows "$build/bin/exif_grow_bench.exe" "$(winpath "$work/c/big.jpg")" \
   "$(winpath "$work/c/copy.jpg")" "$rounds" | tr -d '\r' >"$work/c-no-flush.txt"
 if [ -n "$baseline" ]; then
-  run_windows "$baseline/bin/exif_grow_bench.exe" "$(winpath "$work/c/big.jpg")" \
+  run_windows "$baseline/exif_grow_bench.exe" "$(winpath "$work/c/big.jpg")" \
     "$(winpath "$work/c/copy.jpg")" "$rounds" | tr -d '\r' >"$work/c-before.txt"
 fi
 cat "$work/c/big.jpg" >/dev/null
