@@ -364,6 +364,35 @@ TEST_F(WriteBack, AFileChangedSinceOpenIsNotRewritten)
     }
 }
 
+// A file's stamp names it as GetFileInformationByHandle does (its number
+// on the volume), tells two files apart, and moves with a write.
+TEST_F(WriteBack, AStampNamesTheFileAsTheSystemDoesAndMovesWithAWrite)
+{
+    const std::wstring first = Put(PhotoWithPosition(false, 4000));
+    const std::wstring second = Put(PhotoWithPosition(false, 5000), L"second.jpg");
+    FileStamp stamps[2];
+    for (int i = 0; i < 2; ++i) {
+        HANDLE file = CreateFileW((i == 0 ? first : second).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        BY_HANDLE_FILE_INFORMATION system;
+        ASSERT_TRUE(GetFileInformationByHandle(file, &system));
+        ASSERT_TRUE(ReadFileStamp(file, &stamps[i]));
+        CloseHandle(file);
+        EXPECT_EQ(stamps[i].id, (static_cast<uint64_t>(system.nFileIndexHigh) << 32) | system.nFileIndexLow);
+        EXPECT_EQ(stamps[i].size, (static_cast<uint64_t>(system.nFileSizeHigh) << 32) | system.nFileSizeLow);
+    }
+    EXPECT_FALSE(IsSameFile(stamps[0], stamps[1]));
+    Sleep(20);
+    ASSERT_TRUE(WriteFileBytes(first, AsString(PhotoWithPosition(true, 4000))));
+    HANDLE file = CreateFileW(first.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    FileStamp after;
+    ASSERT_TRUE(ReadFileStamp(file, &after));
+    CloseHandle(file);
+    EXPECT_TRUE(IsSameFile(after, stamps[0]));
+    EXPECT_FALSE(IsSameState(after, stamps[0]));
+}
+
 // Every read, write, flush and setting of file information failing in turn,
 // one at a time, before or after doing its work, for a segment that grows,
 // shrinks, is inserted or keeps its size: the photo's name holds the old
