@@ -31,6 +31,22 @@ bench_build() {
   echo "== measuring the $bench_arch_name build ($build)"
 }
 
+# With VZ_BENCH_BASELINE set (another checkout of the project): builds the
+# targets there too, for the architecture bench_build chose, and sets
+# baseline to its folder of programs and baseline_name to its commit; both
+# empty otherwise.
+bench_baseline() {
+  baseline=
+  baseline_name=
+  [ -n "${VZ_BENCH_BASELINE:-}" ] || return 0
+  local checkout
+  checkout=$(cd "$VZ_BENCH_BASELINE" && pwd)
+  (cd "$checkout" && unset VZ_BUILD_ROOT && tools/build.sh "$VZ_WINE_ARCH" "$@") >&2
+  baseline=$checkout/build/$VZ_WINE_ARCH/bin
+  baseline_name=$(git -C "$checkout" rev-parse --short HEAD)
+  echo "== before: $baseline_name ($baseline)"
+}
+
 # Sets work to a new temporary folder /tmp/vz-NAME-bench.*, removed on exit,
 # and prefix to the Wine prefix NAME-bench below ROOT (default
 # /tmp/vz-NAME-bench-wine), taken down on exit. Photos copied into work must

@@ -56,6 +56,8 @@ HRESULT SavePositionToPhotos(const CoordinatesDialogState& state)
         *position = state.position;
         return true;
     });
+    for (const std::wstring& changed : writes.changedPaths)
+        ShowPhotoChangedMessage(changed.c_str());
     HRESULT result = writes.written > 0 ? S_OK : E_FAIL;
     // A photo another program changed has had its own message.
     if (FAILED(result) && writes.changed == 0)

@@ -71,5 +71,7 @@ HRESULT GetLocationFromEarth(const ImageSelection& selection)
         *each = position;
         return true;
     });
+    for (const std::wstring& changed : writes.changedPaths)
+        ShowPhotoChangedMessage(changed.c_str());
     return writes.written > 0 ? S_OK : E_FAIL;
 }

@@ -61,7 +61,7 @@ void ExifBlock::Open(const wchar_t* path)
     KernelHandle file(CreateFileW(m_path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     uint32_t size = 0;
-    if (!file.IsValid() || !GetFileSize32(file.Get(), &size) || !ReadFileStamp(file.Get(), &m_readStamp, false))
+    if (!file.IsValid() || !GetFileSize32(file.Get(), &size) || !ReadFileStamp(file.Get(), &m_readStamp))
         return;
     if (!m_readBlock)
         m_readBlock.reset(new (std::nothrow) uint8_t[FileByteSource::kCacheSize]);

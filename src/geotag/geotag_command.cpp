@@ -9,6 +9,7 @@
 #include "geotag/geotag_plan.h"
 #include "track/gpx_reader.h"
 #include "selection/image_selection.h"
+#include "selection/selection_texts.h"
 #include "support/file_extension.h"
 #include "support/message_box.h"
 #include "support/progress_window.h"
@@ -16,7 +17,9 @@
 
 namespace {
 
-const size_t kMessageCapacity = 800;
+// Room for the closing report's lines and the names of up to
+// kPhotosChangedNamed photos.
+const size_t kMessageCapacity = 4096;
 // On the reading's bar a photo weighs as much as this many bytes of track:
 // about what the two take to read.
 const uint64_t kPhotoWeightBytes = 32 * 1024;
@@ -59,11 +62,32 @@ int AppendCount(wchar_t* text, int length, const wchar_t* format, int count, con
     return length + FormatBoundedW(text + length, kMessageCapacity - length, format, count, count == 1 ? one : many);
 }
 
+// Names the photos that another program changed while they were written
+// (among those that could not be written), a line each.
+int AppendChanged(wchar_t* text, int length, const std::vector<std::wstring>& changed)
+{
+    const int count = static_cast<int>(changed.size());
+    if (count == 0 || static_cast<size_t>(length) + 1 >= kMessageCapacity)
+        return length;
+    length += count == 1 ? FormatBoundedW(text + length, kMessageCapacity - length, kPhotosChangedReportOne)
+                         : FormatBoundedW(text + length, kMessageCapacity - length, kPhotosChangedReportMany, count);
+    for (int i = 0; i < count && static_cast<size_t>(length) + 1 < kMessageCapacity; ++i) {
+        if (i == kPhotosChangedNamed) {
+            length += FormatBoundedW(text + length, kMessageCapacity - length, kPhotosChangedMore, count - i);
+            break;
+        }
+        length += FormatBoundedW(text + length, kMessageCapacity - length, kPhotosChangedName,
+                                 FileNamePart(changed[i].c_str()));
+    }
+    return length;
+}
+
 // What happened to the photos written under plan: "3 of 5 photos were
 // geotagged.", then a line for each other fate: read-only and skipped,
 // could not be written, not reached before a cancel, kept their own
 // position, got none from the track.
-void ShowWriteReport(HWND owner, const GeotagPlan& plan, int written, int readOnly, int failed)
+void ShowWriteReport(HWND owner, const GeotagPlan& plan, int written, int readOnly, int failed,
+                     const std::vector<std::wstring>& changed)
 {
     int total = static_cast<int>(plan.Count());
     int notReached = plan.FixCount() - written - readOnly - failed;
@@ -73,6 +97,7 @@ void ShowWriteReport(HWND owner, const GeotagPlan& plan, int written, int readOn
                                 total == 1 ? L" was" : L"s were");
     length = AppendCount(text, length, kGeotagSkipped, readOnly, L" was", L"s were");
     length = AppendCount(text, length, kGeotagFailed, failed, L"", L"s");
+    length = AppendChanged(text, length, changed);
     length = AppendCount(text, length, kGeotagCancelled, notReached, L"", L"s");
     if (kept > 0 && static_cast<size_t>(length) + 1 < kMessageCapacity)
         length += FormatBoundedW(text + length, kMessageCapacity - length,
@@ -183,13 +208,14 @@ struct PlanWrite {
     int written = 0;
     int readOnly = 0;
     int failed = 0;
+    std::vector<std::wstring> changed;
     HRESULT result = E_UNEXPECTED;
 };
 
 HRESULT WritePlan(void* context, WorkProgress* progress)
 {
     PlanWrite* write = static_cast<PlanWrite*>(context);
-    write->result = write->plan->Write(&write->written, &write->readOnly, progress, &write->failed);
+    write->result = write->plan->Write(&write->written, &write->readOnly, progress, &write->failed, &write->changed);
     return write->result;
 }
 
@@ -227,7 +253,7 @@ HRESULT GeotagFromTrack(HWND owner, const ImageSelection& selection)
         write.plan = plan.get();
         RunWithProgress(owner, kGeotagProgressTitle, kGeotagWritingText, WritePlan, &write);
         hr = write.result;
-        ShowWriteReport(owner, *plan, write.written, write.readOnly, write.failed);
+        ShowWriteReport(owner, *plan, write.written, write.readOnly, write.failed, write.changed);
     }
     return hr;
 }

@@ -169,14 +169,14 @@ int GeotagPlan::UnlocatedCount() const
     return unlocated;
 }
 
-HRESULT GeotagPlan::Write(int* written, int* readOnly, WorkProgress* progress, int* failed) const
+HRESULT GeotagPlan::Write(int* written, int* readOnly, WorkProgress* progress, int* failed,
+                          std::vector<std::wstring>* changed) const
 {
     // A fix is more than a position (WriteFixToPhoto), and a shortcut's
     // read-only attribute is judged at its target.
     const int count = static_cast<int>(m_photos.size());
     bool stopped = false;
-    int failures = 0;
-    const PhotoWrites writes = WriteToPhotos(
+    PhotoWrites writes = WriteToPhotos(
         count,
         [&](int i, const wchar_t** path) {
             stopped = stopped || (progress && !progress->Continue(static_cast<uint64_t>(i), count));
@@ -185,15 +185,13 @@ HRESULT GeotagPlan::Write(int* written, int* readOnly, WorkProgress* progress, i
             *path = m_photos[i].target.c_str();
             return GetsFix(m_photos[i]);
         },
-        [&](int i, ReplacementRecovery* recovery) {
-            HRESULT hr = WriteFixToPhoto(m_photos[i], recovery);
-            failures += FAILED(hr) ? 1 : 0;
-            return hr;
-        });
+        [&](int i, ReplacementRecovery* recovery) { return WriteFixToPhoto(m_photos[i], recovery); });
     if (written)
         *written = writes.written;
     if (failed)
-        *failed = failures;
+        *failed = writes.failed;
+    if (changed)
+        changed->swap(writes.changedPaths);
     if (readOnly)
         *readOnly = writes.readOnly;
     if (stopped)

@@ -68,11 +68,17 @@ public:
     // stay as they are.
     // *written counts the photos rewritten, *readOnly those skipped for
     // their attribute, *failed (optional) those whose writing failed; the
-    // rest of FixCount were not reached. progress (optional) is told the
-    // photos done of all before each photo; when it says to stop, the
-    // photos after are left as they are and the result is VZ_E_CANCELLED.
-    // Else S_OK when at least one photo was written, else E_FAIL.
-    HRESULT Write(int* written, int* readOnly, WorkProgress* progress = nullptr, int* failed = nullptr) const;
+    // rest of FixCount were not reached. *changed (optional) receives the
+    // targets of the photos that another program changed while they were
+    // written (counted as failed, and left as that program made them), in
+    // the order of the plan. Several photos are written at once
+    // (RunPhotoWrites). progress (optional) is told the photos begun of all
+    // before each photo; when it says to stop, no photo after is begun, the
+    // ones begun are finished (each old or new), and the result is
+    // VZ_E_CANCELLED. Else S_OK when at least one photo was written, else
+    // E_FAIL.
+    HRESULT Write(int* written, int* readOnly, WorkProgress* progress = nullptr, int* failed = nullptr,
+                  std::vector<std::wstring>* changed = nullptr) const;
 
     size_t Count() const { return m_photos.size(); }
     const GeotagPhoto& At(size_t index) const { return m_photos[index]; }

@@ -44,9 +44,8 @@ bool SetFileInformation(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, void* infor
 HANDLE ListFolder(const wchar_t* pattern, WIN32_FIND_DATAW* found);
 
 // The stamp of an open file; false (stamp not known) when it cannot be read.
-// Without withId, its size and times only: under Wine the file's identity
-// costs a round trip to the server, which every read of a photo would pay.
-bool ReadFileStamp(HANDLE file, FileStamp* stamp, bool withId = true);
+// Costs no round trip to Wine's server once the handle has been used.
+bool ReadFileStamp(HANDLE file, FileStamp* stamp);
 // The stamp of the file at path, opened for its attributes only (which no
 // holder of the file denies); false when there is none or it cannot be read.
 bool ReadFileStampAt(const std::wstring& path, FileStamp* stamp);

@@ -5,20 +5,23 @@
 #pragma once
 #include <cstdint>
 
+// The volume is not part of a stamp: the engine compares only stamps of
+// names in one folder (the photo's and its new file's), which lie on one
+// volume; asking for the volume's serial number would cost a round trip to
+// Wine's server with every stamp.
 struct FileStamp {
-    uint64_t volume = 0;  // serial number of the volume
-    uint64_t id = 0;      // the file's number on that volume
+    uint64_t id = 0;  // the file's number on its volume
     uint64_t size = 0;
     int64_t lastWrite = 0;  // FILETIME units
     int64_t change = 0;     // the last change of data or metadata
     bool known = false;
-    bool hasId = false;  // volume and id read too
+    bool hasId = false;  // id read too
 };
 
-// The same file (the same volume and number), whatever its state.
+// The same file (the same number in one folder's volume), whatever its state.
 inline bool IsSameFile(const FileStamp& a, const FileStamp& b)
 {
-    return a.known && b.known && a.hasId && b.hasId && a.volume == b.volume && a.id == b.id;
+    return a.known && b.known && a.hasId && b.hasId && a.id == b.id;
 }
 
 // The same file in the same state. Without the identity of one of them, the

@@ -19,6 +19,9 @@ const unsigned kNameAttempts = 16;
 // tried again a few times before its replacement gives up.
 const unsigned kRenameAttempts = 5;
 const DWORD kFirstRenamePause = 20;
+// Large copies read the photo at multiples of this: a multiple of every
+// page and cluster size in use.
+const uint32_t kCopyAlignment = 64 * 1024;
 
 // The attributes a photo keeps across its replacement. Archive is set as
 // Windows sets it on every change: the photo has changed, and backups must
@@ -197,7 +200,14 @@ HRESULT PhotoReplacement::AppendFromPhoto(uint64_t offset, uint64_t count, uint8
 {
     HRESULT hr = S_OK;
     while (SUCCEEDED(hr) && count > 0) {
-        const uint32_t n = count < bufferSize ? static_cast<uint32_t>(count) : bufferSize;
+        uint32_t n = count < bufferSize ? static_cast<uint32_t>(count) : bufferSize;
+        // Each read but the first and the last starts and ends on a multiple
+        // of kCopyAlignment: the system serves whole pages of its cache (and
+        // whole clusters from the disk) instead of splitting each one
+        // between two reads.
+        const uint32_t past = static_cast<uint32_t>((offset + n) % kCopyAlignment);
+        if (n < count && past < n)
+            n -= past;
         uint32_t got = 0;
         hr = ReadAt(m_photo, buffer, offset, n, &got) && got == n ? Append(buffer, n) : E_FAIL;
         offset += n;

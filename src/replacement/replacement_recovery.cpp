@@ -122,15 +122,22 @@ void RecoverReplacements(const std::wstring& folder)
 
 void ReplacementRecovery::RecoverOnce(const std::wstring& folder)
 {
-    for (const std::wstring& done : m_recovered) {
-        if (CompareStringOrdinal(done.c_str(), static_cast<int>(done.size()), folder.c_str(),
-                                 static_cast<int>(folder.size()), TRUE) == CSTR_EQUAL)
-            return;
+    AcquireSRWLockExclusive(&m_lock);
+    bool done = false;
+    for (const std::wstring& recovered : m_recovered) {
+        if (CompareStringOrdinal(recovered.c_str(), static_cast<int>(recovered.size()), folder.c_str(),
+                                 static_cast<int>(folder.size()), TRUE) == CSTR_EQUAL) {
+            done = true;
+            break;
+        }
     }
-    RecoverReplacements(folder);
-    try {
-        m_recovered.push_back(folder);
-    } catch (const std::bad_alloc&) {
-        // Recovered again for the next photo of the folder: slower, not wrong.
+    if (!done) {
+        RecoverReplacements(folder);
+        try {
+            m_recovered.push_back(folder);
+        } catch (const std::bad_alloc&) {
+            // Recovered again for the next photo of the folder: slower, not wrong.
+        }
     }
+    ReleaseSRWLockExclusive(&m_lock);
 }

@@ -16,20 +16,30 @@
 //   removed never comes back, and a leftover is never lost either;
 // - one that some writer still holds open is left to that writer.
 #pragma once
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
 // Deals with the leftovers of each folder once, however many photos a
 // command writes there: listing a folder of thousands of files for every
 // photo (a round trip on a network share) would cost more than the writes.
-// The loop of a command that writes photos owns one for the command.
+// The loop of a command that writes photos owns one for the command; its
+// writers share it from several threads.
 class ReplacementRecovery {
 public:
+    ReplacementRecovery() = default;
+    ReplacementRecovery(const ReplacementRecovery&) = delete;
+    ReplacementRecovery& operator=(const ReplacementRecovery&) = delete;
+
     // Recovers the folder (with its final separator, as FolderOfPath gives
-    // it) unless this object has done so already.
+    // it) unless this object has done so already. A writer that comes while
+    // another recovers the folder waits until that has ended: no writer
+    // makes its new file in a folder that is being recovered.
     void RecoverOnce(const std::wstring& folder);
 
 private:
+    SRWLOCK m_lock = SRWLOCK_INIT;
     std::vector<std::wstring> m_recovered;
 };
 

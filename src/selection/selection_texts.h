@@ -10,3 +10,14 @@ const wchar_t kNoWritableFileMessage[] =
 const wchar_t kPhotoChangedMessage[] =
     L"The photo \"%ls\" was not written: another program changed it meanwhile. Its changes are kept; "
     L"choose the command again to write the position into it.";
+
+// The closing report of a command that writes many photos names those that
+// another program changed meanwhile: a line, then one line per photo (at
+// most kPhotosChangedNamed, then how many more).
+const wchar_t kPhotosChangedReportOne[] =
+    L"\nAnother program changed this photo meanwhile; its changes are kept, and it was not written:";
+const wchar_t kPhotosChangedReportMany[] =
+    L"\nAnother program changed these %d photos meanwhile; their changes are kept, and they were not written:";
+const wchar_t kPhotosChangedName[] = L"\n    %ls";
+const wchar_t kPhotosChangedMore[] = L"\n    and %d more";
+const int kPhotosChangedNamed = 10;

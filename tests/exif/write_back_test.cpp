@@ -268,7 +268,10 @@ TEST_P(WriteBackTail, TheRestOfTheFileMovesIntactInBothDirections)
     EXPECT_EQ(Get(path), before);
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, WriteBackTail, testing::Values(0, 1, 400, 65536, 65537, 131072, 300001));
+// Tails beyond the 1 MiB copy block too, read at multiples of 64 KiB after
+// the first block.
+INSTANTIATE_TEST_SUITE_P(Sizes, WriteBackTail,
+                         testing::Values(0, 1, 400, 65536, 65537, 131072, 300001, 1114111, 2097155));
 
 TEST_F(WriteBack, WritingTheSameBlockTwiceGivesTheSameFile)
 {
@@ -329,15 +332,18 @@ TEST_F(WriteBack, AFileChangedSinceOpenIsNotRewritten)
         const char* what;
         Bytes atOpen;
         Bytes atWrite;
+        bool anotherFile;
     } cases[] = {
-        {"no longer starts with SOI", original, Join({Bytes{0, 0}, Bytes(original.begin() + 2, original.end())})},
+        {"no longer starts with SOI", original, Join({Bytes{0, 0}, Bytes(original.begin() + 2, original.end())}), false},
         {"segment moved", original, Join({Bytes(original.begin(), original.begin() + 2), JfifSegment(),
-                                           Bytes(original.begin() + 2, original.end())})},
-        {"segment of another size", original, PhotoOfSize({ExifSegment(SimpleTiff(false))}, 4000)},
-        {"segment where Open found none", plain, otherExif},
-        {"segment gone", original, plain},
+                                           Bytes(original.begin() + 2, original.end())}),
+         false},
+        {"segment of another size", original, PhotoOfSize({ExifSegment(SimpleTiff(false))}, 4000), false},
+        {"segment where Open found none", plain, otherExif, false},
+        {"segment gone", original, plain, false},
         {"an image byte changed, same size", original,
-         Join({Bytes(original.begin(), original.end() - 1), Bytes{static_cast<uint8_t>(original.back() ^ 1)}})},
+         Join({Bytes(original.begin(), original.end() - 1), Bytes{static_cast<uint8_t>(original.back() ^ 1)}}), false},
+        {"another file with the same bytes renamed over it", original, original, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -346,10 +352,45 @@ TEST_F(WriteBack, AFileChangedSinceOpenIsNotRewritten)
         block.Open(path.c_str());
         ASSERT_TRUE(block.IsJpeg());
         ASSERT_EQ(block.StorePosition(0.2, 0.2, 0, 0), S_OK);
-        ASSERT_TRUE(WriteFileBytes(path, AsString(c.atWrite)));
+        if (c.anotherFile) {
+            const std::wstring other = path + L".other";
+            ASSERT_TRUE(WriteFileBytes(other, AsString(c.atWrite)));
+            ASSERT_TRUE(MoveFileExW(other.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING));
+        } else {
+            ASSERT_TRUE(WriteFileBytes(path, AsString(c.atWrite)));
+        }
         EXPECT_EQ(block.WriteToFile(), VZ_E_PHOTO_CHANGED);
         EXPECT_EQ(Get(path), c.atWrite);
     }
+}
+
+// A file's stamp names it as GetFileInformationByHandle does (its number
+// on the volume), tells two files apart, and moves with a write.
+TEST_F(WriteBack, AStampNamesTheFileAsTheSystemDoesAndMovesWithAWrite)
+{
+    const std::wstring first = Put(PhotoWithPosition(false, 4000));
+    const std::wstring second = Put(PhotoWithPosition(false, 5000), L"second.jpg");
+    FileStamp stamps[2];
+    for (int i = 0; i < 2; ++i) {
+        HANDLE file = CreateFileW((i == 0 ? first : second).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        BY_HANDLE_FILE_INFORMATION system;
+        ASSERT_TRUE(GetFileInformationByHandle(file, &system));
+        ASSERT_TRUE(ReadFileStamp(file, &stamps[i]));
+        CloseHandle(file);
+        EXPECT_EQ(stamps[i].id, (static_cast<uint64_t>(system.nFileIndexHigh) << 32) | system.nFileIndexLow);
+        EXPECT_EQ(stamps[i].size, (static_cast<uint64_t>(system.nFileSizeHigh) << 32) | system.nFileSizeLow);
+    }
+    EXPECT_FALSE(IsSameFile(stamps[0], stamps[1]));
+    Sleep(20);
+    ASSERT_TRUE(WriteFileBytes(first, AsString(PhotoWithPosition(true, 4000))));
+    HANDLE file = CreateFileW(first.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    FileStamp after;
+    ASSERT_TRUE(ReadFileStamp(file, &after));
+    CloseHandle(file);
+    EXPECT_TRUE(IsSameFile(after, stamps[0]));
+    EXPECT_FALSE(IsSameState(after, stamps[0]));
 }
 
 // Every read, write, flush and setting of file information failing in turn,

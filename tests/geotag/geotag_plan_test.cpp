@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "exif/exif_block.h"
+#include "exif/file_access.h"
 #include "track/track_files.h"
 #include "geotag/geotag_plan.h"
 #include "testlib/shortcut_file.h"
@@ -48,6 +49,31 @@ double LatitudeDegrees(const GeotagPhoto& photo)
 {
     return photo.position.latitude * kDegreesPerRadian;
 }
+
+// The photo that "another program" writes (one byte appended) when the
+// rename over it comes; the rename then fails as a photo held open makes it
+// fail, and is tried again.
+std::wstring g_changedBeforeRename;
+BOOL WINAPI ChangingRename(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID information, DWORD size)
+{
+    if (kind == FileRenameInfo) {
+        const FILE_RENAME_INFO* rename = static_cast<const FILE_RENAME_INFO*>(information);
+        const std::wstring target(rename->FileName, rename->FileNameLength / sizeof(wchar_t));
+        const std::wstring name = g_changedBeforeRename.substr(g_changedBeforeRename.find_last_of(L"\\/") + 1);
+        if (target.size() > name.size() &&
+            _wcsicmp(target.c_str() + target.size() - name.size(), name.c_str()) == 0) {
+            HANDLE photo = CreateFileW(g_changedBeforeRename.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_EXISTING, 0,
+                                       nullptr);
+            DWORD written = 0;
+            WriteFile(photo, "x", 1, &written, nullptr);
+            CloseHandle(photo);
+            SetLastError(ERROR_SHARING_VIOLATION);
+            return FALSE;
+        }
+    }
+    return SetFileInformationByHandle(file, kind, information, size);
+}
+const FileCalls kChangingCalls = {ReadFile, WriteFile, FlushFileBuffers, ChangingRename, FindFirstFileW};
 
 }  // namespace
 
@@ -244,6 +270,28 @@ TEST_F(GeotagPlanTest, WritingToldToStopLeavesThePhotosAfterAsTheyWere)
     EXPECT_EQ(1, failed);   // the first, held open
     EXPECT_EQ(0, readOnly);
     EXPECT_EQ(third, vztest::ReadFileBytes(paths[2]));
+}
+
+// Another program writes a photo while geotagging waits to rename over it:
+// that photo keeps the other program's bytes, counts as failed, and is
+// named for the closing report, with no message box from the writers.
+TEST_F(GeotagPlanTest, APhotoChangedMeanwhileIsKeptCountedAndNamed)
+{
+    GeotagSettings settings;
+    settings.offsetMinutes = 60;
+    plan.Match(NorthboundTrack(), settings);
+    g_changedBeforeRename = paths[1];
+    const std::string changedBytes = vztest::ReadFileBytes(paths[1]) + "x";
+    const FileCalls* previous = UseFileCalls(&kChangingCalls);
+    int written = -1, readOnly = -1, failed = -1;
+    std::vector<std::wstring> changed;
+    EXPECT_EQ(S_OK, plan.Write(&written, &readOnly, nullptr, &failed, &changed));
+    UseFileCalls(previous);
+    EXPECT_EQ(2, written);
+    EXPECT_EQ(1, failed);
+    EXPECT_EQ(0, readOnly);
+    EXPECT_EQ(std::vector<std::wstring>{paths[1]}, changed);
+    EXPECT_EQ(changedBytes, vztest::ReadFileBytes(paths[1]));
 }
 
 // Loading reports each photo before it is read, and told to stop at the

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,8 @@ TEST(PhotoWrites, OneCommandListsAFolderOnceHoweverManyPhotosItWrites)
         paths.push_back(folder / name);
         ASSERT_TRUE(CopyFileW(first.c_str(), paths.back().c_str(), TRUE));
     }
+    // The same photo twice in a selection is written twice.
+    paths.push_back(first);
     GeoPosition position;
     position.known = TRUE;
     position.latitude = 0.8;
@@ -50,10 +53,75 @@ TEST(PhotoWrites, OneCommandListsAFolderOnceHoweverManyPhotosItWrites)
             return true;
         });
     UseFileCalls(previous);
-    EXPECT_EQ(writes.written, 200);
+    EXPECT_EQ(writes.written, 201);
     EXPECT_EQ(writes.changed, 0);
+    EXPECT_EQ(writes.failed, 0);
     EXPECT_EQ(g_listings, 1);
     EXPECT_EQ(vztest::NamesIn(folder.Path()).size(), 200u);
+}
+
+// The loop writes several photos at once, but looks at them in the order of
+// the selection, one at a time, counts each once, names the changed ones in
+// that order, never writes one path twice at once, and after a stop begins
+// no further photo.
+TEST(PhotoWrites, WritersShareTheSelectionInItsOrder)
+{
+    const int count = 40;
+    std::vector<std::wstring> names;
+    for (int i = 0; i < count; ++i)
+        names.push_back(L"Z:\\no-such-folder\\photo" + std::to_wstring(i % 30) + (i < 30 ? L".jpg" : L".JPG"));
+    for (int stopAt : {count, 17}) {
+        std::vector<int> looked, wrote(count, 0);
+        std::vector<std::wstring> writing;
+        SRWLOCK lock = SRWLOCK_INIT;
+        int atOnce = 0, mostAtOnce = 0;
+        bool samePathAtOnce = false;
+        const PhotoWrites writes = WriteToPhotos(
+            count,
+            [&](int i, const wchar_t** path) {
+                looked.push_back(i);
+                *path = names[i].c_str();
+                return i < stopAt && i % 13 != 6;
+            },
+            [&](int i, ReplacementRecovery*) {
+                AcquireSRWLockExclusive(&lock);
+                for (const std::wstring& other : writing)
+                    samePathAtOnce = samePathAtOnce || _wcsicmp(other.c_str(), names[i].c_str()) == 0;
+                writing.push_back(names[i]);
+                ++wrote[i];
+                mostAtOnce = std::max(mostAtOnce, ++atOnce);
+                ReleaseSRWLockExclusive(&lock);
+                Sleep(static_cast<DWORD>(1 + (i * 7) % 5));
+                AcquireSRWLockExclusive(&lock);
+                --atOnce;
+                writing.erase(std::find(writing.begin(), writing.end(), names[i]));
+                ReleaseSRWLockExclusive(&lock);
+                return i % 9 == 4 ? VZ_E_PHOTO_CHANGED : i % 11 == 5 ? E_FAIL : S_OK;
+            });
+        std::vector<int> inOrder(count);
+        for (int i = 0; i < count; ++i)
+            inOrder[i] = i;
+        EXPECT_EQ(looked, inOrder) << stopAt;
+        int expectWritten = 0, expectFailed = 0;
+        std::vector<std::wstring> expectChanged;
+        for (int i = 0; i < count; ++i) {
+            const bool gets = i < stopAt && i % 13 != 6;
+            EXPECT_EQ(wrote[i], gets ? 1 : 0) << i << " " << stopAt;
+            if (!gets)
+                continue;
+            if (i % 9 == 4)
+                expectChanged.push_back(names[i]);
+            expectWritten += i % 9 != 4 && i % 11 != 5;
+            expectFailed += i % 9 == 4 || i % 11 == 5;
+        }
+        EXPECT_EQ(writes.written, expectWritten) << stopAt;
+        EXPECT_EQ(writes.failed, expectFailed) << stopAt;
+        EXPECT_EQ(writes.changed, static_cast<int>(expectChanged.size())) << stopAt;
+        EXPECT_EQ(writes.changedPaths, expectChanged) << stopAt;
+        EXPECT_GT(mostAtOnce, 1) << stopAt;
+        EXPECT_LE(mostAtOnce, kPhotoWriters) << stopAt;
+        EXPECT_FALSE(samePathAtOnce) << stopAt;
+    }
 }
 
 }  // namespace
