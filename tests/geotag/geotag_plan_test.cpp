@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "exif/exif_block.h"
-#include "exif/file_access.h"
+#include "replacement/file_access.h"
 #include "track/track_files.h"
 #include "geotag/geotag_plan.h"
 #include "testlib/shortcut_file.h"
