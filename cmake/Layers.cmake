@@ -9,18 +9,19 @@ set(VZ_LAYERS
   resources             0     # resource numbers and artwork
   support               1     # containers, text, dialog and registry helpers
   exif                  2     # the photo engine, then its Windows file layer
-  selection             3     # the selected photos and the file checks
-  earth_client          4     # the Google Earth automation client
-  notation              4     # coordinate notations and the stored setting
-  kml                   4     # the XML writer and the KML documents
-  track                 4     # GPS tracks: reading, times, matching
-  about                 5     # the About box
-  earth                 6     # the two Google Earth commands
-  coords                6     # the coordinates dialog and clipboard input
-  geotag                6     # geotagging photos from a GPS track
-  shellext              7     # the COM objects and the menu
-  setup                 8     # registration and installation
-  dll                   9)    # the DLL: resource scripts, exports, link
+  sidecar               3     # the XMP sidecar editor and the sidecars' names
+  selection             4     # the selected photos and the file checks
+  earth_client          5     # the Google Earth automation client
+  notation              5     # coordinate notations and the stored setting
+  kml                   5     # the XML writer and the KML documents
+  track                 5     # GPS tracks: reading, times, matching
+  about                 6     # the About box
+  earth                 7     # the two Google Earth commands
+  coords                7     # the coordinates dialog and clipboard input
+  geotag                7     # geotagging photos from a GPS track
+  shellext              8     # the COM objects and the menu
+  setup                 9     # registration and installation
+  dll                   10)   # the DLL: resource scripts, exports, link
 
 # The layer of a folder below src/ (the longest listed folder it lies in);
 # -1 when it lies in none.
