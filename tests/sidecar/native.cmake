@@ -8,3 +8,6 @@ target_link_libraries(sidecar_native_tests PRIVATE GTest::gtest_main)
 target_compile_options(sidecar_native_tests PRIVATE ${native_sanitize})
 target_link_options(sidecar_native_tests PRIVATE ${native_sanitize})
 add_test(NAME sidecar_native_tests COMMAND sidecar_native_tests)
+
+# The tool the ExifTool oracle drives (tests/sidecar/tests.cmake), natively.
+add_executable(sidecar_tool ${CMAKE_CURRENT_LIST_DIR}/sidecar_tool.cpp ${sidecar_sources})

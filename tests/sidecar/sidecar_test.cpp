@@ -99,11 +99,13 @@ TEST(SidecarRead, EveryFormOfThePositionReads)
         EXPECT_NEAR(row.lat, p.place.latitude / kDeg, 1e-9) << row.what;
         EXPECT_NEAR(row.lon, p.place.longitude / kDeg, 1e-9) << row.what;
         EXPECT_EQ(!std::isnan(row.alt), p.hasAltitude) << row.what;
-        if (p.hasAltitude)
+        if (p.hasAltitude) {
             EXPECT_DOUBLE_EQ(row.alt, p.place.altitude) << row.what;
+        }
         EXPECT_EQ(!std::isnan(row.heading), p.hasHeading) << row.what;
-        if (p.hasHeading)
+        if (p.hasHeading) {
             EXPECT_NEAR(row.heading, p.place.heading / kDeg, 1e-9) << row.what;
+        }
     }
 }
 
