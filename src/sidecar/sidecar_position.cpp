@@ -55,30 +55,37 @@ int PropertyIndex(const std::string& local)
     return -1;
 }
 
+// The copies of each property in document order: the attributes of a
+// description come before its children, and the elements are recorded in
+// the order their start tags stand in.
 PropertyMap MapProperties(const XmpDocument& document)
 {
     PropertyMap map;
     const std::vector<XmpElement>& elements = document.Elements();
-    for (int d : document.Descriptions()) {
-        const XmpElement& description = elements[static_cast<size_t>(d)];
-        for (size_t a = 0; a < description.attributes.size(); ++a) {
-            const XmpAttribute& attribute = description.attributes[a];
-            if (attribute.nsUri != kExifNamespace)
-                continue;
+    std::vector<bool> isDescription(elements.size(), false);
+    for (int d : document.Descriptions())
+        isDescription[static_cast<size_t>(d)] = true;
+    for (size_t e = 0; e < elements.size(); ++e) {
+        const XmpElement& element = elements[e];
+        const int d = static_cast<int>(e);
+        if (isDescription[e]) {
+            for (size_t a = 0; a < element.attributes.size(); ++a) {
+                const XmpAttribute& attribute = element.attributes[a];
+                if (attribute.nsUri != kExifNamespace)
+                    continue;
+                if (map.exifDescription < 0)
+                    map.exifDescription = d;
+                const int p = PropertyIndex(attribute.local);
+                if (p >= 0)
+                    map.at[p].push_back(Occurrence{d, static_cast<int>(a), -1});
+            }
+        } else if (element.parent >= 0 && isDescription[static_cast<size_t>(element.parent)] &&
+                   element.nsUri == kExifNamespace) {
             if (map.exifDescription < 0)
-                map.exifDescription = d;
-            const int p = PropertyIndex(attribute.local);
+                map.exifDescription = element.parent;
+            const int p = PropertyIndex(element.local);
             if (p >= 0)
-                map.at[p].push_back(Occurrence{d, static_cast<int>(a), -1});
-        }
-        for (size_t e = static_cast<size_t>(d) + 1; e < elements.size(); ++e) {
-            if (elements[e].parent != d || elements[e].nsUri != kExifNamespace)
-                continue;
-            if (map.exifDescription < 0)
-                map.exifDescription = d;
-            const int p = PropertyIndex(elements[e].local);
-            if (p >= 0)
-                map.at[p].push_back(Occurrence{d, -1, static_cast<int>(e)});
+                map.at[p].push_back(Occurrence{element.parent, -1, d});
         }
     }
     return map;

@@ -98,8 +98,12 @@ void AppendUtf8(uint32_t c, std::string* out)
 // reference to an XML character or one of the five predefined entities.
 bool ReadReference(const std::string& t, size_t at, size_t* end, uint32_t* c)
 {
-    const size_t semicolon = t.find(';', at);
-    if (semicolon == std::string::npos || semicolon - at > 12)
+    // The longest reference is "&#x10FFFF;": a ";" further on ends no
+    // reference (and is not searched for, so a text of "&" stays linear).
+    size_t semicolon = at + 1;
+    while (semicolon < t.size() && semicolon - at <= 12 && t[semicolon] != ';')
+        ++semicolon;
+    if (semicolon >= t.size() || t[semicolon] != ';')
         return false;
     const std::string body = t.substr(at + 1, semicolon - at - 1);
     *end = semicolon + 1;
