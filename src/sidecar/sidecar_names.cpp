@@ -1,5 +1,8 @@
 #include "sidecar/sidecar_names.h"
 
+#include <new>
+#include <utility>
+
 namespace {
 
 // The capital of a letter by one fixed table: ASCII, Latin-1, Latin
@@ -60,21 +63,26 @@ bool SameFileName(const std::wstring& a, const std::wstring& b)
     return true;
 }
 
-SidecarNames FindSidecarNames(const std::wstring& rawName, const std::vector<std::wstring>& folderNames,
-                              bool (*isRaw)(const std::wstring& name))
+HRESULT FindSidecarNames(const std::wstring& rawName, const std::vector<std::wstring>& folderNames,
+                         bool (*isRaw)(const std::wstring& name), SidecarNames* names)
 {
-    SidecarNames names;
-    const std::wstring base = BaseName(rawName);
-    const std::wstring byBase = base + L".xmp";
-    const std::wstring byName = rawName + L".xmp";
-    bool baseShared = false;
-    for (const std::wstring& name : folderNames) {
-        if (SameFileName(name, byBase) || SameFileName(name, byName))
-            names.existing.push_back(name);
-        else if (!SameFileName(name, rawName) && SameFileName(BaseName(name), base) && isRaw && isRaw(name))
-            baseShared = true;
+    try {
+        SidecarNames found;
+        const std::wstring base = BaseName(rawName);
+        const std::wstring byBase = base + L".xmp";
+        const std::wstring byName = rawName + L".xmp";
+        bool baseShared = false;
+        for (const std::wstring& name : folderNames) {
+            if (SameFileName(name, byBase) || SameFileName(name, byName))
+                found.existing.push_back(name);
+            else if (!SameFileName(name, rawName) && SameFileName(BaseName(name), base) && isRaw && isRaw(name))
+                baseShared = true;
+        }
+        if (found.existing.empty())
+            found.create = baseShared ? byName : byBase;
+        *names = std::move(found);
+        return S_OK;
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
     }
-    if (names.existing.empty())
-        names.create = baseShared ? byName : byBase;
-    return names;
 }

@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "support/platform.h"
+
 struct SidecarNames {
     // The existing sidecars as the folder spells them, in the folder's order.
     std::vector<std::wstring> existing;
@@ -25,9 +27,9 @@ struct SidecarNames {
 
 // rawName: the raw file's name (no folder). folderNames: the names of the
 // folder's files (it may include rawName). isRaw: whether a name of the
-// folder is a raw file.
-SidecarNames FindSidecarNames(const std::wstring& rawName, const std::vector<std::wstring>& folderNames,
-                              bool (*isRaw)(const std::wstring& name));
+// folder is a raw file. S_OK or E_OUTOFMEMORY.
+HRESULT FindSidecarNames(const std::wstring& rawName, const std::vector<std::wstring>& folderNames,
+                         bool (*isRaw)(const std::wstring& name), SidecarNames* names);
 
 // Ordinal comparison without regard to case, as above.
 bool SameFileName(const std::wstring& a, const std::wstring& b);

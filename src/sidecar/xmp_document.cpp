@@ -585,9 +585,9 @@ HRESULT XmpDocument::Parse(const std::string& text, SidecarProblem* problem)
     m_text.clear();
     if (problem)
         *problem = SidecarProblem();
-    if (text.size() > kMaxSidecarBytes)
-        return Fail(VZ_E_SIDECAR_TOO_LARGE, kSidecarTooLarge, static_cast<size_t>(-1), problem);
     try {
+        if (text.size() > kMaxSidecarBytes)
+            return Fail(VZ_E_SIDECAR_TOO_LARGE, kSidecarTooLarge, static_cast<size_t>(-1), problem);
         m_text = text;
         const auto byte = [&](size_t i) { return i < text.size() ? static_cast<unsigned char>(text[i]) : 0x100u; };
         // UTF-16 and UTF-32, by their byte-order marks or by the zero bytes
@@ -682,10 +682,16 @@ std::string XmpDocument::DecodedText(TextRange range) const
     return DecodeRange(m_text, range);
 }
 
-std::string DescribeSidecarProblem(const SidecarProblem& problem)
+HRESULT DescribeSidecarProblem(const SidecarProblem& problem, std::string* text)
 {
-    if (problem.line == 0)
-        return problem.reason;
-    return problem.reason + " (line " + std::to_string(problem.line) + ", column " +
-           std::to_string(problem.column) + ")";
+    try {
+        if (problem.line == 0)
+            *text = problem.reason;
+        else
+            *text = problem.reason + " (line " + std::to_string(problem.line) + ", column " +
+                    std::to_string(problem.column) + ")";
+        return S_OK;
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
 }

@@ -40,4 +40,5 @@ struct SidecarProblem {
 };
 
 // The reason with its place, for a message: "... (line 3, column 7)".
-std::string DescribeSidecarProblem(const SidecarProblem& problem);
+// S_OK or E_OUTOFMEMORY.
+HRESULT DescribeSidecarProblem(const SidecarProblem& problem, std::string* text);

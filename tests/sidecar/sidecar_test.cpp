@@ -205,7 +205,9 @@ TEST(SidecarRefusal, TheReasonSaysWhere)
     std::string out;
     EXPECT_EQ(VZ_E_SIDECAR_MALFORMED, StoreSidecarPosition("<x:xmpmeta xmlns:x=\"adobe:ns:meta/\">\n  <a></b>\n</x:xmpmeta>",
                                                            Position(1, 1), &out, &problem));
-    EXPECT_EQ("an end tag does not match its start tag (line 2, column 6)", DescribeSidecarProblem(problem));
+    std::string text;
+    ASSERT_EQ(S_OK, DescribeSidecarProblem(problem, &text));
+    EXPECT_EQ("an end tag does not match its start tag (line 2, column 6)", text);
 }
 
 struct FormatRow {
@@ -390,7 +392,8 @@ TEST(SidecarNames, EveryExistingSidecarElseTheBaseName)
         {L"\u00DF.CR2", {L"SS.xmp"}, {}, L"\u00DF.xmp"},
     };
     for (const NameRow& row : rows) {
-        const SidecarNames names = FindSidecarNames(row.raw, row.folder, IsRaw);
+        SidecarNames names;
+        ASSERT_EQ(S_OK, FindSidecarNames(row.raw, row.folder, IsRaw, &names));
         EXPECT_EQ(row.existing, names.existing);
         EXPECT_EQ(std::wstring(row.create), names.create);
     }

@@ -107,8 +107,9 @@ std::string Run(const std::string& line)
         std::snprintf(result, sizeof result, position.hasHeading ? " %.6f" : " -", g.heading * kDegreesPerRadian);
         reply += result;
     }
-    if (FAILED(hr) && !problem.reason.empty())
-        reply += " | " + DescribeSidecarProblem(problem);
+    std::string why;
+    if (FAILED(hr) && !problem.reason.empty() && SUCCEEDED(DescribeSidecarProblem(problem, &why)))
+        reply += " | " + why;
     return reply;
 }
 
