@@ -186,6 +186,17 @@ struct OpenElement {
     size_t scope;  // bindings in force before its start tag
 };
 
+// An attribute's name as ranges of the text, and the namespace it is in
+// (null: none).
+struct AttributeName {
+    TextRange prefix, local;
+    const std::string* uri = nullptr;
+};
+
+const std::string kNoUri;
+const std::string kXmlUri = kXmlNamespace;
+const std::string kXmlnsUri = kXmlnsNamespace;
+
 struct RawAttribute {
     TextRange whole, leading, qname, value;
     char quote;
@@ -226,13 +237,23 @@ private:
     HRESULT CheckText(size_t begin, size_t end);
     HRESULT StartTag(size_t at, size_t* end);
     HRESULT EndTag(size_t at, size_t* end);
-    HRESULT SplitName(TextRange qname, std::string* prefix, std::string* local, size_t at);
-    bool Lookup(const std::string& prefix, std::string* uri) const;
+    HRESULT SplitRange(TextRange qname, TextRange* prefix, TextRange* local);
+    // The namespace bound to a prefix ("" for none: an empty prefix
+    // without a default namespace), or null when the prefix is not bound.
+    const std::string* Lookup(TextRange prefix) const;
+    bool Is(TextRange range, const char* text) const
+    {
+        return t.compare(range.begin, range.Length(), text) == 0;
+    }
+    std::string Text(TextRange range) const { return t.substr(range.begin, range.Length()); }
 
     const std::string& t;
     std::vector<XmpElement>* m_elements;
     std::vector<OpenElement> m_open;
     std::vector<Binding> m_scope;
+    // The attributes of the start tag being read (kept to reuse their room).
+    std::vector<RawAttribute> m_raw;
+    std::vector<AttributeName> m_names;
     bool m_rootSeen = false;
     const char* m_reason = "";
     size_t m_at = 0;
@@ -355,36 +376,35 @@ HRESULT Scanner::CheckText(size_t begin, size_t end)
     return S_OK;
 }
 
-bool Scanner::Lookup(const std::string& prefix, std::string* uri) const
+const std::string* Scanner::Lookup(TextRange prefix) const
 {
-    if (prefix == "xml") {
-        *uri = kXmlNamespace;
-        return true;
-    }
+    if (Is(prefix, "xml"))
+        return &kXmlUri;
     for (size_t i = m_scope.size(); i-- > 0;) {
-        if (m_scope[i].prefix == prefix) {
-            *uri = m_scope[i].uri;
-            return true;
-        }
+        const std::string& bound = m_scope[i].prefix;
+        if (bound.size() == prefix.Length() && t.compare(prefix.begin, prefix.Length(), bound) == 0)
+            return &m_scope[i].uri;
     }
-    uri->clear();
-    return prefix.empty();
+    return prefix.Length() == 0 ? &kNoUri : nullptr;
 }
 
-HRESULT Scanner::SplitName(TextRange qname, std::string* prefix, std::string* local, size_t at)
+HRESULT Scanner::SplitRange(TextRange qname, TextRange* prefix, TextRange* local)
 {
-    const std::string name = t.substr(qname.begin, qname.Length());
-    const size_t colon = name.find(':');
-    if (colon == std::string::npos) {
-        prefix->clear();
-        *local = name;
+    size_t colon = qname.begin;
+    while (colon < qname.end && t[colon] != ':')
+        ++colon;
+    if (colon == qname.end) {
+        *prefix = TextRange{qname.begin, qname.begin};
+        *local = qname;
         return S_OK;
     }
-    if (colon == 0 || colon + 1 == name.size() || name.find(':', colon + 1) != std::string::npos ||
-        !IsNameStart(name[colon + 1]))
-        return Fail(VZ_E_SIDECAR_MALFORMED, kSidecarBadName, at);
-    *prefix = name.substr(0, colon);
-    *local = name.substr(colon + 1);
+    size_t second = colon + 1;
+    while (second < qname.end && t[second] != ':')
+        ++second;
+    if (colon == qname.begin || colon + 1 == qname.end || second != qname.end || !IsNameStart(t[colon + 1]))
+        return Fail(VZ_E_SIDECAR_MALFORMED, kSidecarBadName, qname.begin);
+    *prefix = TextRange{qname.begin, colon};
+    *local = TextRange{colon + 1, qname.end};
     return S_OK;
 }
 
@@ -400,7 +420,7 @@ HRESULT Scanner::StartTag(size_t at, size_t* end)
         return Fail(VZ_E_SIDECAR_MALFORMED, kSidecarTextOutsideRoot, at);
 
     // The attributes as written.
-    std::vector<RawAttribute> raw;
+    m_raw.clear();
     size_t i = qname.end;
     bool empty = false;
     size_t attributesEnd = qname.end;
@@ -443,62 +463,71 @@ HRESULT Scanner::StartTag(size_t at, size_t* end)
         }
         a.whole = {a.qname.begin, close + 1};
         attributesEnd = close + 1;
-        raw.push_back(a);
+        m_raw.push_back(a);
         i = close + 1;
     }
 
     // Namespace declarations come into force for the element's own name
-    // and attributes.
+    // and attributes. Names stay ranges of the text here (no copies): most
+    // elements lie deeper than the recorded ones and are only checked.
     const size_t scope = m_scope.size();
-    std::vector<XmpAttribute> attributes;
-    attributes.reserve(raw.size());
-    for (const RawAttribute& r : raw) {
-        XmpAttribute a;
-        a.whole = r.whole;
-        a.leading = r.leading;
-        a.qname = r.qname;
-        a.value = r.value;
-        a.quote = r.quote;
-        std::string prefix;
-        HRESULT hr = SplitName(r.qname, &prefix, &a.local, r.qname.begin);
+    m_names.clear();
+    for (const RawAttribute& r : m_raw) {
+        AttributeName n;
+        HRESULT hr = SplitRange(r.qname, &n.prefix, &n.local);
         if (FAILED(hr))
             return hr;
-        const bool declaresDefault = prefix.empty() && a.local == "xmlns";
-        if (prefix == "xmlns" || declaresDefault) {
-            a.nsUri = kXmlnsNamespace;
-            if (declaresDefault)
-                a.local.clear();
-            const Binding binding{a.local, DecodeRange(t, r.value)};
+        const bool declaresDefault = n.prefix.Length() == 0 && Is(n.local, "xmlns");
+        if (declaresDefault || Is(n.prefix, "xmlns")) {
+            n.uri = &kXmlnsUri;
+            Binding binding{declaresDefault ? std::string() : Text(n.local), DecodeRange(t, r.value)};
             if ((binding.uri.empty() && !declaresDefault) || binding.prefix == "xmlns" ||
                 (binding.prefix == "xml") != (binding.uri == kXmlNamespace) || binding.uri == kXmlnsNamespace)
                 return Fail(VZ_E_SIDECAR_MALFORMED, kSidecarBadNamespace, r.qname.begin);
-            m_scope.push_back(binding);
+            if (declaresDefault)
+                n.local = TextRange{r.qname.begin, r.qname.begin};
+            m_scope.push_back(std::move(binding));
             if (m_scope.size() > kMaxSidecarNamespaces)
                 return Fail(VZ_E_SIDECAR_TOO_LARGE, kSidecarTooManyNamespaces, r.qname.begin);
-        } else if (!prefix.empty()) {
-            a.nsUri = prefix;  // resolved below, once every declaration is in force
         }
-        attributes.push_back(a);
+        m_names.push_back(n);
     }
-    std::string prefix, local, uri;
-    HRESULT hr = SplitName(qname, &prefix, &local, qname.begin);
+    TextRange prefix, local;
+    HRESULT hr = SplitRange(qname, &prefix, &local);
     if (FAILED(hr))
         return hr;
-    if (!Lookup(prefix, &uri))
+    const std::string* uri = Lookup(prefix);
+    if (!uri)
         return Fail(VZ_E_SIDECAR_MALFORMED, kSidecarUnboundPrefix, qname.begin);
-    std::vector<std::string> expanded;
-    expanded.reserve(attributes.size());
-    for (XmpAttribute& a : attributes) {
-        if (!a.nsUri.empty() && a.nsUri != kXmlnsNamespace) {
-            const std::string attributePrefix = a.nsUri;
-            if (!Lookup(attributePrefix, &a.nsUri) || a.nsUri.empty())
-                return Fail(VZ_E_SIDECAR_MALFORMED, kSidecarUnboundPrefix, a.qname.begin);
-        }
-        expanded.push_back(a.nsUri + '\n' + a.local);
+    for (AttributeName& n : m_names) {
+        if (n.uri || n.prefix.Length() == 0)
+            continue;
+        n.uri = Lookup(n.prefix);
+        if (!n.uri || n.uri->empty())
+            return Fail(VZ_E_SIDECAR_MALFORMED, kSidecarUnboundPrefix, n.prefix.begin);
     }
-    std::sort(expanded.begin(), expanded.end());
-    if (std::adjacent_find(expanded.begin(), expanded.end()) != expanded.end())
-        return Fail(VZ_E_SIDECAR_MALFORMED, kSidecarRepeatedAttribute, at);
+    // One expanded name (namespace and local name) at most once: pairs
+    // compared for the few attributes of most elements, sorted for many.
+    const auto order = [this](const AttributeName& x, const AttributeName& y) {
+        const int uris = (x.uri ? *x.uri : kNoUri).compare(y.uri ? *y.uri : kNoUri);
+        return uris != 0 ? uris : t.compare(x.local.begin, x.local.Length(), t, y.local.begin, y.local.Length());
+    };
+    if (m_names.size() <= 16) {
+        for (size_t a = 0; a < m_names.size(); ++a) {
+            for (size_t b = a + 1; b < m_names.size(); ++b) {
+                if (order(m_names[a], m_names[b]) == 0)
+                    return Fail(VZ_E_SIDECAR_MALFORMED, kSidecarRepeatedAttribute, at);
+            }
+        }
+    } else {
+        std::vector<AttributeName> sorted = m_names;
+        std::sort(sorted.begin(), sorted.end(),
+                  [&order](const AttributeName& x, const AttributeName& y) { return order(x, y) < 0; });
+        for (size_t a = 1; a < sorted.size(); ++a) {
+            if (order(sorted[a - 1], sorted[a]) == 0)
+                return Fail(VZ_E_SIDECAR_MALFORMED, kSidecarRepeatedAttribute, at);
+        }
+    }
 
     const int depth = static_cast<int>(m_open.size());
     int recorded = -1;
@@ -516,9 +545,20 @@ HRESULT Scanner::StartTag(size_t at, size_t* end)
         while (lead > floor && IsBlank(t[lead - 1]))
             --lead;
         e.leadingBlanks = lead;
-        e.nsUri = uri;
-        e.local = local;
-        e.attributes = std::move(attributes);
+        e.nsUri = *uri;
+        e.local = Text(local);
+        e.attributes.reserve(m_raw.size());
+        for (size_t k = 0; k < m_raw.size(); ++k) {
+            XmpAttribute a;
+            a.whole = m_raw[k].whole;
+            a.leading = m_raw[k].leading;
+            a.qname = m_raw[k].qname;
+            a.value = m_raw[k].value;
+            a.quote = m_raw[k].quote;
+            a.nsUri = m_names[k].uri ? *m_names[k].uri : std::string();
+            a.local = Text(m_names[k].local);
+            e.attributes.push_back(std::move(a));
+        }
         m_elements->push_back(std::move(e));
         recorded = static_cast<int>(m_elements->size() - 1);
     }

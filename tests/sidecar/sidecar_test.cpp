@@ -171,6 +171,12 @@ TEST(SidecarRefusal, HostileAndBrokenSidecarsAreRefusedAndLeftAlone)
         {"mismatched end tag", Sidecar("", "<xmp:a></xmp:b>"), VZ_E_SIDECAR_MALFORMED},
         {"an undeclared prefix", Sidecar(" foo:bar=\"1\""), VZ_E_SIDECAR_MALFORMED},
         {"a repeated attribute", Sidecar(" xmp:Rating=\"4\""), VZ_E_SIDECAR_MALFORMED},
+        {"a repeated attribute among many", Sidecar([] {
+             std::string many;
+             for (int i = 0; i < 40; ++i)
+                 many += " xmp:A" + std::to_string(i) + "=\"1\"";
+             return many + " xmp:A7=\"2\"";
+         }()), VZ_E_SIDECAR_MALFORMED},
         {"one attribute by two prefixes", Sidecar(" xmlns:e=\"http://ns.adobe.com/xap/1.0/\" e:Rating=\"4\""), VZ_E_SIDECAR_MALFORMED},
         {"a second root", good + "<x/>", VZ_E_SIDECAR_MALFORMED},
         {"text after the root", good + "junk", VZ_E_SIDECAR_MALFORMED},
