@@ -13,6 +13,7 @@ set(VZ_LAYERS
   heif                  4     # the HEIF container: boxes, items, rewrite
   raw                   5     # camera raw files, read only: formats, containers
   replacement           5     # the photo file's safe replacement and recovery
+  sidecar               5     # XMP sidecars: the editor and the sidecars' names
   exif                  6     # the photo: its Exif over any container, its position
   selection             7     # the selected photos and the file checks
   earth_client          8     # the Google Earth automation client
