@@ -31,13 +31,22 @@ BOOL ReadClipboardText(HWND owner, wchar_t* buffer, int capacity)
         return FALSE;
     }
     buffer[0] = L'\0';
-    ClipboardOpen clipboard(owner);
-    if (!clipboard.IsOpen()) {
-        return FALSE;
+    // Another program (a clipboard manager, a remote desktop's or Wine's X11
+    // bridge) may hold the clipboard open for a moment: a few tries, 20 ms
+    // apart, before the clipboard counts as unavailable.
+    const int kTries = 5;
+    for (int attempt = 1; attempt <= kTries; ++attempt) {
+        ClipboardOpen clipboard(owner);
+        if (clipboard.IsOpen()) {
+            GlobalMemoryLock block(GetClipboardData(CF_TEXT));
+            if (block.Data() != nullptr) {
+                ConvertClipboardBlock(static_cast<const char*>(block.Data()), block.Size(), buffer, capacity);
+            }
+            return TRUE;
+        }
+        if (attempt < kTries) {
+            Sleep(20);
+        }
     }
-    GlobalMemoryLock block(GetClipboardData(CF_TEXT));
-    if (block.Data() != nullptr) {
-        ConvertClipboardBlock(static_cast<const char*>(block.Data()), block.Size(), buffer, capacity);
-    }
-    return TRUE;
+    return FALSE;
 }

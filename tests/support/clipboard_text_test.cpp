@@ -127,6 +127,39 @@ TEST_F(ClipboardText, NoTextGivesAnEmptyBufferAndTrue)
     EXPECT_STREQ(L"", buffer);
 }
 
+// A thread of its own: opens the clipboard with a window of its own, says
+// so through the event, holds it open for 40 ms; 0 when it had it open.
+DWORD WINAPI HoldClipboardOpen(void* event)
+{
+    vztest::TestWindow other(WS_POPUP, 0, 0, 10, 10);
+    const bool open = vztest::OpenClipboardPatiently(other.Handle());
+    SetEvent(event);
+    Sleep(40);
+    if (open)
+        CloseClipboard();
+    return open ? 0 : 1;
+}
+
+// Another window that holds the clipboard open for a moment (as clipboard
+// managers do) delays the read, and does not fail it.
+TEST_F(ClipboardText, AClipboardHeldOpenForAMomentIsWaitedFor)
+{
+    PutAnsiBlock(Window(), std::string("1, 2\0", 5));
+    HANDLE opened = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_NE(nullptr, opened);
+    HANDLE holder = CreateThread(nullptr, 0, HoldClipboardOpen, opened, 0, nullptr);
+    ASSERT_NE(nullptr, holder);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(opened, 10000));
+    wchar_t buffer[16];
+    EXPECT_TRUE(ReadClipboardText(Window(), buffer, 16));
+    EXPECT_STREQ(L"1, 2", buffer);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(holder, 10000));
+    DWORD held = 1;
+    EXPECT_TRUE(GetExitCodeThread(holder, &held) && held == 0) << "the other window had the clipboard open";
+    CloseHandle(holder);
+    CloseHandle(opened);
+}
+
 TEST_F(ClipboardText, CapacityZeroFailsAndLeavesTheBuffer)
 {
     PutAnsiBlock(Window(), std::string("1, 2\0", 5));
