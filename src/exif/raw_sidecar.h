@@ -1,0 +1,46 @@
+// The position of a camera raw file, kept in its XMP sidecars: the raw file
+// itself is only read, never written. Which sidecars belong to a raw file
+// is the rule of sidecar/sidecar_names.h, applied to the names its folder
+// holds now.
+#pragma once
+#include <string>
+
+#include "sidecar/sidecar_position.h"
+#include "sidecar/xmp_results.h"
+#include "support/platform.h"
+
+class ReplacementRecovery;
+
+// What a read or a write of a raw file's sidecars met, for the message of
+// the command that asked.
+struct SidecarOutcome {
+    // The sidecar the result concerns: the one read or refused, or the one
+    // created; empty when the result concerns no sidecar.
+    std::wstring sidecarPath;
+    // Why the sidecar was refused, for the refusals of xmp_results.h.
+    SidecarProblem problem;
+};
+
+// Reads the position of the raw file at rawPath from its sidecars (the
+// first existing one, in the folder's order, that has a position). S_OK
+// with position->place.known TRUE; S_FALSE when it has no sidecar or none
+// holds a position; a refusal of xmp_results.h for a sidecar that cannot be
+// read as XMP (outcome names it); E_FAIL when the folder or a sidecar
+// cannot be read; E_OUTOFMEMORY.
+HRESULT ReadRawSidecarPosition(const wchar_t* rawPath, SidecarPosition* position,
+                               SidecarOutcome* outcome = nullptr);
+
+// Stores position into every existing sidecar of the raw file at rawPath,
+// or, where none exists, into a new one named by the rule; removes the
+// position from every existing sidecar when position.place.known is FALSE
+// (and creates none). Each sidecar is written through the photo file's
+// crash-safe replacement: its name holds the old or the complete new
+// sidecar at every instant. The raw file is never opened for writing.
+// S_OK once every sidecar is durable; S_FALSE when there was nothing to do;
+// the results of ExifBlock::WriteToFile for a sidecar that is read-only,
+// cannot be written or was changed by another program meanwhile; a refusal
+// of xmp_results.h for a sidecar that is no well-formed XMP, left as it was
+// (outcome names it); E_INVALIDARG for a position that cannot be stored.
+// recovery: that of the command's write loop, as for ExifBlock::WriteToFile.
+HRESULT WriteRawSidecarPosition(const wchar_t* rawPath, const SidecarPosition& position,
+                                ReplacementRecovery* recovery = nullptr, SidecarOutcome* outcome = nullptr);
