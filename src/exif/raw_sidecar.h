@@ -11,13 +11,17 @@
 
 class ReplacementRecovery;
 
+// A sidecar's name is taken by a folder: refused, nothing read or written.
+const HRESULT VZ_E_SIDECAR_IS_FOLDER = static_cast<HRESULT>(0x80040B10L);
+
 // What a read or a write of a raw file's sidecars met, for the message of
 // the command that asked.
 struct SidecarOutcome {
     // The sidecar the result concerns: the one read or refused, or the one
     // created; empty when the result concerns no sidecar.
     std::wstring sidecarPath;
-    // Why the sidecar was refused, for the refusals of xmp_results.h.
+    // Why the sidecar was refused or not written: the editor's reason for the
+    // refusals of xmp_results.h, a reason of sidecar_texts.h otherwise.
     SidecarProblem problem;
 };
 
@@ -25,8 +29,11 @@ struct SidecarOutcome {
 // first existing one, in the folder's order, that has a position). S_OK
 // with position->place.known TRUE; S_FALSE when it has no sidecar or none
 // holds a position; a refusal of xmp_results.h for a sidecar that cannot be
-// read as XMP (outcome names it); E_FAIL when the folder or a sidecar
-// cannot be read; E_OUTOFMEMORY.
+// read as XMP (outcome names it; one over kMaxSidecarBytes is refused before
+// it is read); VZ_E_SIDECAR_IS_FOLDER; E_FAIL when a sidecar cannot be
+// opened or read (outcome names it); the system's error as an HRESULT when
+// the folder cannot be listed or holds no raw file of that name;
+// E_OUTOFMEMORY. The sidecars are read shared: their programs may go on.
 HRESULT ReadRawSidecarPosition(const wchar_t* rawPath, SidecarPosition* position,
                                SidecarOutcome* outcome = nullptr);
 
@@ -36,11 +43,19 @@ HRESULT ReadRawSidecarPosition(const wchar_t* rawPath, SidecarPosition* position
 // (and creates none). Each sidecar is written through the photo file's
 // crash-safe replacement: its name holds the old or the complete new
 // sidecar at every instant. The raw file is never opened for writing.
-// S_OK once every sidecar is durable; S_FALSE when there was nothing to do;
-// the results of ExifBlock::WriteToFile for a sidecar that is read-only,
-// cannot be written or was changed by another program meanwhile; a refusal
-// of xmp_results.h for a sidecar that is no well-formed XMP, left as it was
-// (outcome names it); E_INVALIDARG for a position that cannot be stored.
+// A new sidecar is written whole and flushed under a name of its own and
+// renamed to its name in a rename that replaces nothing.
+// S_OK once every sidecar is durable; S_FALSE when there was nothing to do
+// (no sidecar to remove a position from, or every one already as it would
+// be written); the results of ExifBlock::WriteToFile for a sidecar that is
+// read-only, cannot be written or was changed by another program meanwhile
+// (VZ_E_PHOTO_CHANGED, also for a sidecar that another program created
+// while ours was written: it is left as that program made it), and
+// VZ_E_RENAME_NOT_FLUSHED; a refusal of xmp_results.h or
+// VZ_E_SIDECAR_IS_FOLDER for a sidecar that cannot be edited. Every
+// existing sidecar is read and edited before any is written, so that a
+// refusal of one leaves all as they were; outcome names the sidecar a
+// failure concerns. E_INVALIDARG for a position that cannot be stored.
 // recovery: that of the command's write loop, as for ExifBlock::WriteToFile.
 HRESULT WriteRawSidecarPosition(const wchar_t* rawPath, const SidecarPosition& position,
                                 ReplacementRecovery* recovery = nullptr, SidecarOutcome* outcome = nullptr);

@@ -101,6 +101,7 @@ PhotoReplacement::~PhotoReplacement()
 HRESULT PhotoReplacement::Begin(const wchar_t* photoPath, HANDLE photo)
 {
     Discard();
+    m_createsFile = false;
     m_photo = photo;
     m_photoPath = FullPathOf(photoPath);
     HRESULT hr = m_photoPath.empty() ? E_FAIL : S_OK;
@@ -237,7 +238,7 @@ HRESULT PhotoReplacement::Commit(KernelHandle& photo)
         Discard();
         return hr;
     }
-    hr = RenameOverPhoto();
+    hr = m_createsFile ? RenameToNewName() : RenameOverPhoto();
     if (FAILED(hr)) {
         DiscardByName();
         return hr;
@@ -338,4 +339,61 @@ void PhotoReplacement::Discard()
     }
     m_path.clear();
     m_written = 0;
+}
+
+HRESULT PhotoReplacement::BeginNew(const wchar_t* path)
+{
+    Discard();
+    m_createsFile = true;
+    m_photo = nullptr;
+    m_photoInfo = FILE_BASIC_INFO();
+    m_photoStamp = FileStamp();
+    m_photoPath = FullPathOf(path);
+    HRESULT hr = m_photoPath.empty() ? E_FAIL : S_OK;
+    for (unsigned attempt = 0; SUCCEEDED(hr) && !m_file.IsValid(); ++attempt) {
+        m_path = ReplacementPathFor(m_photoPath, attempt);
+        if (!m_path.empty())
+            m_file.Reset(CreateNewFile(m_path, false, 0));
+        const DWORD error = m_file.IsValid() ? ERROR_SUCCESS : GetLastError();
+        if (!m_file.IsValid() && (m_path.empty() || (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) ||
+                                  attempt + 1 == kNameAttempts)) {
+            m_path.clear();
+            hr = E_FAIL;
+        }
+    }
+    if (SUCCEEDED(hr))
+        SetDeletion(m_file.Get(), true);
+    if (SUCCEEDED(hr) && !ReadFileStamp(m_file.Get(), &m_fileStamp))
+        hr = E_FAIL;
+    if (FAILED(hr))
+        Discard();
+    return hr;
+}
+
+// The rename of a new file to its name, which replaces nothing: a file
+// that another program put under that name meanwhile stays.
+HRESULT PhotoReplacement::RenameToNewName()
+{
+    const std::wstring target = NativePath(m_photoPath);
+    if (target.empty())
+        return E_FAIL;
+    const size_t nameBytes = target.size() * sizeof(wchar_t);
+    const size_t size = sizeof(FILE_RENAME_INFO) + nameBytes;
+    std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[size]());
+    if (!buffer)
+        return E_OUTOFMEMORY;
+    FILE_RENAME_INFO* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.get());
+    info->ReplaceIfExists = FALSE;
+    info->FileNameLength = static_cast<DWORD>(nameBytes);
+    std::memcpy(info->FileName, target.c_str(), nameBytes);
+    if (!SetDeletion(m_file.Get(), false))
+        return E_FAIL;
+    if (SetFileInformation(m_file.Get(), FileRenameInfo, info, static_cast<DWORD>(size)))
+        return S_OK;
+    const DWORD error = GetLastError();
+    // Done all the same, though reported as failed (see RenameOverPhoto).
+    const Place place = LocateNewFile();
+    if (place == Place::Photo)
+        return S_OK;
+    return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? VZ_E_PHOTO_CHANGED : E_FAIL;
 }

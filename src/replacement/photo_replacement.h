@@ -42,6 +42,11 @@ public:
     // name too long), it cannot be encrypted as the photo is, or it cannot
     // be given the photo's access rules; E_OUTOFMEMORY.
     HRESULT Begin(const wchar_t* photoPath, HANDLE photo);
+    // Begins a file that does not exist yet (a new sidecar): the new file
+    // takes the access rules its folder passes on, and Commit (given an
+    // empty handle) renames it to path in a rename that replaces nothing,
+    // VZ_E_PHOTO_CHANGED when a file of that name has appeared meanwhile.
+    HRESULT BeginNew(const wchar_t* path);
     // Writes count bytes after those written so far.
     HRESULT Append(const uint8_t* data, uint32_t count);
     // Copies count bytes of the photo from offset, through buffer.
@@ -67,6 +72,7 @@ private:
     HRESULT MatchPhotoAttributes();
     HRESULT CopyAccessRules(HANDLE photo);
     HRESULT RenameOverPhoto();
+    HRESULT RenameToNewName();
     // Where the new file is after a rename that reported failure.
     Place LocateNewFile() const;
     // Deletes the new file through its handle (before any rename was tried).
@@ -84,4 +90,5 @@ private:
     FileStamp m_photoStamp;
     FileStamp m_fileStamp;
     FileStamp m_newStamp;
+    bool m_createsFile = false;  // begun by BeginNew
 };

@@ -25,3 +25,14 @@ const char kSidecarBadNamespace[] = "it holds a malformed namespace declaration"
 const char kSidecarUnboundPrefix[] = "it uses a namespace prefix that is not declared";
 const char kSidecarMismatchedTag[] = "an end tag does not match its start tag";
 const char kSidecarNotXmp[] = "it is XML but no XMP (no x:xmpmeta with an rdf:RDF in it)";
+
+// A sidecar on disk that could not be read or written.
+const char kSidecarIsFolder[] = "it is a folder, not a file";
+const char kSidecarCannotOpen[] = "it cannot be opened (another program may hold it, or it may not be read)";
+const char kSidecarCannotRead[] = "it cannot be read";
+const char kSidecarCannotWrite[] =
+    "it cannot be written (it may be read-only, held by another program, or in a folder that takes no new file)";
+const char kSidecarChangedMeanwhile[] = "another program changed it meanwhile; it is left as that program made it";
+const char kSidecarCreatedMeanwhile[] = "another program created it meanwhile; it is left as that program made it";
+const char kSidecarNotFlushed[] =
+    "it was written, but the system did not confirm that it is on the disk";

@@ -8,7 +8,8 @@ else in the folder (the new file is deleted by the system when its writer
 dies), and a later write in the same
 folder leaves the photo alone. One scenario per row of the table: the Exif
 segment grows, shrinks, is inserted into a photo without one, or keeps its
-size; a HEIF photo's Exif item grows and moves to the end of the file. Delays fall anywhere within 1.5 times the write, and one in five in
+size; a HEIF photo's Exif item grows and moves to the end of the file; a
+raw file's XMP sidecar (of 3 MB) gets a position. Delays fall anywhere within 1.5 times the write, and one in five in
 its last fifth.
 
 usage: check_killed_writes.py PHOTO_TOOL.exe WINE-BENCH WORK [TRIALS [MEGAPIXELS]]
@@ -36,13 +37,16 @@ megapixels = float(sys.argv[5]) if len(sys.argv) > 5 else 12
 # nothing.
 clean_share = 0.95 if trials >= 100 else 0.8
 
-# kind: (base photo, command of the trial with {photo} for its path)
+# kind: (base photo, command of the trial with {photo} for its path and
+# {raw} for the raw file's, the raw file's base or None); for a sidecar the
+# "photo" is the sidecar "photo.xmp" beside the raw file "photo.dng".
 SCENARIOS = [
-    ("grows", "plain_exif.jpg", "store\t{photo}\t48.8582\t2.2945\t35.5\t90"),
-    ("shrinks", "located.jpg", "remove\t{photo}"),
-    ("inserted", "no_exif.jpg", "store\t{photo}\t-33.8568\t151.2153\t58\t10"),
-    ("same size", "located.jpg", "store\t{photo}\t-33.8568\t151.2153\t58\t10"),
-    ("HEIF moved", "plain_exif.heic", "store\t{photo}\t48.8582\t2.2945\t35.5\t90"),
+    ("grows", "plain_exif.jpg", "store\t{photo}\t48.8582\t2.2945\t35.5\t90", None),
+    ("shrinks", "located.jpg", "remove\t{photo}", None),
+    ("inserted", "no_exif.jpg", "store\t{photo}\t-33.8568\t151.2153\t58\t10", None),
+    ("same size", "located.jpg", "store\t{photo}\t-33.8568\t151.2153\t58\t10", None),
+    ("HEIF moved", "plain_exif.heic", "store\t{photo}\t48.8582\t2.2945\t35.5\t90", None),
+    ("sidecar", "sidecar.xmp", "sidecar\t{raw}\t48.8582\t2.2945\t35.5", "raw.dng"),
 ]
 
 
@@ -103,18 +107,44 @@ def make_bases():
     subprocess.run(["exiftool", "-q", "-overwrite_original", "-Make=Killtest", quarter], check=True)
     subprocess.run(["heif-enc", "-q", "50", "-p", "preset=ultrafast", quarter, "-o",
                     os.path.join(work, "bases", "plain_exif.heic")], check=True, stdout=subprocess.DEVNULL)
+    # A sidecar as large as a long edit history makes it, and its raw file
+    # (only its name counts: the write never reads it).
+    with open(os.path.join(work, "bases", "sidecar.xmp"), "w") as f:
+        f.write('<?xpacket begin="\ufeff" id="W5M0MpCehiHzreSzNTczkc9d"?>\n'
+                '<x:xmpmeta xmlns:x="adobe:ns:meta/">\n'
+                ' <rdf:RDF xmlns:rdf="http://www.w3.org/1999/02/22-rdf-syntax-ns#">\n'
+                '  <rdf:Description rdf:about="" xmlns:xmp="http://ns.adobe.com/xap/1.0/"\n'
+                '   xmlns:dc="http://purl.org/dc/elements/1.1/" xmp:Rating="2">\n'
+                '   <dc:description>' + "kill test " * 300000 + '</dc:description>\n'
+                '  </rdf:Description>\n </rdf:RDF>\n</x:xmpmeta>\n<?xpacket end="w"?>\n')
+    with open(os.path.join(work, "bases", "raw.dng"), "wb") as f:
+        f.write(b"II*\0\x08\0\0\0" + bytes(200))
     give_to_wine(os.path.join(work, "bases"))
     run(["store\t%s\t10.5\t20.5\t100\t45" % winpath(located)])
 
 
-def calibrate(base, command):
+def put_raw(folder, raw_base):
+    """The raw file whose sidecar is the photo of a trial; its path, or None."""
+    if raw_base is None:
+        return None
+    raw = os.path.join(folder, "photo" + os.path.splitext(raw_base)[1])
+    shutil.copy(os.path.join(work, "bases", raw_base), raw)
+    return raw
+
+
+def trial_command(command, photo, raw):
+    return command.format(photo=winpath(photo), raw=winpath(raw) if raw else "")
+
+
+def calibrate(base, command, raw_base):
     """The new photo, and how long its write takes."""
     folder = os.path.join(work, "calibrate")
     os.makedirs(folder)
     photo = os.path.join(folder, "photo" + os.path.splitext(base)[1])
     shutil.copy(base, photo)
+    raw = put_raw(folder, raw_base)
     give_to_wine(folder)
-    process = start([command.format(photo=winpath(photo))], True)
+    process = start([trial_command(command, photo, raw)], True)
     wait_for(process, "writing")
     began = time.monotonic()
     wait_for(process, "written")
@@ -134,11 +164,13 @@ def main():
     small = os.path.join(work, "bases", "small.jpg")
     Image.frombytes("RGB", (64, 48), os.urandom(64 * 48 * 3)).save(small)
     failures = []
-    for kind, base_name, command in SCENARIOS:
+    for kind, base_name, command, raw_base in SCENARIOS:
         base = os.path.join(work, "bases", base_name)
         name = "photo" + os.path.splitext(base_name)[1]
+        listing = sorted(["other.jpg", name] + (["photo" + os.path.splitext(raw_base)[1]] if raw_base else []))
         old = digest(base)
-        new, took = calibrate(base, command)
+        raw_digest = digest(os.path.join(work, "bases", raw_base)) if raw_base else None
+        new, took = calibrate(base, command, raw_base)
         counts = {"old": 0, "new": 0, "missing": 0, "damaged": 0, "left behind": 0}
         folders = []
         for trial in range(trials):
@@ -147,22 +179,25 @@ def main():
             photo = os.path.join(folder, name)
             shutil.copy(base, photo)
             shutil.copy(small, os.path.join(folder, "other.jpg"))
+            raw = put_raw(folder, raw_base)
             give_to_wine(folder)
             delay = random.uniform(0.8, 1.0) * took if trial % 5 == 4 else random.uniform(0, 1.5) * took
-            process = start([command.format(photo=winpath(photo))], True)
+            process = start([trial_command(command, photo, raw)], True)
             if wait_for(process, "writing"):
                 time.sleep(delay)
             os.killpg(process.pid, signal.SIGKILL)
             process.communicate()
             state = digest(photo) if os.path.exists(photo) else None
+            if raw and digest(raw) != raw_digest:
+                state = "raw changed"
             counts["old" if state == old else "new" if state == new else "missing" if state is None else "damaged"] += 1
             # The wineserver closes a killed process's handles (and deletes
             # the files marked for it) once it has seen the process die, as
             # Windows does before the process counts as ended.
             settled = time.monotonic() + 2
-            while sorted(os.listdir(folder)) != ["other.jpg", name] and time.monotonic() < settled:
+            while sorted(os.listdir(folder)) != listing and time.monotonic() < settled:
                 time.sleep(0.05)
-            if sorted(os.listdir(folder)) != ["other.jpg", name]:
+            if sorted(os.listdir(folder)) != listing:
                 counts["left behind"] += 1
             folders.append(folder)
         # The next write in each folder resolves what was left.
@@ -171,7 +206,7 @@ def main():
         for folder in folders:
             photo = os.path.join(folder, name)
             state = digest(photo) if os.path.exists(photo) else None
-            if state in (old, new) and sorted(os.listdir(folder)) == ["other.jpg", name]:
+            if state in (old, new) and sorted(os.listdir(folder)) == listing:
                 recovered += 1
         print("%-10s write %6.1f ms; %3d trials: %3d old, %3d new, %3d missing, %3d damaged, %3d with files left "
               "behind; %3d old or new after the next write in the folder"

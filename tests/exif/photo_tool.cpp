@@ -5,6 +5,8 @@
 //   store   PATH LAT LON ALT HEADING     StorePosition (degrees, metres),
 //                                        WriteToFile, then WriteToFile again
 //   remove  PATH                         RemovePosition, WriteToFile
+//   sidecar RAW LAT LON ALT              WriteRawSidecarPosition (degrees,
+//                                        metres) into the raw file's sidecars
 //   copy    FROM TO                      CopyFileW
 // With VZ_ANNOUNCE_WRITES set, "writing" and "written" on standard output
 // frame each first WriteToFile, for a test that kills the tool meanwhile.
@@ -16,6 +18,7 @@
 #include <vector>
 
 #include "exif/exif_block.h"
+#include "exif/raw_sidecar.h"
 
 namespace {
 
@@ -58,20 +61,26 @@ std::vector<std::string> Split(const std::string& line)
     }
 }
 
-// The first WriteToFile of a command, framed for the kill test.
-HRESULT AnnouncedWrite(ExifBlock& block)
+// The first write of a command, framed for the kill test.
+template <typename Write>
+HRESULT Announced(Write write)
 {
     static const bool announce = std::getenv("VZ_ANNOUNCE_WRITES") != nullptr;
     if (announce) {
         std::fputs("writing\n", stdout);
         std::fflush(stdout);
     }
-    HRESULT hr = block.WriteToFile();
+    HRESULT hr = write();
     if (announce) {
         std::fputs("written\n", stdout);
         std::fflush(stdout);
     }
     return hr;
+}
+
+HRESULT AnnouncedWrite(ExifBlock& block)
+{
+    return Announced([&] { return block.WriteToFile(); });
 }
 
 void Run(const std::vector<std::string>& f, int id, FILE* out)
@@ -108,6 +117,16 @@ void Run(const std::vector<std::string>& f, int id, FILE* out)
         block.RemovePosition();
         HRESULT write = AnnouncedWrite(block);
         std::fprintf(out, "{\"id\":%d,\"op\":\"remove\",\"write\":%ld}\n", id, static_cast<long>(write));
+    } else if (op == "sidecar" && f.size() == 5) {
+        SidecarPosition position;
+        position.place.known = TRUE;
+        position.place.latitude = std::atof(f[2].c_str()) * kDeg;
+        position.place.longitude = std::atof(f[3].c_str()) * kDeg;
+        position.place.altitude = std::atof(f[4].c_str());
+        position.hasAltitude = true;
+        const std::wstring raw = Wide(f[1]);
+        HRESULT write = Announced([&] { return WriteRawSidecarPosition(raw.c_str(), position); });
+        std::fprintf(out, "{\"id\":%d,\"op\":\"sidecar\",\"write\":%ld}\n", id, static_cast<long>(write));
     } else if (op == "copy" && f.size() == 3) {
         BOOL ok = CopyFileW(Wide(f[1]).c_str(), Wide(f[2]).c_str(), FALSE);
         std::fprintf(out, "{\"id\":%d,\"op\":\"copy\",\"ok\":%d}\n", id, ok ? 1 : 0);

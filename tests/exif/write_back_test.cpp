@@ -14,7 +14,9 @@
 #include "exif/exif_bytes.h"
 #include "replacement/file_access.h"
 #include "exif/photo_writer.h"
+#include "exif/raw_sidecar.h"
 #include "replacement/write_results.h"
+#include "sidecar/sidecar_position.h"
 #include "testlib/photos.h"
 #include "testlib/shortcut_file.h"
 #include "testlib/temp_folder.h"
@@ -66,6 +68,46 @@ Bytes PhotoWithPosition(bool bigEndian, size_t size)
     return PhotoOfSize({Bytes(segment.data.get(), segment.data.get() + segment.size)}, size);
 }
 
+// A raw file's sidecars: the raw file (a DNG header is enough: the
+// sidecars are found by name), a sidecar without a position, and the
+// position written.
+const std::string kRawBytes = std::string("II*\0\x08\0\0\0", 8) + std::string(200, '\x5a');
+const std::string kSidecarText =
+    "<?xpacket begin=\"\xEF\xBB\xBF\" id=\"W5M0MpCehiHzreSzNTczkc9d\"?>\n"
+    "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\">\n"
+    " <rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">\n"
+    "  <rdf:Description rdf:about=\"\"\n"
+    "    xmlns:xmp=\"http://ns.adobe.com/xap/1.0/\"\n"
+    "   xmp:Rating=\"3\"/>\n"
+    " </rdf:RDF>\n"
+    "</x:xmpmeta>\n"
+    "<?xpacket end=\"w\"?>\n";
+
+SidecarPosition SidecarPlace(double lat, double lon, double alt)
+{
+    SidecarPosition position;
+    position.place.known = TRUE;
+    position.place.latitude = lat * kDeg;
+    position.place.longitude = lon * kDeg;
+    position.place.altitude = alt;
+    position.hasAltitude = true;
+    return position;
+}
+
+// The sidecar as the editor makes it from text: the position stored (or
+// removed when not known); a new sidecar when there is no text.
+std::string SidecarAfter(const std::string& text, const SidecarPosition& position)
+{
+    std::string out;
+    if (text.empty())
+        EXPECT_EQ(CreateSidecar(position, &out), S_OK);
+    else if (position.place.known)
+        EXPECT_EQ(StoreSidecarPosition(text, position, &out), S_OK);
+    else
+        EXPECT_EQ(RemoveSidecarPosition(text, &out), S_OK);
+    return out;
+}
+
 // The engine's file calls, of which the k-th of one kind fails while an
 // object of this class lives: before the system's call (Fails), or after
 // it has done its work (FailsAfterDoing: a share whose reply was lost, a
@@ -98,6 +140,7 @@ public:
         UseFileCalls(m_previous);
         s_beforeRename = nullptr;
         s_onRead = nullptr;
+        s_beforeFlush = nullptr;
     }
     FailingFileCalls(const FailingFileCalls&) = delete;
     FailingFileCalls& operator=(const FailingFileCalls&) = delete;
@@ -108,6 +151,8 @@ public:
     static std::function<void()> s_beforeRename;
     // Sees the handle of every read.
     static std::function<void(HANDLE)> s_onRead;
+    // Runs once, at the first flush, which then goes on.
+    static std::function<void()> s_beforeFlush;
     // The last rename's target.
     static std::wstring s_renamedTo;
 
@@ -141,6 +186,11 @@ private:
     }
     static BOOL WINAPI FlushCall(HANDLE file)
     {
+        if (s_beforeFlush) {
+            std::function<void()> other = s_beforeFlush;
+            s_beforeFlush = nullptr;
+            other();
+        }
         return Through(Flush, [&] { return FlushFileBuffers(file); }, Call{Flush, file, FileBasicInfo, false, false});
     }
     static BOOL WINAPI SetInformationCall(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID information, DWORD size)
@@ -179,6 +229,7 @@ int FailingFileCalls::s_calls = 0;
 std::vector<FailingFileCalls::Call> FailingFileCalls::s_log;
 std::function<void()> FailingFileCalls::s_beforeRename;
 std::function<void(HANDLE)> FailingFileCalls::s_onRead;
+std::function<void()> FailingFileCalls::s_beforeFlush;
 std::wstring FailingFileCalls::s_renamedTo;
 
 class WriteBack : public testing::Test {
@@ -402,15 +453,21 @@ TEST_F(WriteBack, AStampNamesTheFileAsTheSystemDoesAndMovesWithAWrite)
 TEST_F(WriteBack, EveryFailingFileCallLeavesTheOldPhotoOrTheNewOne)
 {
     const Bytes exif = ExifSegment(SimpleTiff(false));
+    const SidecarPosition place = SidecarPlace(0.1 / kDeg, 0.2 / kDeg, 3);
+    const std::string located = SidecarAfter(kSidecarText, place);
     struct Case {
         const char* what;
-        Bytes photo;
+        Bytes photo;  // for a sidecar: the sidecar (empty: none yet)
         bool store;
+        bool sidecar;
     } cases[] = {
-        {"grows", PhotoOfSize({exif}, 2 + exif.size() + 150000), true},
-        {"shrinks", PhotoWithPosition(true, 150000), false},
-        {"inserted", PhotoOfSize({JfifSegment()}, 150000), true},
-        {"same size", PhotoWithPosition(false, 150000), true},
+        {"grows", PhotoOfSize({exif}, 2 + exif.size() + 150000), true, false},
+        {"shrinks", PhotoWithPosition(true, 150000), false, false},
+        {"inserted", PhotoOfSize({JfifSegment()}, 150000), true, false},
+        {"same size", PhotoWithPosition(false, 150000), true, false},
+        {"a raw file's sidecar updated", AsBytes(kSidecarText), true, true},
+        {"a raw file's sidecar created", Bytes(), true, true},
+        {"a raw file's position removed from its sidecar", AsBytes(located), false, true},
     };
     const FailingFileCalls::Kind kinds[] = {FailingFileCalls::Read, FailingFileCalls::Write, FailingFileCalls::Flush,
                                             FailingFileCalls::SetInformation};
@@ -420,21 +477,48 @@ TEST_F(WriteBack, EveryFailingFileCallLeavesTheOldPhotoOrTheNewOne)
                 for (int k = 1;; ++k) {
                     SCOPED_TRACE(testing::Message()
                                  << c.what << ", mode " << mode << ", call kind " << kind << ", call " << k);
-                    const std::wstring path = Put(c.photo);
+                    std::wstring path, raw;
                     ExifBlock block;
-                    block.Open(path.c_str());
-                    ASSERT_EQ(c.store ? block.StorePosition(0.1, 0.2, 3, 4) : (block.RemovePosition(), S_OK), S_OK);
-                    const Bytes expected = ExpectedRewrite(block, c.photo);
+                    Bytes expected;
+                    std::vector<std::wstring> names{L"photo.jpg"};
+                    if (!c.sidecar) {
+                        path = Put(c.photo);
+                        block.Open(path.c_str());
+                        ASSERT_EQ(c.store ? block.StorePosition(0.1, 0.2, 3, 4) : (block.RemovePosition(), S_OK),
+                                  S_OK);
+                        expected = ExpectedRewrite(block, c.photo);
+                    } else {
+                        DeleteFileW((folder / L"photo.jpg").c_str());
+                        raw = Put(AsBytes(kRawBytes), L"photo.dng");
+                        path = folder / L"photo.xmp";
+                        DeleteFileW(path.c_str());
+                        if (!c.photo.empty())
+                            Put(c.photo, L"photo.xmp");
+                        SidecarPosition none;
+                        expected = AsBytes(SidecarAfter(AsString(c.photo), c.store ? place : none));
+                        names = {L"photo.dng", L"photo.xmp"};
+                    }
                     ASSERT_NE(expected, c.photo);
                     HRESULT hr;
                     int calls;
                     {
                         FailingFileCalls failing(kind, k, mode);
-                        hr = block.WriteToFile();
+                        if (c.sidecar)
+                            hr = WriteRawSidecarPosition(raw.c_str(), c.store ? place : SidecarPosition());
+                        else
+                            hr = block.WriteToFile();
                         calls = FailingFileCalls::Calls();
                     }
-                    EXPECT_EQ(Get(path), SUCCEEDED(hr) || hr == VZ_E_RENAME_NOT_FLUSHED ? expected : c.photo);
-                    EXPECT_EQ(NamesIn(folder.Path()), std::vector<std::wstring>{L"photo.jpg"});
+                    const bool written = SUCCEEDED(hr) || hr == VZ_E_RENAME_NOT_FLUSHED;
+                    if (c.sidecar) {
+                        EXPECT_EQ(ReadFileBytes(raw), kRawBytes);
+                        if (c.photo.empty() && !written)
+                            names = {L"photo.dng"};
+                    }
+                    if (!c.photo.empty() || written) {
+                        EXPECT_EQ(Get(path), written ? expected : c.photo);
+                    }
+                    EXPECT_EQ(NamesIn(folder.Path()), names);
                     if (calls < k) {  // no call failed: the write went through
                         EXPECT_EQ(hr, S_OK);
                         break;
@@ -889,6 +973,150 @@ TEST_F(WriteBack, ThePerPhotoSequenceWritesOnlyWhatCanBeStored)
     const std::wstring other = Put(text, L"other.jpg");
     EXPECT_EQ(WritePositionToPhoto(other.c_str(), good), E_FAIL);
     EXPECT_EQ(Get(other), text);
+}
+
+// A raw file's sidecars on disk, one scenario a row: which sidecars are
+// written or made, what they hold afterwards, what a read then finds; the
+// raw file never changes, and a refused sidecar leaves every sidecar of
+// the raw file byte for byte.
+TEST_F(WriteBack, ARawFilesPositionGoesIntoItsSidecarsOnly)
+{
+    const SidecarPosition place = SidecarPlace(48.8582, 2.2945, 35.5);
+    const SidecarPosition none;
+    const std::string stored = SidecarAfter(kSidecarText, place);
+    const std::string created = SidecarAfter("", place);
+    const std::string malformed = "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF";
+    const std::string dtd = "<!DOCTYPE x [<!ENTITY a \"aaaa\">]>\n" + kSidecarText;
+    const std::string huge = kSidecarText + "<!--" + std::string(kMaxSidecarBytes, '-') + "-->\n";
+    const std::string kFolder = "<folder>", kReadOnly = "<read-only>";
+    using Files = std::vector<std::pair<std::wstring, std::string>>;
+    struct Row {
+        const char* what;
+        Files before;  // besides photo.dng; kFolder: a folder of that name
+        bool store;
+        HRESULT hr;
+        Files after;   // every file of the folder but photo.dng
+        const wchar_t* named;  // the sidecar the outcome names ("": none)
+        HRESULT readHr;  // a read afterwards
+    } rows[] = {
+        {"created under the base name", {}, true, S_OK, {{L"photo.xmp", created}}, L"photo.xmp", S_OK},
+        {"created under the whole name beside another raw file of the base name", {{L"photo.NEF", kRawBytes}}, true,
+         S_OK, {{L"photo.NEF", kRawBytes}, {L"photo.dng.xmp", created}}, L"photo.dng.xmp", S_OK},
+        {"updated", {{L"photo.xmp", kSidecarText}}, true, S_OK, {{L"photo.xmp", stored}}, L"", S_OK},
+        {"both sidecars updated, in any case of letters", {{L"PHOTO.XMP", kSidecarText}, {L"photo.DNG.xmp", kSidecarText}},
+         true, S_OK, {{L"PHOTO.XMP", stored}, {L"photo.DNG.xmp", stored}}, L"", S_OK},
+        {"removed", {{L"photo.xmp", stored}}, false, S_OK, {{L"photo.xmp", SidecarAfter(stored, none)}}, L"", S_FALSE},
+        {"nothing to remove, none made", {}, false, S_FALSE, {}, L"", S_FALSE},
+        {"already as it would be written", {{L"photo.xmp", stored}}, true, S_FALSE, {{L"photo.xmp", stored}}, L"",
+         S_OK},
+        {"not well-formed", {{L"photo.xmp", malformed}}, true, VZ_E_SIDECAR_MALFORMED, {{L"photo.xmp", malformed}},
+         L"photo.xmp", VZ_E_SIDECAR_MALFORMED},
+        {"a DTD", {{L"photo.xmp", dtd}}, true, VZ_E_SIDECAR_DTD, {{L"photo.xmp", dtd}}, L"photo.xmp",
+         VZ_E_SIDECAR_DTD},
+        {"too large", {{L"photo.xmp", huge}}, false, VZ_E_SIDECAR_TOO_LARGE, {{L"photo.xmp", huge}}, L"photo.xmp",
+         VZ_E_SIDECAR_TOO_LARGE},
+        {"the second sidecar refused, the first left too", {{L"photo.xmp", kSidecarText}, {L"photo.dng.xmp", dtd}},
+         true, VZ_E_SIDECAR_DTD, {{L"photo.dng.xmp", dtd}, {L"photo.xmp", kSidecarText}}, L"photo.dng.xmp",
+         VZ_E_SIDECAR_DTD},
+        {"a folder under the sidecar's name", {{L"photo.xmp", kFolder}}, true, VZ_E_SIDECAR_IS_FOLDER,
+         {{L"photo.xmp", kFolder}}, L"photo.xmp", VZ_E_SIDECAR_IS_FOLDER},
+        {"read-only", {{L"photo.xmp", kReadOnly}}, true, E_FAIL, {{L"photo.xmp", kSidecarText}}, L"photo.xmp",
+         S_FALSE},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        TempFolder here;
+        const std::wstring raw = here / L"photo.dng";
+        ASSERT_TRUE(WriteFileBytes(raw, kRawBytes));
+        for (const auto& file : row.before) {
+            const std::wstring path = here / file.first.c_str();
+            if (file.second == kFolder) {
+                ASSERT_TRUE(CreateDirectoryW(path.c_str(), nullptr));
+            } else {
+                ASSERT_TRUE(WriteFileBytes(path, file.second == kReadOnly ? kSidecarText : file.second));
+                if (file.second == kReadOnly) {
+                    ASSERT_TRUE(SetReadOnly(path, true));
+                }
+            }
+        }
+        SidecarOutcome outcome;
+        EXPECT_EQ(WriteRawSidecarPosition(raw.c_str(), row.store ? place : none, nullptr, &outcome), row.hr);
+        EXPECT_EQ(outcome.sidecarPath, row.named[0] ? here / row.named : std::wstring());
+        if (FAILED(row.hr)) {
+            EXPECT_FALSE(outcome.problem.reason.empty());
+        }
+        EXPECT_EQ(ReadFileBytes(raw), kRawBytes);
+        std::vector<std::wstring> names{L"photo.dng"};
+        for (const auto& file : row.after) {
+            names.push_back(file.first);
+            if (file.second != kFolder) {
+                EXPECT_EQ(ReadFileBytes(here / file.first.c_str()), file.second);
+            }
+        }
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(NamesIn(here.Path()), names);
+
+        SidecarPosition read;
+        EXPECT_EQ(ReadRawSidecarPosition(raw.c_str(), &read, &outcome), row.readHr);
+        if (row.readHr == S_OK) {
+            EXPECT_NEAR(read.place.latitude / kDeg, 48.8582, 1e-7);
+            EXPECT_NEAR(read.place.longitude / kDeg, 2.2945, 1e-7);
+            EXPECT_NEAR(read.place.altitude, 35.5, 0.01);
+        }
+        for (const auto& file : row.before) {
+            if (file.second == kReadOnly)
+                SetReadOnly(here / file.first.c_str(), false);
+        }
+    }
+}
+
+// Reading takes the first sidecar that holds a position; a raw file named
+// by another case finds its sidecars; one that is not there is an error.
+TEST_F(WriteBack, ARawFileReadsTheFirstOfItsSidecarsThatHoldsAPosition)
+{
+    const std::wstring raw = Put(AsBytes(kRawBytes), L"photo.dng");
+    Put(AsBytes(kSidecarText), L"photo.dng.xmp");
+    Put(AsBytes(SidecarAfter(kSidecarText, SidecarPlace(-33.8568, 151.2153, 58))), L"photo.xmp");
+    SidecarPosition read;
+    SidecarOutcome outcome;
+    EXPECT_EQ(ReadRawSidecarPosition((folder / L"PHOTO.DNG").c_str(), &read, &outcome), S_OK);
+    EXPECT_NEAR(read.place.latitude / kDeg, -33.8568, 1e-7);
+    EXPECT_EQ(outcome.sidecarPath, folder / L"photo.xmp");
+    EXPECT_EQ(ReadRawSidecarPosition((folder / L"other.dng").c_str(), &read), HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(WriteRawSidecarPosition((folder / L"other.dng").c_str(), SidecarPlace(1, 2, 3)),
+              HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(NamesIn(folder.Path()), (std::vector<std::wstring>{L"photo.dng", L"photo.dng.xmp", L"photo.xmp"}));
+}
+
+// Another program meanwhile: a sidecar it created while ours was being
+// written is not overwritten, nor one it wrote during our rename.
+TEST_F(WriteBack, ASidecarAnotherProgramMadeOrWroteMeanwhileIsLeftAsItMadeIt)
+{
+    const std::wstring raw = Put(AsBytes(kRawBytes), L"photo.cr2");
+    const std::wstring sidecar = folder / L"photo.xmp";
+    const std::string theirs = SidecarAfter(kSidecarText, SidecarPlace(1, 2, 3));
+    SidecarOutcome outcome;
+    HRESULT hr;
+    {
+        FailingFileCalls seam(FailingFileCalls::Read, 0);
+        FailingFileCalls::s_beforeFlush = [&] { WriteFileBytes(sidecar, theirs); };
+        hr = WriteRawSidecarPosition(raw.c_str(), SidecarPlace(10, 20, 30), nullptr, &outcome);
+    }
+    EXPECT_EQ(hr, VZ_E_PHOTO_CHANGED);
+    EXPECT_EQ(outcome.sidecarPath, sidecar);
+    EXPECT_EQ(ReadFileBytes(sidecar), theirs);
+    EXPECT_EQ(NamesIn(folder.Path()), (std::vector<std::wstring>{L"photo.cr2", L"photo.xmp"}));
+
+    const std::string later = SidecarAfter(kSidecarText, SidecarPlace(4, 5, 6));
+    {
+        FailingFileCalls seam(FailingFileCalls::Read, 0);
+        FailingFileCalls::s_beforeRename = [&] { WriteFileBytes(sidecar, later); };
+        hr = WriteRawSidecarPosition(raw.c_str(), SidecarPlace(10, 20, 30));
+    }
+    EXPECT_EQ(hr, VZ_E_PHOTO_CHANGED);
+    EXPECT_EQ(ReadFileBytes(sidecar), later);
+    EXPECT_EQ(ReadFileBytes(raw), kRawBytes);
+    EXPECT_EQ(NamesIn(folder.Path()), (std::vector<std::wstring>{L"photo.cr2", L"photo.xmp"}));
 }
 
 }  // namespace
