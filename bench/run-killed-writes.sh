@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Photos whose writer is killed (SIGKILL) at random moments of the write, more
 # trials and a larger photo than the test suite's exif_killed_writes: for a
-# growing, a shrinking, an inserted and a same-size Exif segment and a HEIF
-# photo's Exif item that moves, how many photos were afterwards the old one,
+# growing, a shrinking, an inserted and a same-size Exif segment, a HEIF
+# photo's Exif item that moves and a raw file's 3 MB XMP sidecar that gets a
+# position (its raw file checked unchanged), how many photos (sidecars) were
+# afterwards the old one,
 # the new one, missing, damaged or had files left beside them (and the share
 # of kills that left nothing: the target is at least 95%), and how many the
 # next write in their folder left as the old or new photo alone. Any damaged
