@@ -1082,6 +1082,16 @@ TEST_F(WriteBack, ARawFileReadsTheFirstOfItsSidecarsThatHoldsAPosition)
     EXPECT_EQ(ReadRawSidecarPosition((folder / L"PHOTO.DNG").c_str(), &read, &outcome), S_OK);
     EXPECT_NEAR(read.place.latitude / kDeg, -33.8568, 1e-7);
     EXPECT_EQ(outcome.sidecarPath, folder / L"photo.xmp");
+    // Named by its short name, it finds the sidecars of its long name.
+    const std::wstring longRaw = Put(AsBytes(kRawBytes), L"a long raw name.dng");
+    Put(AsBytes(SidecarAfter(kSidecarText, SidecarPlace(12, 34, 5))), L"a long raw name.xmp");
+    wchar_t shortPath[MAX_PATH] = {};
+    ASSERT_GT(GetShortPathNameW(longRaw.c_str(), shortPath, MAX_PATH), 0u);
+    ASSERT_NE(longRaw, shortPath);
+    EXPECT_EQ(ReadRawSidecarPosition(shortPath, &read), S_OK);
+    EXPECT_NEAR(read.place.latitude / kDeg, 12, 1e-7);
+    DeleteFileW(longRaw.c_str());
+    DeleteFileW((folder / L"a long raw name.xmp").c_str());
     EXPECT_EQ(ReadRawSidecarPosition((folder / L"other.dng").c_str(), &read), HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
     EXPECT_EQ(WriteRawSidecarPosition((folder / L"other.dng").c_str(), SidecarPlace(1, 2, 3)),
               HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
