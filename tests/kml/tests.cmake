@@ -7,6 +7,7 @@ vz_add_suite(kml_tests
     kml/kml_photos.cpp
     kml/kml_document_test.cpp
     kml/kml_files_test.cpp
+    raw/raw_bytes.cpp
   LIBS vz_kml)
 
 # A real KML reader (GDAL's ogrinfo) reads the file, and its placemarks must
