@@ -5,6 +5,7 @@ vz_add_suite(coord_dialog_tests
     coords/coord_dialog_fixture.cpp
     coords/coord_dialog_test.cpp
     coords/coord_dialog_clipboard_test.cpp
+    raw/raw_bytes.cpp
   LIBS vz_coords
   LOCKS clipboard)
 target_compile_definitions(coord_dialog_tests PRIVATE VZ_DLL_UNIX_PATH="$<TARGET_FILE:VantreloZerli>")

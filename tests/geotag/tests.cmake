@@ -19,6 +19,7 @@ vz_add_suite(geotag_dialog_tests
     geotag/geotag_plan_test.cpp
     geotag/geotag_format_test.cpp
     geotag/geotag_dialog_test.cpp
+    raw/raw_bytes.cpp
   LIBS vz_geotag)
 target_compile_definitions(geotag_dialog_tests PRIVATE VZ_DLL_UNIX_PATH="$<TARGET_FILE:VantreloZerli>")
 add_dependencies(geotag_dialog_tests VantreloZerli)
