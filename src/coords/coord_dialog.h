@@ -51,5 +51,6 @@ void ReadFields(CoordinatesDialogState* state);
 // Enables the fields by "Position is known" and "From Clipboard!" by the
 // clipboard's text.
 void UpdateEnabling(CoordinatesDialogState* state);
-// Enables "Save!" (nothing disables it again).
+// Enables "Save!" (nothing disables it again) and clears the text that
+// says where the position shown was read from.
 void EnableSave(CoordinatesDialogState* state);

@@ -7,7 +7,8 @@ const wchar_t kCoordTitleOne[] = L"'%ls'";
 const wchar_t kCoordTitleMany[] = L"%d files";
 const wchar_t kCoordTitle[] = VZ_PRODUCT_NAME_W L": Coordinates for %ls";
 
-// Where the position shown at the start was read from, for a raw file.
+// Where the position shown at the start was read from, for a raw file
+// (cleared when the user changes it).
 const wchar_t kCoordSourceSidecar[] = L"Position from the XMP sidecar";
 const wchar_t kCoordSourceRawFile[] = L"Position from the raw file";
 

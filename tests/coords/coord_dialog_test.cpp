@@ -146,6 +146,7 @@ TEST_F(CoordDialogTest, RawFilesShowWhereTheirPositionComesFromAndSaveWritesTheS
     EXPECT_TRUE(IsItemShown(m_dialog, IDC_COORD_SOURCE));
     EXPECT_FALSE(vztest::SaveWindowImage(m_dialog, L"coordinates-dialog-raw-sidecar.bmp").empty());
     TypeText(m_dialog, IDC_COORD_LAT_DEGREES, L"-33.856784");
+    EXPECT_EQ(ItemText(m_dialog, IDC_COORD_SOURCE), L"");  // no longer what was read
     EXPECT_EQ(Finish(IDOK), S_OK);
     SidecarPosition saved;
     ASSERT_EQ(ReadRawSidecarPosition(path.c_str(), &saved), S_OK);
