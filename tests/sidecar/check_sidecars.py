@@ -16,11 +16,18 @@ position properties is left after the removal; storing twice gives the same
 bytes; sidecars created by the tool read with the position alone; and no
 warning appears that the original did not give.
 
+On disk, through the photo tool (WriteRawSidecarPosition, the crash-safe
+write): a copy of each raw sample gets a new sidecar, and a copy of the DNG
+named for the darktable sidecar gets that sidecar updated; ExifTool reads
+both without a warning, the position within 1e-7 degrees and 1 cm, the
+darktable sidecar's other properties unchanged, and every raw file's bytes
+are unchanged.
+
 Bad sidecars (a DTD, an entity bomb, over 4 MiB, 100 levels deep, a wrong
 namespace, cut off, UTF-16) are refused with their reason and left byte for
 byte as they were.
 
-usage: check_sidecars.py TOOL.exe WINE-BENCH WORK SAMPLES RAW
+usage: check_sidecars.py TOOL.exe WINE-BENCH WORK SAMPLES RAW PHOTO_TOOL.exe
 """
 import hashlib
 import json
@@ -29,7 +36,7 @@ import shutil
 import subprocess
 import sys
 
-TOOL, BENCH, WORK, SAMPLES, RAW = sys.argv[1:6]
+TOOL, BENCH, WORK, SAMPLES, RAW, PHOTO_TOOL = sys.argv[1:7]
 
 # Positions stored: latitude, longitude (degrees), altitude (metres),
 # heading (degrees), the time of the fix (UTC); None where the command has
@@ -132,6 +139,60 @@ def bad_sidecars(folder, good):
         "cut.xmp": (text[:len(text) * 2 // 3], "80040b01"),
         "utf16.xmp": (b"\xff\xfe" + text.decode("utf-8").encode("utf-16-le"), "80040b06"),
     }
+
+
+def check_on_disk():
+    """Sidecars of raw files written on disk by WriteRawSidecarPosition."""
+    folder = os.path.join(WORK, "raw")
+    os.makedirs(folder)
+    raws = [n for n in sorted(os.listdir(RAW)) if n != "README.md" and not n.endswith(".xmp")]
+    for name in raws:
+        shutil.copyfile(os.path.join(RAW, name), os.path.join(folder, name))
+    darktable = os.path.join(RAW, "darktable-bench-3.8.xmp")
+    updated = []
+    if os.path.exists(darktable) and "DNG.dng" in raws:
+        shutil.copyfile(os.path.join(RAW, "DNG.dng"), os.path.join(folder, "darktable-bench-3.8.dng"))
+        shutil.copyfile(darktable, os.path.join(folder, "darktable-bench-3.8.xmp"))
+        updated = ["darktable-bench-3.8.dng"]
+    for root, dirs, files in os.walk(folder):
+        os.chmod(root, 0o777)
+        for f in files:
+            os.chmod(os.path.join(root, f), 0o666)
+    targets = raws + updated
+    raw_digests = {n: digest(os.path.join(folder, n)) for n in targets}
+    commands = []
+    for i, name in enumerate(targets):
+        lat, lon, alt, _, _ = POSITIONS[i % len(POSITIONS)]
+        commands.append("sidecar\t%s\t%r\t%r\t%r" % (windows_path(os.path.join(folder, name)), lat, lon,
+                                                       0.0 if alt is None else alt))
+    command_file = os.path.join(WORK, "disk-commands.txt")
+    result_file = os.path.join(WORK, "disk-results.jsonl")
+    with open(command_file, "w") as f:
+        f.write("\n".join(commands) + "\n")
+    subprocess.run(["bash", BENCH, "run", PHOTO_TOOL, windows_path(command_file), windows_path(result_file)])
+    results = [json.loads(line) for line in open(result_file)] if os.path.exists(result_file) else []
+    if not check(len(results) == len(commands), f"photo tool answered {len(results)} of {len(commands)}"):
+        return
+    # The naming rule: the base name, unless another raw file shares it
+    # (CanonRaw.cr2 and CanonRaw.cr3): then the whole name.
+    bases = [os.path.splitext(n)[0].lower() for n in targets]
+    sidecars = [(n if bases.count(b) > 1 else os.path.splitext(n)[0]) + ".xmp" for n, b in zip(targets, bases)]
+    read = exiftool_json([os.path.join(folder, n) for n in sidecars])
+    old = exiftool_json([darktable]) if updated else {}
+    for i, (name, sidecar) in enumerate(zip(targets, sidecars)):
+        lat, lon, alt, _, _ = POSITIONS[i % len(POSITIONS)]
+        check(results[i]["write"] == 0, f"{name}: sidecar written {results[i]['write']:#x}")
+        check(digest(os.path.join(folder, name)) == raw_digests[name], f"{name}: the raw file changed")
+        tags = read.get(sidecar, {})
+        before = old.get("darktable-bench-3.8.xmp", {}) if name in updated else {}
+        check_stored(f"{sidecar} on disk", tags, (lat, lon, 0.0 if alt is None else alt, None, None), before)
+        check(not warnings(tags), f"{sidecar} on disk: ExifTool warns: {warnings(tags)}")
+        if name in updated:
+            check(others(tags) == others(before), f"{sidecar} on disk: other properties changed")
+        else:
+            extra = [k for k in others(tags) if k not in ("ExifTool:Warning", "ExifTool:Error")]
+            check(not extra, f"{sidecar} on disk: more than the position: {extra}")
+    print(f"on disk: {len(raws)} sidecars created, {len(updated)} updated, raw files unchanged")
 
 
 def main():
@@ -244,6 +305,7 @@ def main():
         check(digest(os.path.join(folders["bad"], name)) == bad_digests[name], f"{name}: changed")
         print(f"{name}: {result}")
 
+    check_on_disk()
     print(f"{len(names)} sidecars stored, stored again and removed; {len(POSITIONS)} created; {len(bad)} bad ones refused")
     if failures:
         print(f"{len(failures)} checks failed")
