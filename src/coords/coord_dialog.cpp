@@ -69,6 +69,7 @@ INT_PTR OnInitDialog(HWND dialog, CoordinatesDialogState* state)
     for (const TextLimit& limit : kTextLimits)
         SendDlgItemMessageW(dialog, limit.id, EM_LIMITTEXT, static_cast<WPARAM>(limit.characters), 0);
 
+    SetDlgItemTextW(dialog, IDC_COORD_SOURCE, state->source ? state->source : L"");
     FillFields(state);
     UpdateEnabling(state);
     EnableDlgItem(dialog, IDOK, FALSE);

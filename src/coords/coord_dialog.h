@@ -18,6 +18,7 @@ struct CoordinatesDialogState {
     const ImageSelection* selection = nullptr;     // borrowed
     wchar_t title[128] = {};                       // the dialog's caption
     GeoPosition position;                          // what the fields show
+    const wchar_t* source = nullptr;               // where a raw file's position was read, or null
     BOOL busy = FALSE;                             // the dialog writes its own fields
     BOOL saved = FALSE;                            // the user pressed "Save!"
     HWND nextViewer = nullptr;                     // next window of the clipboard viewer chain
@@ -30,7 +31,9 @@ struct CoordinatesDialogState {
 HRESULT RunCoordinatesDialog(HWND owner, const ImageSelection* selection);
 
 // The steps of RunCoordinatesDialog, for the tests.
-// Fills owner, selection, the title and (for one photo) its position.
+// Fills owner, selection, the title and (for one photo) its position, and
+// for a raw file where that position comes from (its sidecar, else the
+// raw file).
 void PrepareCoordinatesDialog(CoordinatesDialogState* state, HWND owner, const ImageSelection* selection);
 // Writes the state's position into, or removes it from, every selected photo
 // that is not read-only. S_OK when at least one was written, else E_FAIL
@@ -48,5 +51,6 @@ void ReadFields(CoordinatesDialogState* state);
 // Enables the fields by "Position is known" and "From Clipboard!" by the
 // clipboard's text.
 void UpdateEnabling(CoordinatesDialogState* state);
-// Enables "Save!" (nothing disables it again).
+// Enables "Save!" (nothing disables it again) and clears the text that
+// says where the position shown was read from.
 void EnableSave(CoordinatesDialogState* state);

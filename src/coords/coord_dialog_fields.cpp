@@ -245,4 +245,6 @@ void UpdateEnabling(CoordinatesDialogState* state)
 void EnableSave(CoordinatesDialogState* state)
 {
     EnableDlgItem(state->dialog, IDOK, TRUE);
+    // The fields no longer show what was read from the raw file or its sidecar.
+    SetDlgItemTextW(state->dialog, IDC_COORD_SOURCE, L"");
 }

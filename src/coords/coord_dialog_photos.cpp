@@ -1,10 +1,12 @@
 // The photos of the coordinates dialog: the title and the position shown at
 // the start, and writing the position into the photos at the end.
 #include <cwchar>
+#include <memory>
+#include <new>
 
 #include "coords/coord_dialog.h"
 #include "coords/coord_dialog_texts.h"
-#include "exif/exif_block.h"
+#include "exif/photo_reader.h"
 #include "selection/image_selection.h"
 #include "selection/photo_writes.h"
 #include "selection/selection_texts.h"
@@ -34,15 +36,15 @@ void PrepareCoordinatesDialog(CoordinatesDialogState* state, HWND owner, const I
     FormatBoundedW(state->title, kTitleCapacity, kCoordTitle, subject);
 
     if (onlyPath != nullptr) {
-        // Read into a position of its own: a read that fails halfway (a
-        // latitude without a longitude) has set some numbers already, and
-        // the dialog must show none of them.
-        ExifBlock block;
-        block.Open(onlyPath);
-        GeoPosition read;
-        if (SUCCEEDED(block.ReadPosition(&read.latitude, &read.longitude, &read.altitude, &read.heading))) {
-            read.known = TRUE;
-            state->position = read;
+        // A position that cannot be read whole shows none of its numbers.
+        std::unique_ptr<PhotoReader> photo(new (std::nothrow) PhotoReader());
+        if (photo) {
+            photo->Open(onlyPath);
+            photo->ReadPosition(&state->position);
+            const PositionSource source = photo->Source();
+            state->source = source == PositionSource::Sidecar   ? kCoordSourceSidecar
+                            : source == PositionSource::RawFile ? kCoordSourceRawFile
+                                                                : nullptr;
         }
     }
 }
@@ -56,11 +58,11 @@ HRESULT SavePositionToPhotos(const CoordinatesDialogState& state)
         *position = state.position;
         return true;
     });
-    for (const std::wstring& changed : writes.changedPaths)
-        ShowPhotoChangedMessage(changed.c_str());
+    ShowWriteMessages(writes);
     HRESULT result = writes.written > 0 ? S_OK : E_FAIL;
-    // A photo another program changed has had its own message.
-    if (FAILED(result) && writes.changed == 0)
+    // A photo another program changed, a refused sidecar, has had its own
+    // message.
+    if (FAILED(result) && writes.changed == 0 && writes.refusedSidecars.empty())
         ShowMessage(nullptr, kNoWritableFileMessage, MB_ICONERROR);
     return result;
 }

@@ -46,6 +46,9 @@
 #define IDC_COORD_ALT_UNIT       1457
 #define IDC_COORD_HEAD_LABEL     1458
 #define IDC_COORD_HEAD_UNIT      1459
+// Where the position shown was read from (a raw file's sidecar or the raw
+// file itself); empty for other photos.
+#define IDC_COORD_SOURCE         1460
 // Buttons ("Save!" is IDOK, "Cancel" IDCANCEL).
 #define IDC_COORD_FROM_EARTH     1465
 #define IDC_COORD_FROM_CLIPBOARD 1467

@@ -71,7 +71,6 @@ HRESULT GetLocationFromEarth(const ImageSelection& selection)
         *each = position;
         return true;
     });
-    for (const std::wstring& changed : writes.changedPaths)
-        ShowPhotoChangedMessage(changed.c_str());
+    ShowWriteMessages(writes);
     return writes.written > 0 ? S_OK : E_FAIL;
 }

@@ -74,12 +74,12 @@ HRESULT WriteKmlFile(const wchar_t* path, const XmlDocument* document)
 HRESULT ShowLocationInEarth(const ImageSelection& selection)
 {
     DeleteOldKmlFiles();
-    XmlDocumentHolder document(BuildKmlDocument(selection));
-
     wchar_t path[kKmlPathCapacity];
     HRESULT hr = MakeKmlFileName(path);
     if (FAILED(hr))
         return hr;
+    // The previews of raw files are written beside the KML file.
+    XmlDocumentHolder document(BuildKmlDocument(selection, path));
 
     hr = WriteKmlFile(path, document.get());
     if (FAILED(hr)) {

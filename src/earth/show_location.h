@@ -8,7 +8,8 @@
 class ImageSelection;
 struct XmlDocument;
 
-// Deletes the KML files of earlier runs, builds and writes the new file and
+// Deletes the KML files of earlier runs (and their previews), builds and
+// writes the new file (and the JPEG previews of raw files beside it) and
 // asks the shell to open it.
 // S_OK when the shell accepted the file.
 // The failure of MakeKmlFileName (no message) when the temporary folder is

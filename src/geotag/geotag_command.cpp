@@ -82,12 +82,34 @@ int AppendChanged(wchar_t* text, int length, const std::vector<std::wstring>& ch
     return length;
 }
 
+// Names the refused sidecars of raw files (among those that could not be
+// written) with the reason for each, a line each.
+int AppendRefused(wchar_t* text, int length, const std::vector<SidecarOutcome>& refused)
+{
+    const int count = static_cast<int>(refused.size());
+    if (count == 0 || static_cast<size_t>(length) + 1 >= kMessageCapacity)
+        return length;
+    length += FormatBoundedW(text + length, kMessageCapacity - length, kGeotagSidecarsRefused);
+    for (int i = 0; i < count && static_cast<size_t>(length) + 1 < kMessageCapacity; ++i) {
+        if (i == kPhotosChangedNamed) {
+            length += FormatBoundedW(text + length, kMessageCapacity - length, kPhotosChangedMore, count - i);
+            break;
+        }
+        std::string reason;
+        if (FAILED(DescribeSidecarProblem(refused[i].problem, &reason)))
+            reason.clear();
+        length += FormatBoundedW(text + length, kMessageCapacity - length, kGeotagSidecarRefused,
+                                 FileNamePart(refused[i].sidecarPath.c_str()), reason.c_str());
+    }
+    return length;
+}
+
 // What happened to the photos written under plan: "3 of 5 photos were
 // geotagged.", then a line for each other fate: read-only and skipped,
 // could not be written, not reached before a cancel, kept their own
 // position, got none from the track.
 void ShowWriteReport(HWND owner, const GeotagPlan& plan, int written, int readOnly, int failed,
-                     const std::vector<std::wstring>& changed)
+                     const std::vector<std::wstring>& changed, const std::vector<SidecarOutcome>& refused)
 {
     int total = static_cast<int>(plan.Count());
     int notReached = plan.FixCount() - written - readOnly - failed;
@@ -98,6 +120,7 @@ void ShowWriteReport(HWND owner, const GeotagPlan& plan, int written, int readOn
     length = AppendCount(text, length, kGeotagSkipped, readOnly, L" was", L"s were");
     length = AppendCount(text, length, kGeotagFailed, failed, L"", L"s");
     length = AppendChanged(text, length, changed);
+    length = AppendRefused(text, length, refused);
     length = AppendCount(text, length, kGeotagCancelled, notReached, L"", L"s");
     if (kept > 0 && static_cast<size_t>(length) + 1 < kMessageCapacity)
         length += FormatBoundedW(text + length, kMessageCapacity - length,
@@ -209,13 +232,15 @@ struct PlanWrite {
     int readOnly = 0;
     int failed = 0;
     std::vector<std::wstring> changed;
+    std::vector<SidecarOutcome> refused;
     HRESULT result = E_UNEXPECTED;
 };
 
 HRESULT WritePlan(void* context, WorkProgress* progress)
 {
     PlanWrite* write = static_cast<PlanWrite*>(context);
-    write->result = write->plan->Write(&write->written, &write->readOnly, progress, &write->failed, &write->changed);
+    write->result = write->plan->Write(&write->written, &write->readOnly, progress, &write->failed, &write->changed,
+                                       &write->refused);
     return write->result;
 }
 
@@ -253,7 +278,7 @@ HRESULT GeotagFromTrack(HWND owner, const ImageSelection& selection)
         write.plan = plan.get();
         RunWithProgress(owner, kGeotagProgressTitle, kGeotagWritingText, WritePlan, &write);
         hr = write.result;
-        ShowWriteReport(owner, *plan, write.written, write.readOnly, write.failed, write.changed);
+        ShowWriteReport(owner, *plan, write.written, write.readOnly, write.failed, write.changed, write.refused);
     }
     return hr;
 }

@@ -6,6 +6,7 @@
 
 #include "notation/position_line.h"
 #include "geotag/geotag_texts.h"
+#include "raw/raw_formats.h"
 #include "track/track_time.h"
 #include "support/file_extension.h"
 #include "support/text_bounded.h"
@@ -142,7 +143,10 @@ void FormatPhotoPlace(const GeotagPhoto& photo, uint32_t notation, wchar_t* buff
         // The name decides which container a photo must be.
         const std::wstring& file = photo.target.empty() ? photo.path : photo.target;
         const bool heifName = IsHeifExtension(FindExtension(file.c_str()));
-        CopyTextBounded(buffer, heifName ? kGeotagNotAHeifPhoto : kGeotagNotAPhoto, capacity);
+        if (const RawFormat* raw = FindRawFormat(file.c_str()))
+            FormatBoundedW(buffer, capacity, kGeotagNotARawFile, raw->name);
+        else
+            CopyTextBounded(buffer, heifName ? kGeotagNotAHeifPhoto : kGeotagNotAPhoto, capacity);
         return;
     }
     }

@@ -5,7 +5,8 @@
 #include <memory>
 #include <new>
 
-#include "exif/exif_block.h"
+#include "exif/photo_reader.h"
+#include "exif/photo_writer.h"
 #include "selection/file_access.h"
 #include "selection/photo_writes.h"
 #include "track/track_time.h"
@@ -30,20 +31,15 @@ double SecondsOf(const SYSTEMTIME& time)
            time.wSecond;
 }
 
-// Opens the photo, stores the track's fix for it and rewrites the file.
-HRESULT WriteFixToPhoto(const GeotagPhoto& photo, ReplacementRecovery* recovery)
+// Stores the track's fix for the photo (a raw file: into its sidecars).
+HRESULT WriteFix(const GeotagPhoto& photo, ReplacementRecovery* recovery, SidecarRefusals* refusals)
 {
     CivilTime utc;
     if (!CivilTimeOf(photo.utcSeconds, &utc))
         return E_INVALIDARG;
     const GpsFixTime time = {utc.year, utc.month, utc.day, utc.hour, utc.minute, utc.second};
-    ExifBlock block;
-    block.Open(photo.path.c_str());
-    HRESULT hr = block.StoreFix(photo.position.latitude, photo.position.longitude,
-                                photo.hasAltitude ? &photo.position.altitude : nullptr, time);
-    if (SUCCEEDED(hr))
-        hr = block.WriteToFile(recovery);
-    return hr;
+    return WriteFixToPhoto(photo.path.c_str(), photo.position.latitude, photo.position.longitude,
+                           photo.hasAltitude ? &photo.position.altitude : nullptr, time, recovery, refusals);
 }
 
 }  // namespace
@@ -75,8 +71,8 @@ HRESULT GeotagPlan::Load(const wchar_t* const* paths, int count, WorkProgress* p
     m_photos.clear();
     if (count < 0 || (count > 0 && !paths))
         return E_INVALIDARG;
-    std::unique_ptr<ExifBlock> block(new (std::nothrow) ExifBlock());
-    if (!block)
+    std::unique_ptr<PhotoReader> reader(new (std::nothrow) PhotoReader());
+    if (!reader)
         return E_OUTOFMEMORY;
     try {
         m_photos.reserve(static_cast<size_t>(count));
@@ -87,17 +83,18 @@ HRESULT GeotagPlan::Load(const wchar_t* const* paths, int count, WorkProgress* p
             }
             GeotagPhoto photo;
             photo.path = paths[i] ? paths[i] : L"";
-            block->Open(photo.path.c_str());
+            reader->Open(photo.path.c_str());
             // The engine names the shortcut's target, or nothing when even
             // the path could not be taken.
-            photo.target = block->Path()[0] ? block->Path() : photo.path;
-            if (!block->IsPhoto()) {
+            photo.target = reader->Path()[0] ? reader->Path() : photo.path;
+            if (!reader->IsPhoto()) {
                 photo.outcome =
                     IsFileInUse(photo.target.c_str()) ? GeotagOutcome::InUse : GeotagOutcome::NotAPhoto;
             } else {
-                photo.time = ReadPhotoTime(*block);
+                // A raw file's attribute is that of its sidecars.
+                photo.time = ReadPhotoTime(*reader);
                 photo.readOnly = IsFileReadOnly(photo.target.c_str());
-                photo.hasPosition = SUCCEEDED(block->ReadPosition(nullptr, nullptr, nullptr, nullptr));
+                photo.hasPosition = SUCCEEDED(reader->ReadPosition(nullptr));
             }
             m_photos.push_back(std::move(photo));
         }
@@ -170,10 +167,12 @@ int GeotagPlan::UnlocatedCount() const
 }
 
 HRESULT GeotagPlan::Write(int* written, int* readOnly, WorkProgress* progress, int* failed,
-                          std::vector<std::wstring>* changed) const
+                          std::vector<std::wstring>* changed, std::vector<SidecarOutcome>* refused) const
 {
+    SidecarRefusals refusals;
     // A fix is more than a position (WriteFixToPhoto), and a shortcut's
-    // read-only attribute is judged at its target.
+    // read-only attribute is judged at its target (a raw file's at its
+    // sidecars).
     const int count = static_cast<int>(m_photos.size());
     bool stopped = false;
     PhotoWrites writes = WriteToPhotos(
@@ -185,7 +184,9 @@ HRESULT GeotagPlan::Write(int* written, int* readOnly, WorkProgress* progress, i
             *path = m_photos[i].target.c_str();
             return GetsFix(m_photos[i]);
         },
-        [&](int i, ReplacementRecovery* recovery) { return WriteFixToPhoto(m_photos[i], recovery); });
+        [&](int i, ReplacementRecovery* recovery) { return WriteFix(m_photos[i], recovery, &refusals); });
+    if (refused)
+        *refused = refusals.Take();
     if (written)
         *written = writes.written;
     if (failed)

@@ -1,10 +1,11 @@
-// GeotagPlan: the photos of one "Geotag from GPS track" command with the
-// time each was taken and the place the track gives it under the user's
+// GeotagPlan: the photos (JPEG, HEIF and raw files) of one "Geotag from GPS
+// track" command with the time each was taken and the place the track gives it under the user's
 // settings; the dialog shows it, and Write puts it into the photos.
 #pragma once
 #include <string>
 #include <vector>
 
+#include "exif/raw_sidecar.h"
 #include "support/geo_position.h"
 #include "support/work_progress.h"
 #include "track/gps_track.h"
@@ -30,7 +31,7 @@ enum class GeotagOutcome {
     Nearest,        // a track point near enough
     TooFar,         // no track point within 30 minutes of its time
     NoTime,         // the photo has no readable date and time
-    NotAPhoto,      // the file cannot be read as a JPEG photo
+    NotAPhoto,      // the file cannot be read as the photo its name says
     InUse,          // another program holds the file open
 };
 
@@ -77,8 +78,11 @@ public:
     // ones begun are finished (each old or new), and the result is
     // VZ_E_CANCELLED. Else S_OK when at least one photo was written, else
     // E_FAIL.
+    // *refused (optional) receives the sidecars of raw files refused as no
+    // well-formed XMP (counted as failed), in no particular order.
     HRESULT Write(int* written, int* readOnly, WorkProgress* progress = nullptr, int* failed = nullptr,
-                  std::vector<std::wstring>* changed = nullptr) const;
+                  std::vector<std::wstring>* changed = nullptr,
+                  std::vector<SidecarOutcome>* refused = nullptr) const;
 
     size_t Count() const { return m_photos.size(); }
     const GeotagPhoto& At(size_t index) const { return m_photos[index]; }

@@ -28,6 +28,7 @@ const wchar_t kGeotagNoTime[] = L"none: no time in the photo";
 const wchar_t kGeotagTooFar[] = L"none: more than 30 minutes from the track";
 const wchar_t kGeotagNotAPhoto[] = L"none: not a JPEG photo";
 const wchar_t kGeotagNotAHeifPhoto[] = L"none: not a HEIF photo";  // for a HEIF file's name
+const wchar_t kGeotagNotARawFile[] = L"none: not a %hs raw file";  // for a raw file's name: its format
 const wchar_t kGeotagInUse[] = L"none: in use by another program";
 const wchar_t kGeotagReadOnly[] = L"read-only, skipped: %ls";
 const wchar_t kGeotagKeepsOwn[] = L"keeps its own position";
@@ -57,6 +58,11 @@ const wchar_t kGeotagReportKeptOne[] = L"\n%d photo kept its own position.";
 const wchar_t kGeotagReportKept[] = L"\n%d photos kept their own positions.";
 const wchar_t kGeotagReportUnlocated[] =
     L"\n%d photo%ls no position from the track (no time, or no point near enough).";
+// Raw files whose XMP sidecar was refused (among those that could not be
+// written): a line, then the sidecar's name and why, a line each.
+const wchar_t kGeotagSidecarsRefused[] =
+    L"\nThese XMP sidecars were left as they are, and their raw files not geotagged:";
+const wchar_t kGeotagSidecarRefused[] = L"\n    %ls: %hs";
 
 // Setting the clock from a photo of the GPS's screen.
 const wchar_t kGpsClockTitle[] = VZ_PRODUCT_NAME_W L": Set clock from photo of GPS";

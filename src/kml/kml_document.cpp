@@ -2,9 +2,13 @@
 
 #include <cmath>
 #include <cwchar>
+#include <memory>
+#include <new>
 
-#include "exif/exif_block.h"
+#include "exif/photo_reader.h"
 #include "kml/base64.h"
+#include "kml/kml_files.h"
+#include "kml/kml_preview.h"
 #include "kml/kml_texts.h"
 #include "selection/image_selection.h"
 #include "support/file_extension.h"
@@ -64,9 +68,14 @@ struct PlacemarkTexts {
     wchar_t coordinates[kKmlValueCapacity];
 };
 
-HRESULT FormatPlacemarkTexts(const wchar_t* path, int width, int height, double latitude, double longitude,
-                             double altitude, double heading, PlacemarkTexts& texts)
+// picture: the image the description shows, or null for none.
+HRESULT FormatPlacemarkTexts(const wchar_t* path, const wchar_t* picture, int width, int height,
+                             const GeoPosition& position, PlacemarkTexts& texts)
 {
+    const double latitude = position.latitude;
+    const double longitude = position.longitude;
+    const double altitude = position.altitude;
+    const double heading = position.heading;
     double latitudeDegrees = latitude * kKmlDegreesPerRadian;
     double longitudeDegrees = longitude * kKmlDegreesPerRadian;
     double headingDegrees = heading * kKmlDegreesPerRadian;
@@ -74,7 +83,11 @@ HRESULT FormatPlacemarkTexts(const wchar_t* path, int width, int height, double 
     wchar_t date[kKmlDateCapacity];
     FormatToday(date);
     FormatBoundedW(texts.name, kPlacemarkNameCapacity, kPlacemarkNameFormat, FileNamePart(path));
-    FormatBoundedW(texts.description, kPlacemarkTextCapacity, kPlacemarkTextFormat, path, path, width, height, date);
+    if (picture)
+        FormatBoundedW(texts.description, kPlacemarkTextCapacity, kPlacemarkTextFormat, path, picture, width, height,
+                       date);
+    else
+        FormatBoundedW(texts.description, kPlacemarkTextCapacity, kPlacemarkTextNoPictureFormat, path, date);
     AppendBounded(texts.description, kPlacemarkTextCapacity, VZ_MAKER_URL_W);
     AppendBounded(texts.description, kPlacemarkTextCapacity, kPlacemarkTextEnd);
     FormatBoundedW(texts.longitude, kKmlValueCapacity, kDegreesFormat, longitudeDegrees);
@@ -131,33 +144,43 @@ void PhotoDisplaySize(UINT frameWidth, UINT frameHeight, int* width, int* height
     *height = static_cast<int>(kDisplayArea / w + 0.5);
 }
 
-HRESULT AddPhotoPlacemark(XmlNode* parent, const wchar_t* path)
+HRESULT AddPhotoPlacemark(XmlNode* parent, const wchar_t* path, const wchar_t* previewPath)
 {
     if (parent == nullptr || path == nullptr)
         return E_INVALIDARG;
 
-    ExifBlock block;
-    block.Open(path);
+    std::unique_ptr<PhotoReader> photo(new (std::nothrow) PhotoReader());
+    if (!photo)
+        return E_OUTOFMEMORY;
+    photo->Open(path);
     int width = 0;
     int height = 0;
-    PhotoDisplaySize(block.FrameWidth(), block.FrameHeight(), &width, &height);
-    double latitude = 0.0;
-    double longitude = 0.0;
-    double altitude = 0.0;
-    double heading = 0.0;
-    HRESULT hr = block.ReadPosition(&latitude, &longitude, &altitude, &heading);
+    PhotoDisplaySize(photo->FrameWidth(), photo->FrameHeight(), &width, &height);
+    GeoPosition position;
+    HRESULT hr = photo->ReadPosition(&position);
     if (FAILED(hr))
         return hr;
 
+    // A JPEG or HEIF photo is shown from its own file; a raw file by the
+    // JPEG preview it embeds, copied beside the KML file.
+    const wchar_t* picture = path;
+    if (photo->IsRaw())
+        picture = previewPath && SUCCEEDED(CopyRawPreview(photo->Path(), photo->Raw(), previewPath)) ? previewPath
+                                                                                                    : nullptr;
     PlacemarkTexts texts;
-    hr = FormatPlacemarkTexts(path, width, height, latitude, longitude, altitude, heading, texts);
+    hr = FormatPlacemarkTexts(path, picture, width, height, position, texts);
     if (SUCCEEDED(hr))
         hr = AddPlacemarkElements(parent, texts);
     return hr;
 }
 
-XmlDocument* BuildKmlDocument(const ImageSelection& selection)
+XmlDocument* BuildKmlDocument(const ImageSelection& selection, const wchar_t* kmlPath)
 {
+    // The preview of the photo at index, beside the KML file.
+    wchar_t preview[kKmlPathCapacity];
+    auto previewAt = [&](int index) -> const wchar_t* {
+        return kmlPath && SUCCEEDED(MakePreviewFileName(kmlPath, index, preview)) ? preview : nullptr;
+    };
     XmlDocument* document = CreateXmlDocument(kKmlRootName, nullptr);
     if (document == nullptr || document->root == nullptr) {
         ReleaseDocument(document);
@@ -167,7 +190,7 @@ XmlDocument* BuildKmlDocument(const ImageSelection& selection)
     HRESULT hr = SetAttribute(root, kKmlNamespaceAttribute, kKmlNamespace);
 
     if (SUCCEEDED(hr) && selection.Count() == 1) {
-        AddPhotoPlacemark(root, selection.PathAt(0));
+        AddPhotoPlacemark(root, selection.PathAt(0), previewAt(0));
     } else if (SUCCEEDED(hr)) {
         wchar_t date[kKmlDateCapacity];
         wchar_t folderText[kKmlFolderTextCapacity];
@@ -181,7 +204,7 @@ XmlDocument* BuildKmlDocument(const ImageSelection& selection)
         AddStep(hr, folder, L"name", kKmlFolderName);
         AddStep(hr, folder, L"description", folderText);
         for (int i = 0; SUCCEEDED(hr) && i < selection.Count(); ++i)
-            AddPhotoPlacemark(folder, selection.PathAt(i));
+            AddPhotoPlacemark(folder, selection.PathAt(i), previewAt(i));
     }
     if (FAILED(hr)) {
         ReleaseDocument(document);

@@ -24,11 +24,16 @@ void PhotoDisplaySize(UINT frameWidth, UINT frameHeight, int* width, int* height
 
 // The document for the selection, owned by the caller (ReleaseDocument).
 // Photos without a readable position are left out silently; the document is
-// built even when none has one. Null only when memory runs out.
-XmlDocument* BuildKmlDocument(const ImageSelection& selection);
+// built even when none has one. Null only when memory runs out. kmlPath:
+// where the document is to be written; the JPEG previews of raw files go
+// beside it (MakePreviewFileName). Without it raw files have no picture.
+XmlDocument* BuildKmlDocument(const ImageSelection& selection, const wchar_t* kmlPath = nullptr);
 
 // Appends one Placemark for the photo at path (as the selection holds it; a
-// shortcut's position comes from its target) below parent. S_OK when added;
-// the failure of the position read otherwise (nothing added); E_OUTOFMEMORY
-// when the elements cannot all be added.
-HRESULT AddPhotoPlacemark(XmlNode* parent, const wchar_t* path);
+// shortcut's position comes from its target; a raw file's from its sidecar,
+// else from itself) below parent. The description shows the photo; a raw
+// file's JPEG preview copied to previewPath, or no picture when it has none
+// or previewPath is null. S_OK when added; the failure of the position read
+// otherwise (nothing added); E_OUTOFMEMORY when the elements cannot all be
+// added.
+HRESULT AddPhotoPlacemark(XmlNode* parent, const wchar_t* path, const wchar_t* previewPath = nullptr);

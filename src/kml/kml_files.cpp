@@ -4,6 +4,7 @@
 
 #include "kml/for_each_file.h"
 #include "kml/kml_texts.h"
+#include "support/file_extension.h"
 #include "support/text_bounded.h"
 
 namespace {
@@ -60,6 +61,17 @@ HRESULT MakeKmlFileName(wchar_t (&out)[kKmlPathCapacity])
     return S_OK;
 }
 
+HRESULT MakePreviewFileName(const wchar_t* kmlPath, int index, wchar_t (&out)[kKmlPathCapacity])
+{
+    out[0] = L'\0';
+    const size_t length = kmlPath ? std::wcslen(kmlPath) : 0;
+    if (length < 4 || length >= kKmlPathCapacity || !ExtensionIs(kmlPath + length - 4, L".KML"))
+        return E_FAIL;
+    wchar_t base[kKmlPathCapacity];
+    CopyTextBounded(base, kmlPath, length - 3);  // without ".kml"
+    return FormatWholePath(out, kPreviewFileNameFormat, base, index) ? S_OK : E_FAIL;
+}
+
 void DeleteOldKmlFiles()
 {
     wchar_t folder[MAX_PATH];
@@ -67,7 +79,8 @@ void DeleteOldKmlFiles()
     if (length == 0 || length >= MAX_PATH || !EndWithBackslash(folder, MAX_PATH))
         return;
     wchar_t pattern[MAX_PATH];
-    if (!FormatWholePath(pattern, kKmlFilePatternFormat, folder))
-        return;
-    ForEachFile(pattern, DeleteVisitedFile, nullptr);
+    if (FormatWholePath(pattern, kKmlFilePatternFormat, folder))
+        ForEachFile(pattern, DeleteVisitedFile, nullptr);
+    if (FormatWholePath(pattern, kPreviewFilePatternFormat, folder))
+        ForEachFile(pattern, DeleteVisitedFile, nullptr);
 }

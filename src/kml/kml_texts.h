@@ -20,6 +20,9 @@ const wchar_t kPlacemarkNameFormat[] = L"Image - %ls";
 const wchar_t kPlacemarkTextFormat[] =
     L"<p>%ls</p><p><img src=\"%ls\" width=\"%d\" height=\"%d\"></p><p>Placemark created %ls with <a href=\"";
 const wchar_t kPlacemarkTextEnd[] = L"\">" VZ_PRODUCT_NAME_W L"</a></p>";
+// Piece 1 for a photo without a picture (a raw file without a JPEG
+// preview): path, date.
+const wchar_t kPlacemarkTextNoPictureFormat[] = L"<p>%ls</p><p>Placemark created %ls with <a href=\"";
 
 const wchar_t kLookAtRange[] = L"800";
 const wchar_t kLookAtTilt[] = L"0.0";
@@ -35,3 +38,7 @@ const char kPlacemarkIconId[] = "VZ_" VZ_FILE_VERSION_A;
 // the tick count in eight lower-case hexadecimal digits.
 const wchar_t kKmlFileNameFormat[] = L"%lsVantreloZerli%08lx.kml";
 const wchar_t kKmlFilePatternFormat[] = L"%lsVantreloZerli*.kml";
+// The JPEG preview of a raw file, beside its KML file: the KML file's path
+// without ".kml", then the photo's place in the selection.
+const wchar_t kPreviewFileNameFormat[] = L"%ls-%d.jpg";
+const wchar_t kPreviewFilePatternFormat[] = L"%lsVantreloZerli*.jpg";

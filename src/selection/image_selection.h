@@ -1,4 +1,4 @@
-// ImageSelection: the selected photos (JPEG and HEIF files) of one shell
+// ImageSelection: the selected photos (JPEG, HEIF and camera raw files) of one shell
 // extension object, in the order of the shell's file list, and the GPS track
 // selected with them. Each entry is an owned BSTR; a shortcut is stored as
 // the path of the shortcut file itself.

@@ -1,6 +1,7 @@
 #include "selection/photo_file.h"
 
 #include <windows.h>
+#include "raw/raw_formats.h"
 #include "support/file_extension.h"
 #include "support/shortcut.h"
 
@@ -14,5 +15,5 @@ bool IsPhotoFile(const wchar_t* path)
     wchar_t name[MAX_PATH] = L"";
     ResolveShortcut(path, name, MAX_PATH, nullptr, FALSE);
     const wchar_t* extension = FindExtension(name);
-    return IsJpegExtension(extension) || IsHeifExtension(extension);
+    return IsJpegExtension(extension) || IsHeifExtension(extension) || (name[0] && FindRawFormat(name) != nullptr);
 }

@@ -158,3 +158,21 @@ void ShowPhotoChangedMessage(const wchar_t* path)
     FormatBoundedW(text, kMessageCapacity, kPhotoChangedMessage, path);
     ShowMessage(nullptr, text, MB_ICONWARNING);
 }
+
+void ShowSidecarRefusedMessage(const SidecarOutcome& refused)
+{
+    std::string reason;
+    if (FAILED(DescribeSidecarProblem(refused.problem, &reason)))
+        reason.clear();
+    wchar_t text[kMessageCapacity];
+    FormatBoundedW(text, kMessageCapacity, kSidecarRefusedMessage, refused.sidecarPath.c_str(), reason.c_str());
+    ShowMessage(nullptr, text, MB_ICONWARNING);
+}
+
+void ShowWriteMessages(const PhotoWrites& writes)
+{
+    for (const std::wstring& changed : writes.changedPaths)
+        ShowPhotoChangedMessage(changed.c_str());
+    for (const SidecarOutcome& refused : writes.refusedSidecars)
+        ShowSidecarRefusedMessage(refused);
+}

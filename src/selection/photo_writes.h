@@ -19,12 +19,20 @@ struct PhotoWrites {
     // The paths of the changed photos, in the order of the selection (empty
     // when no memory could be had for them; changed still counts them).
     std::vector<std::wstring> changedPaths;
+    // The sidecars of raw files refused as no well-formed XMP (their writes
+    // count as failed), when the writes were made by WritePositionsToPhotos.
+    std::vector<SidecarOutcome> refusedSidecars;
 };
 
 // Says that the photo was not written because another program changed it
 // while the command ran (a message box without owner, on the thread of the
 // command).
 void ShowPhotoChangedMessage(const wchar_t* path);
+// Says that a raw file's sidecar was refused and left as it was: its name
+// and why (a message box without owner, on the thread of the command).
+void ShowSidecarRefusedMessage(const SidecarOutcome& refused);
+// Both messages for every photo of writes that needs one.
+void ShowWriteMessages(const PhotoWrites& writes);
 
 // The photos of one command, as the loop sees them (see WriteToPhotos).
 class PhotoWriteJobs {
@@ -75,7 +83,9 @@ PhotoWrites WriteToPhotos(int count, PhotoAtFunction photoAt, WriteFunction writ
 }
 
 // Writes into each photo the position that positionAt(i, &path, &position)
-// gives; positionAt returns false for a photo that gets nothing.
+// gives; positionAt returns false for a photo that gets nothing. A raw
+// file's sidecars get it (WritePositionToPhoto); those refused are listed
+// in refusedSidecars.
 template <typename PositionAt>
 PhotoWrites WritePositionsToPhotos(int count, PositionAt positionAt, int writers = kPhotoWriters)
 {
@@ -89,7 +99,8 @@ PhotoWrites WritePositionsToPhotos(int count, PositionAt positionAt, int writers
     } catch (const std::bad_alloc&) {
         return PhotoWrites();
     }
-    return WriteToPhotos(
+    SidecarRefusals refusals;
+    PhotoWrites writes = WriteToPhotos(
         count,
         [&](int i, const wchar_t** judged) {
             if (!positionAt(i, judged, &positions[i]))
@@ -97,6 +108,10 @@ PhotoWrites WritePositionsToPhotos(int count, PositionAt positionAt, int writers
             paths[i] = *judged;
             return true;
         },
-        [&](int i, ReplacementRecovery* recovery) { return WritePositionToPhoto(paths[i], positions[i], recovery); },
+        [&](int i, ReplacementRecovery* recovery) {
+            return WritePositionToPhoto(paths[i], positions[i], recovery, &refusals);
+        },
         writers);
+    writes.refusedSidecars = refusals.Take();
+    return writes;
 }

@@ -11,6 +11,12 @@ const wchar_t kPhotoChangedMessage[] =
     L"The photo \"%ls\" was not written: another program changed it meanwhile. Its changes are kept; "
     L"choose the command again to write the position into it.";
 
+// A raw file's XMP sidecar that is no well-formed XMP (or too large):
+// its path, then the reason (sidecar/sidecar_texts.h, with its place).
+const wchar_t kSidecarRefusedMessage[] =
+    L"The XMP sidecar \"%ls\" was left as it is, and its raw file did not get the position: %hs. "
+    L"Repair or remove the sidecar, then choose the command again.";
+
 // The closing report of a command that writes many photos names those that
 // another program changed meanwhile: a line, then one line per photo (at
 // most kPhotosChangedNamed, then how many more).

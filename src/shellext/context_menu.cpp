@@ -5,7 +5,7 @@
 #include <new>
 
 #include "earth_client/earth_client.h"
-#include "exif/exif_block.h"
+#include "exif/photo_reader.h"
 #include "notation/settings.h"
 #include "selection/file_access.h"
 #include "selection/image_selection.h"
@@ -44,19 +44,20 @@ void AddMenuItem(HMENU hmenu, UINT position, UINT fMask, UINT fType, UINT wID, H
     InsertMenuItemW(hmenu, position, TRUE, &info);
 }
 
-// Whether some photo of the selection carries a readable GPS position; the
-// scan stops at the first one.
+// Whether some photo of the selection carries a readable GPS position (a
+// raw file: in its sidecar, else in itself); the scan stops at the first
+// one.
 bool AnyPhotoLocated(const ImageSelection* selection)
 {
     if (!selection)
         return false;
-    // One block for the whole scan, so its read buffer is allocated once.
-    std::unique_ptr<ExifBlock> block(new (std::nothrow) ExifBlock());
-    if (!block)
+    // One reader for the whole scan, so its read buffers are allocated once.
+    std::unique_ptr<PhotoReader> photo(new (std::nothrow) PhotoReader());
+    if (!photo)
         return false;
     for (int i = 0; i < selection->Count(); ++i) {
-        block->Open(selection->PathAt(i));
-        if (SUCCEEDED(block->ReadPosition(nullptr, nullptr, nullptr, nullptr)))
+        photo->Open(selection->PathAt(i));
+        if (SUCCEEDED(photo->ReadPosition(nullptr)))
             return true;
     }
     return false;

@@ -1,5 +1,7 @@
 #include "track/photo_time.h"
 
+#include <cstring>
+
 #include "tiff/ifd_entry.h"
 #include "tiff/tiff_types.h"
 #include "track/track_time.h"
@@ -64,6 +66,23 @@ bool ReadSource(const IfdDirectory* root, const TimeSource& source, PhotoTime* t
 }
 
 }  // namespace
+
+PhotoTime ReadPhotoTime(const PhotoReader& photo)
+{
+    if (!photo.IsRaw())
+        return ReadPhotoTime(photo.Block());
+    PhotoTime time;
+    const RawPhoto& raw = photo.Raw();
+    if (!ParseExifDateTime(raw.dateTimeOriginal, std::strlen(raw.dateTimeOriginal), &time.wallSeconds))
+        return PhotoTime();
+    time.known = true;
+    time.hasOffset = raw.offsetTimeOriginal[0] &&
+                     ParseExifUtcOffset(raw.offsetTimeOriginal, std::strlen(raw.offsetTimeOriginal),
+                                        &time.offsetMinutes);
+    if (!time.hasOffset)
+        time.offsetMinutes = 0;
+    return time;
+}
 
 PhotoTime ReadPhotoTime(const ExifBlock& block)
 {

@@ -3,6 +3,7 @@
 // to it (OffsetTimeOriginal, OffsetTimeDigitized, OffsetTime).
 #pragma once
 #include "exif/exif_block.h"
+#include "exif/photo_reader.h"
 
 struct PhotoTime {
     bool known = false;       // a readable date and time was found
@@ -18,3 +19,6 @@ struct PhotoTime {
 // some programs) has that zone, whatever its offset tag says: ExifTool's
 // composite times (SubSecDateTimeOriginal and its siblings) read it so.
 PhotoTime ReadPhotoTime(const ExifBlock& block);
+// The time of an opened photo of any kind: a raw file's DateTimeOriginal
+// with OffsetTimeOriginal from its header, else as above.
+PhotoTime ReadPhotoTime(const PhotoReader& photo);

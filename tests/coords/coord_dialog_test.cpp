@@ -12,6 +12,8 @@
 #include "coords/coord_dialog_resources.h"
 #include "notation/settings.h"
 #include "exif/exif_block.h"
+#include "exif/raw_sidecar.h"
+#include "raw/raw_bytes.h"
 #include "testlib/message_box_watcher.h"
 #include "testlib/photos.h"
 
@@ -105,12 +107,67 @@ TEST_F(CoordDialogTest, HeifPhotosOpenWithTheirPositionAndSaveWritesThem)
         EXPECT_EQ(ItemText(m_dialog, IDC_COORD_LAT_DEGREES), L"45.500000");
         EXPECT_EQ(ItemText(m_dialog, IDC_COORD_LON_DEGREES), L"-73.250000");
         EXPECT_EQ(ItemText(m_dialog, IDC_COORD_ALTITUDE), L"12");
+        EXPECT_EQ(ItemText(m_dialog, IDC_COORD_SOURCE), L"");
         TypeText(m_dialog, IDC_COORD_LAT_DEGREES, L"-33.856784");
         EXPECT_EQ(Finish(IDOK), S_OK);
         GeoPosition saved = ReadPhotoPosition(path);
         EXPECT_NEAR(saved.latitude, -33.856784, 1e-6);
         EXPECT_NEAR(saved.longitude, -73.25, 1e-6);
     }
+}
+
+// A raw file opens with its sidecar's position, else the camera's, and the
+// dialog says which; Save! writes the sidecar, the raw file stays as it
+// was; a sidecar that is no XMP is named with the reason and left alone.
+TEST_F(CoordDialogTest, RawFilesShowWhereTheirPositionComesFromAndSaveWritesTheSidecar)
+{
+    const Bytes dng = BuildDng("2024:05:01 12:30:00", nullptr, true, true);
+    const std::string raw(dng.begin(), dng.end());
+    const std::wstring path = m_folder / L"dune.NEF";
+    const std::wstring sidecar = m_folder / L"dune.xmp";
+    ASSERT_TRUE(vztest::WriteFileBytes(path, raw));
+    // A DNG's content under a NEF name is still a TIFF-based raw file.
+    ASSERT_EQ(m_selection.Append(path.c_str()), S_OK);
+    ASSERT_NE(Open(L"Vantrelo Zerli: Coordinates for 'dune.NEF'"), nullptr);
+    EXPECT_EQ(ItemText(m_dialog, IDC_COORD_LAT_DEGREES), L"48.858300");
+    EXPECT_EQ(ItemText(m_dialog, IDC_COORD_ALTITUDE), L"35");
+    EXPECT_EQ(ItemText(m_dialog, IDC_COORD_SOURCE), L"Position from the raw file");
+    EXPECT_EQ(Finish(IDCANCEL), E_FAIL);
+
+    ASSERT_TRUE(vztest::WriteFileBytes(
+        sidecar, "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">"
+                 "<rdf:Description rdf:about=\"\" xmlns:exif=\"http://ns.adobe.com/exif/1.0/\" "
+                 "exif:GPSLatitude=\"10,30.0N\" exif:GPSLongitude=\"20,15.0W\"/></rdf:RDF></x:xmpmeta>"));
+    ASSERT_NE(Open(L"Vantrelo Zerli: Coordinates for 'dune.NEF'"), nullptr);
+    EXPECT_EQ(ItemText(m_dialog, IDC_COORD_LAT_DEGREES), L"10.500000");
+    EXPECT_EQ(ItemText(m_dialog, IDC_COORD_LON_DEGREES), L"-20.250000");
+    EXPECT_EQ(ItemText(m_dialog, IDC_COORD_ALTITUDE), L"0");
+    EXPECT_EQ(ItemText(m_dialog, IDC_COORD_SOURCE), L"Position from the XMP sidecar");
+    EXPECT_TRUE(IsItemShown(m_dialog, IDC_COORD_SOURCE));
+    EXPECT_FALSE(vztest::SaveWindowImage(m_dialog, L"coordinates-dialog-raw-sidecar.bmp").empty());
+    TypeText(m_dialog, IDC_COORD_LAT_DEGREES, L"-33.856784");
+    EXPECT_EQ(ItemText(m_dialog, IDC_COORD_SOURCE), L"");  // no longer what was read
+    EXPECT_EQ(Finish(IDOK), S_OK);
+    SidecarPosition saved;
+    ASSERT_EQ(ReadRawSidecarPosition(path.c_str(), &saved), S_OK);
+    EXPECT_NEAR(saved.place.latitude * 57.29577951308232, -33.856784, 1e-6);
+    EXPECT_NEAR(saved.place.longitude * 57.29577951308232, -20.25, 1e-6);
+    EXPECT_EQ(vztest::ReadFileBytes(path), raw);
+
+    const std::string broken = "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\">";
+    ASSERT_TRUE(vztest::WriteFileBytes(sidecar, broken));
+    vztest::MessageBoxWatcher boxes;
+    ASSERT_NE(Open(L"Vantrelo Zerli: Coordinates for 'dune.NEF'"), nullptr);
+    EXPECT_EQ(ItemText(m_dialog, IDC_COORD_SOURCE), L"Position from the raw file");
+    TypeText(m_dialog, IDC_COORD_LAT_DEGREES, L"10");
+    vztest::PostClick(m_dialog, IDOK);
+    ASSERT_TRUE(boxes.WaitForCount(1));
+    ASSERT_TRUE(m_run->Join());
+    EXPECT_EQ(static_cast<HRESULT>(m_run->Result()), E_FAIL);
+    EXPECT_EQ(boxes[0].text.find(L"The XMP sidecar \"" + sidecar + L"\" was left as it is"), 0u) << boxes[0].text;
+    EXPECT_NE(boxes[0].text.find(L"(cut off?)"), std::wstring::npos) << boxes[0].text;
+    EXPECT_EQ(vztest::ReadFileBytes(sidecar), broken);
+    EXPECT_EQ(vztest::ReadFileBytes(path), raw);
 }
 
 TEST_F(CoordDialogTest, PhotoWithoutPositionAndSeveralPhotosOpenClearedWithFieldsDisabled)

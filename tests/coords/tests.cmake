@@ -5,6 +5,7 @@ vz_add_suite(coord_dialog_tests
     coords/coord_dialog_fixture.cpp
     coords/coord_dialog_test.cpp
     coords/coord_dialog_clipboard_test.cpp
+    raw/raw_bytes.cpp
   LIBS vz_coords
   LOCKS clipboard)
 target_compile_definitions(coord_dialog_tests PRIVATE VZ_DLL_UNIX_PATH="$<TARGET_FILE:VantreloZerli>")
@@ -29,7 +30,8 @@ target_compile_definitions(coord_dialog_earth_tests PRIVATE
 add_dependencies(coord_dialog_earth_tests VantreloZerli earth_standin_array earth_standin_object)
 vz_dialog_fonts(coord_dialog_earth_tests)
 
-# ExifTool reads back what "Save!" wrote into copies of real photos: a
+# ExifTool reads back what "Save!" wrote into copies of real photos (and
+# into the sidecars of copies of raw files): a
 # Windows program types the position into the dialog, the script checks.
 add_executable(coord_dialog_save_tool coords/coord_dialog_save_tool.cpp)
 target_link_libraries(coord_dialog_save_tool PRIVATE vz_coords vz_test_support)
@@ -38,5 +40,5 @@ target_compile_definitions(coord_dialog_save_tool PRIVATE VZ_DLL_UNIX_PATH="$<TA
 add_dependencies(coord_dialog_save_tool VantreloZerli)
 vz_add_wine_test(SCRIPT NAME coord_dialog_exiftool_tests
   COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/coords/check_coord_dialog_save.py
-    $<TARGET_FILE:coord_dialog_save_tool> ${VZ_BENCH} ${VZ_SHARED_DIR}/photos
-  NEEDS_REAL_FILES photos)
+    $<TARGET_FILE:coord_dialog_save_tool> ${VZ_BENCH} ${VZ_SHARED_DIR}/photos ${VZ_SHARED_DIR}/raw
+  NEEDS_REAL_FILES photos raw)

@@ -2,9 +2,10 @@
 """"Get location from Google Earth" on copies of real photos, read back by
 ExifTool: Cancel leaves every file byte for byte; OK writes the view of the
 Google Earth stand-in into every writable photo (a heading of -90 degrees
-arrives as 270) and leaves the read-only one byte for byte.
+arrives as 270) and leaves the read-only one byte for byte. The raw samples
+stay byte for byte, and ExifTool reads the view from their new sidecars.
 
-  check_get_location.py <get_location_tool.exe> <wine-bench.sh> <photos folder>
+  check_get_location.py <get_location_tool.exe> <wine-bench.sh> <photos folder> <raw folder>
 
 Environment: VZ_BENCH_ROOT, VZ_WINE_ARCH (the Wine test bench), VZ_MADE_PHOTOS.
 """
@@ -34,14 +35,15 @@ def run_tool(checks, prefix, tool, answer, copies):
 
 
 def main():
-    tool, bench, photos = sys.argv[1:4]
+    tool, bench, photos, raw = sys.argv[1:5]
     checks = rb.Checks()
-    with rb.PhotoCopies(photos, WRITABLE, [READ_ONLY]) as copies:
+    with rb.PhotoCopies(photos, WRITABLE + rb.RAW_SAMPLES, [READ_ONLY], raw) as copies:
         with rb.BenchPrefix(bench, "get_location_exiftool_tests") as prefix:
             out = run_tool(checks, prefix, tool, "cancel", copies)
             checks.check(out == "result 80004005 boxes 1 answered 2 stand-in stopped 1", "Cancel: %s" % out)
             for name in copies.names:
                 checks.check(copies.unchanged(name), "Cancel changed %s" % name)
+            checks.check(not [n for n in os.listdir(copies.folder) if n.endswith(".xmp")], "Cancel made sidecars")
 
             out = run_tool(checks, prefix, tool, "ok", copies)
             checks.check(out == "result 00000000 boxes 1 answered 1 stand-in stopped 1", "OK: %s" % out)
@@ -52,7 +54,9 @@ def main():
         for name in WRITABLE:
             # The altitude is stored in centimetres, the heading in whole degrees.
             rb.check_position(checks, positions, name, lat, lon, alt, 270.0, altitude_tolerance=0.006)
-        print("ExifTool read the position back from %d photos" % len(WRITABLE))
+        rb.check_raw_sidecars(checks, copies, rb.RAW_SAMPLES, lat, lon, alt, 270.0)
+        print("ExifTool read the position back from %d photos and %d sidecars" % (len(WRITABLE),
+                                                                                   len(rb.RAW_SAMPLES)))
     return checks.exit_code()
 
 

@@ -14,8 +14,8 @@ target_compile_definitions(get_location_tool PRIVATE
 add_dependencies(get_location_tool earth_standin_array earth_standin_object)
 vz_add_wine_test(SCRIPT NAME get_location_exiftool_tests
   COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/earth/check_get_location.py
-    $<TARGET_FILE:get_location_tool> ${VZ_BENCH} ${VZ_SHARED_DIR}/photos
-  NEEDS_REAL_FILES photos)
+    $<TARGET_FILE:get_location_tool> ${VZ_BENCH} ${VZ_SHARED_DIR}/photos ${VZ_SHARED_DIR}/raw
+  NEEDS_REAL_FILES photos raw)
 
 # "Show location in Google Earth" with a stand-in program registered for
 # .kml files in the test prefix.

@@ -2,7 +2,7 @@
 """"Geotag from GPS track" on copies of real photos, judged by ExifTool, and
 the GPX reader judged by gpxpy.
 
-  check_geotag_exiftool.py <geotag_driver.exe> <wine-bench.sh> <photos folder>
+  check_geotag_exiftool.py <geotag_driver.exe> <wine-bench.sh> <photos folder> <raw folder>
 
 Environment: VZ_BENCH_ROOT, VZ_WINE_ARCH (the Wine test bench), VZ_MADE_PHOTOS.
 
@@ -41,6 +41,16 @@ For every track and setting:
       rules above give.
 And for every track, gpxpy must read the same timed points as the driver's
 "points" command.
+
+Camera raw files (copies of the raw samples): the driver geotags one set,
+whose positions go into XMP sidecars; ExifTool geotags another set as its
+documentation shows for raw files (-tagsfromfile @ "-xmp:geotime<..."
+-srcfile %d%f.xmp), creating their sidecars from the same track. ExifTool
+reads both sidecars: the same positions (within 1e-7 degrees and 1 cm),
+the same fix time (to the second: the product ignores the fraction), no
+warning; every raw file is byte for byte as it was. The track moves slowly
+around each raw file's moment, so that the fraction of a second that
+ExifTool's SubSecDateTimeOriginal adds moves nothing measurably.
 
 How close the positions must be: ExifTool stores the seconds of a
 coordinate as a fraction good to 1e-8 of their value (1e-10 degrees); the
@@ -860,8 +870,102 @@ def check_failures(checks, prefix, driver, work):
                                                       result.returncode))
 
 
+RAW_ANGLE_TOLERANCE = 1e-7
+RAW_ALTITUDE_TOLERANCE = 0.01
+
+
+def raw_sidecar_readback(paths):
+    """path -> (latitude, longitude, altitude or None, fix time or None,
+    warning or None) as ExifTool reads the sidecars (-n)."""
+    out = exiftool(["-j", "-n", "-G1", "-XMP-exif:GPSLatitude", "-XMP-exif:GPSLongitude", "-XMP-exif:GPSAltitude",
+                    "-XMP-exif:GPSAltitudeRef", "-XMP-exif:GPSDateTime", "-Warning"] + list(paths),
+                   check=False).stdout
+    result = {}
+    for r in json.loads(out or "[]"):
+        if "XMP-exif:GPSLatitude" not in r or "XMP-exif:GPSLongitude" not in r:
+            continue
+        alt = r.get("XMP-exif:GPSAltitude")
+        if alt is not None and int(r.get("XMP-exif:GPSAltitudeRef", 0)) == 1:
+            alt = -float(alt)
+        when = str(r.get("XMP-exif:GPSDateTime", ""))[:19] or None
+        result[r["SourceFile"]] = (float(r["XMP-exif:GPSLatitude"]),
+                                                     float(r["XMP-exif:GPSLongitude"]), alt, when,
+                                                     r.get("ExifTool:Warning"))
+    return result
+
+
+def check_raw_sidecars(checks, prefix, driver, raw_dir, work, cov):
+    """The raw samples geotagged by the driver and by ExifTool into sidecars."""
+    os.makedirs(work)
+    names = sorted(n for n in os.listdir(raw_dir) if not n.lower().endswith((".md", ".xmp")))
+    # Each raw file in a folder of its own: CanonRaw.cr2 and CanonRaw.cr3
+    # would share ExifTool's CanonRaw.xmp (the product gives them one each).
+    ours_dir, theirs_dir = os.path.join(work, "ours"), os.path.join(work, "exiftool")
+    place = lambda folder, n: os.path.join(folder, n.replace(".", "-"), n)  # noqa: E731
+    for folder in (ours_dir, theirs_dir):
+        for n in names:
+            os.makedirs(os.path.dirname(place(folder, n)))
+            shutil.copyfile(os.path.join(raw_dir, n), place(folder, n))
+            os.chmod(place(folder, n), 0o644)
+    hashes = {n: digest(place(ours_dir, n)) for n in names}
+    out = exiftool(["-j", "-DateTimeOriginal", "-OffsetTimeOriginal"] +
+                   [os.path.join(raw_dir, n) for n in names]).stdout
+    # Two points 20 minutes apart around each moment, 0.00002 degrees and
+    # half a metre apart; each raw file at a place of its own.
+    lines = ['<?xml version="1.0" encoding="UTF-8"?>',
+             '<gpx version="1.1" creator="geotag oracle" xmlns="http://www.topografix.com/GPX/1/1"><trk><trkseg>']
+    points = []
+    for i, record in enumerate(json.loads(out)):
+        match = EXIF_TIME.match(str(record.get("DateTimeOriginal", "")))
+        if not checks.check(match is not None, "raw %s: no DateTimeOriginal" % record["SourceFile"]):
+            continue
+        wall = datetime.datetime(*(int(g) for g in match.groups()))
+        offset = EXIF_OFFSET.match(str(record.get("OffsetTimeOriginal", "")))
+        minutes = 0 if not offset else (int(offset.group(2)) * 60 + int(offset.group(3))) * (
+            -1 if offset.group(1) == "-" else 1)
+        moment = wall - datetime.timedelta(minutes=minutes)
+        for k, (lat, lon, ele) in enumerate(((-40.0 + 9 * i, 100.0 - 7 * i, 100.0),
+                                             (-40.0 + 9 * i + 0.00002, 100.0 - 7 * i + 0.00001, 100.5))):
+            points.append((moment + datetime.timedelta(minutes=-10 + 20 * k), lat, lon, ele))
+    for when, lat, lon, ele in sorted(points):
+        lines.append(' <trkpt lat="%.5f" lon="%.5f"><ele>%.1f</ele><time>%s</time></trkpt>' %
+                     (lat, lon, ele, when.strftime("%Y-%m-%dT%H:%M:%SZ")))
+    lines.append("</trkseg></trk></gpx>")
+    track = os.path.join(work, "raw.gpx")
+    with open(track, "w") as f:
+        f.write("\n".join(lines) + "\n")
+    own(work)
+    result = prefix.run(driver, ["tag", rb.windows_path(track), "0", "0"] +
+                        [rb.windows_path(place(ours_dir, n)) for n in names])
+    photos_out, write = parse_driver_tag(result.stdout)
+    checks.check(result.returncode == 0 and write is not None and write[1] == len(names),
+                 "raw files: the driver wrote %r of %d: %s" % (write, len(names), result.stdout[-300:]))
+    et = subprocess.run(["exiftool", "-geotag", track, "-tagsfromfile", "@", "-xmp:geotime<DateTimeOriginal",
+                         "-xmp:geotime<SubSecDateTimeOriginal", "-srcfile", "%d%f.xmp", "-r", theirs_dir],
+                        capture_output=True, text=True, env=dict(os.environ, TZ="UTC"))
+    checks.check(et.returncode == 0, "raw files: ExifTool's geotagging failed: %s" % et.stderr[-300:])
+    sidecar = lambda folder, n: os.path.splitext(place(folder, n))[0] + ".xmp"  # noqa: E731
+    ours = raw_sidecar_readback([sidecar(ours_dir, n) for n in names])
+    theirs = raw_sidecar_readback([sidecar(theirs_dir, n) for n in names])
+    for index, name in enumerate(names):
+        checks.check(digest(place(ours_dir, name)) == hashes[name], "raw %s: the raw file changed" % name)
+        checks.check(photos_out.get(index, {}).get("outcome") == "interpolated",
+                     "raw %s: %r" % (name, photos_out.get(index)))
+        o, t = ours.get(sidecar(ours_dir, name)), theirs.get(sidecar(theirs_dir, name))
+        if not checks.check(o is not None and t is not None, "raw %s: sidecars ours %r, ExifTool's %r" %
+                            (name, o, t)):
+            continue
+        checks.check(abs(o[0] - t[0]) <= RAW_ANGLE_TOLERANCE and abs(o[1] - t[1]) <= RAW_ANGLE_TOLERANCE,
+                     "raw %s: position %r, ExifTool's %r" % (name, o[:2], t[:2]))
+        checks.check(o[2] is not None and t[2] is not None and abs(o[2] - t[2]) <= RAW_ALTITUDE_TOLERANCE,
+                     "raw %s: altitude %r, ExifTool's %r" % (name, o[2], t[2]))
+        checks.check(o[3] is not None and o[3] == t[3], "raw %s: fix time %r, ExifTool's %r" % (name, o[3], t[3]))
+        checks.check(o[4] is None, "raw %s: ExifTool warns of our sidecar: %s" % (name, o[4]))
+        cov.add("raw files geotagged into sidecars")
+
+
 def main():
-    driver, bench, photos = sys.argv[1:4]
+    driver, bench, photos, raw = sys.argv[1:5]
     checks = rb.Checks()
     work = tempfile.mkdtemp(prefix="vz-geotag-oracle-")
     os.chmod(work, 0o755)
@@ -885,6 +989,7 @@ def main():
         with rb.BenchPrefix(bench, "geotag_exiftool_tests") as prefix:
             check_failures(checks, prefix, driver, os.path.join(work, "failures"))
             check_westward_crossing(checks, prefix, driver, photos, os.path.join(work, "westward"))
+            check_raw_sidecars(checks, prefix, driver, raw, os.path.join(work, "raw"), cov)
             for s_index, setting in enumerate(SETTINGS):
                 offset, correction = setting
                 moments, geotimes = {}, {}
@@ -951,7 +1056,7 @@ def main():
                            ("scenario interpolate-30-minutes", 1), ("scenario nearest-at-30-minutes", 1),
                            ("scenario midway", 1), ("scenario just-too-far", 1),
                            ("tracks without elevation", 3), ("tracks of waypoints alone", 2),
-                           ("HEIF photos written", 6),
+                           ("HEIF photos written", 6), ("raw files geotagged into sidecars", 8),
                            ("GPS tag sets compared", 150),
                            ("earlier GPSAltitude removed", 1), ("earlier GPSImgDirection kept", 2),
                            ("earlier GPSTrack kept", 1), ("earlier GPSImgDirectionRef kept", 2)):

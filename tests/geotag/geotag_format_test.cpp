@@ -145,6 +145,10 @@ TEST(GeotagTexts, APositionIsShownInTheNotationAsked)
         FormatPhotoPlace(photo, DecimalDegrees, text, kGeotagTextCapacity);
         EXPECT_STREQ(photo.path == L"D:\\a.JPG" ? L"none: not a JPEG photo" : L"none: not a HEIF photo", text);
     }
+    photo.path = L"D:\\d.nef";
+    photo.target = L"";
+    FormatPhotoPlace(photo, DecimalDegrees, text, kGeotagTextCapacity);
+    EXPECT_STREQ(L"none: not a NEF raw file", text);
 }
 
 }  // namespace

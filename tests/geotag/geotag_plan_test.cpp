@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "exif/exif_block.h"
+#include "exif/raw_sidecar.h"
+#include "raw/raw_bytes.h"
 #include "replacement/file_access.h"
 #include "track/track_files.h"
 #include "geotag/geotag_plan.h"
@@ -342,4 +344,97 @@ TEST(GeotagPhotoFiles, ShortcutsAreJudgedAtTheirTargetsAndPhotosHeldOpenAreInUse
     EXPECT_NE(freeBefore, vztest::ReadFileBytes(freeTarget));
     CloseHandle(holder);
     ASSERT_TRUE(vztest::SetReadOnly(lockedTarget, false));
+}
+
+// Raw files take their times (and own offsets) from their headers; a
+// sidecar's position counts as one they have; the fix goes into their
+// sidecars (GPSTimeStamp in UTC), never into the raw files; a read-only
+// sidecar is skipped, one that is no XMP refused and named.
+TEST(GeotagRawFiles, TimesComeFromTheRawFilesAndFixesGoIntoTheirSidecars)
+{
+    TempFolder folder;
+    const std::string located =
+        "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">"
+        "<rdf:Description rdf:about=\"\" xmlns:exif=\"http://ns.adobe.com/exif/1.0/\" "
+        "exif:GPSLatitude=\"1,0.0N\" exif:GPSLongitude=\"2,0.0E\"/></rdf:RDF></x:xmpmeta>";
+    const std::string empty =
+        "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">"
+        "<rdf:Description rdf:about=\"\"/></rdf:RDF></x:xmpmeta>";
+    const std::string broken = "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\">";
+    struct Row {
+        const wchar_t* name;
+        const char* time;
+        const char* offset;
+        const wchar_t* sidecar;
+        const std::string* text;
+        bool readOnly;
+    };
+    const Row rows[] = {
+        {L"own_offset.dng", "2024:05:01 12:10:00", "+02:00", nullptr, nullptr, false},
+        {L"camera_clock.NEF", "2024:05:01 11:05:00", nullptr, L"camera_clock.NEF.xmp", &empty, false},
+        {L"tagged.dng", "2024:05:01 11:05:00", nullptr, L"tagged.xmp", &located, false},
+        {L"no_time.dng", "", nullptr, nullptr, nullptr, false},
+        {L"locked.dng", "2024:05:01 11:05:00", nullptr, L"locked.xmp", &empty, true},
+        {L"broken.dng", "2024:05:01 11:05:00", nullptr, L"broken.xmp", &broken, false},
+    };
+    std::vector<std::wstring> paths;
+    std::vector<const wchar_t*> pointers;
+    std::vector<std::string> raws;
+    for (const Row& row : rows) {
+        const Bytes bytes = BuildDng(row.time, row.offset, false, true);
+        raws.emplace_back(bytes.begin(), bytes.end());
+        paths.push_back(folder / row.name);
+        ASSERT_TRUE(vztest::WriteFileBytes(paths.back(), raws.back()));
+        if (row.sidecar) {
+            ASSERT_TRUE(vztest::WriteFileBytes(folder / row.sidecar, *row.text));
+            ASSERT_TRUE(vztest::SetReadOnly(folder / row.sidecar, row.readOnly));
+        }
+    }
+    paths.push_back(folder / L"not_raw.cr2");
+    ASSERT_TRUE(vztest::WriteFileBytes(paths.back(), "not a raw file"));
+    for (const std::wstring& path : paths)
+        pointers.push_back(path.c_str());
+
+    GeotagPlan plan;
+    ASSERT_EQ(S_OK, plan.Load(pointers.data(), static_cast<int>(pointers.size())));
+    EXPECT_EQ(120, plan.DefaultOffsetMinutes());
+    GeotagSettings settings;
+    settings.offsetMinutes = 60;
+    plan.Match(NorthboundTrack(), settings);
+    EXPECT_TRUE(plan.At(0).time.hasOffset);
+    EXPECT_NEAR(11.0, LatitudeDegrees(plan.At(0)), 1e-9);
+    EXPECT_NEAR(10.5, LatitudeDegrees(plan.At(1)), 1e-9);
+    EXPECT_TRUE(plan.At(2).keepsPosition);
+    EXPECT_EQ(GeotagOutcome::NoTime, plan.At(3).outcome);
+    EXPECT_TRUE(plan.At(4).readOnly);
+    EXPECT_EQ(GeotagOutcome::NotAPhoto, plan.At(6).outcome);
+
+    int written = -1, readOnly = -1, failed = -1;
+    std::vector<std::wstring> changed;
+    std::vector<SidecarOutcome> refused;
+    EXPECT_EQ(S_OK, plan.Write(&written, &readOnly, nullptr, &failed, &changed, &refused));
+    EXPECT_EQ(2, written);
+    EXPECT_EQ(1, readOnly);
+    EXPECT_EQ(1, failed);
+    ASSERT_EQ(1u, refused.size());
+    EXPECT_EQ(folder / L"broken.xmp", refused[0].sidecarPath);
+    for (size_t i = 0; i < raws.size(); ++i)
+        EXPECT_EQ(raws[i], vztest::ReadFileBytes(paths[i])) << i;
+    SidecarPosition fix;
+    ASSERT_EQ(S_OK, ReadRawSidecarPosition(paths[0].c_str(), &fix));
+    EXPECT_NEAR(11.0, fix.place.latitude * kDegreesPerRadian, 1e-7);
+    EXPECT_NEAR(20.0, fix.place.longitude * kDegreesPerRadian, 1e-7);
+    EXPECT_TRUE(fix.hasAltitude);
+    EXPECT_NEAR(200.0, fix.place.altitude, 0.01);
+    ASSERT_TRUE(fix.hasFixTime);
+    EXPECT_EQ(10, fix.fixTime.hour);
+    EXPECT_EQ(10, fix.fixTime.minute);
+    EXPECT_EQ(1, fix.fixTime.day);
+    ASSERT_EQ(S_OK, ReadRawSidecarPosition(paths[1].c_str(), &fix));
+    EXPECT_NEAR(10.5, fix.place.latitude * kDegreesPerRadian, 1e-7);
+    ASSERT_EQ(S_OK, ReadRawSidecarPosition(paths[2].c_str(), &fix));
+    EXPECT_NEAR(1.0, fix.place.latitude * kDegreesPerRadian, 1e-7);  // kept
+    EXPECT_EQ(empty, vztest::ReadFileBytes(folder / L"locked.xmp"));
+    EXPECT_EQ(broken, vztest::ReadFileBytes(folder / L"broken.xmp"));
+    ASSERT_TRUE(vztest::SetReadOnly(folder / L"locked.xmp", false));
 }

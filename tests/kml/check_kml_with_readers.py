@@ -1,12 +1,16 @@
 #!/usr/bin/env python3
 """The KML file of "Show location in Google Earth", read by readers nobody
 here wrote: GDAL's ogrinfo reads the placemarks, ExifTool reads the photos'
-positions, and the two must agree.
+positions, and the two must agree. Raw files among them are placed where
+ExifTool reads their sidecars' positions; the one whose raw file embeds a
+JPEG preview has it beside the KML file, the very bytes ExifTool extracts as
+PreviewImage, and its balloon shows it; the raw files stay byte for byte.
 
-  check_kml_with_readers.py <kml_export_tool.exe> <wine-bench.sh> <photos folder>
+  check_kml_with_readers.py <kml_export_tool.exe> <wine-bench.sh> <photos folder> <raw folder>
 
 Environment: VZ_BENCH_ROOT, VZ_WINE_ARCH (the Wine test bench).
 """
+import hashlib
 import os
 import re
 import shutil
@@ -27,6 +31,11 @@ LOCATED = [
     "samsung_gt-i9000_gps-zero.jpg", "samsung_sm-g930f_gps.jpg", "sony_dsc-hx5v_gps.jpg",
 ]
 UNLOCATED = ["canon_powershot-s40.jpg", "canon_powershot-sx60hs_gpsversiononly.jpg"]
+# Raw samples given sidecars by ExifTool (latitude, longitude, altitude), and
+# one without; only the RAF file embeds a JPEG preview.
+RAW_SIDECARS = {"DNG.dng": (-12.5, 33.25, 100), "FujiFilm.raf": (45.5, -73.25, 12), "Nikon.nef": (1.5, 2.5, 0)}
+RAW_UNLOCATED = ["CanonRaw.cr2"]
+RAW_WITH_PREVIEW = "FujiFilm.raf"
 
 failures = []
 
@@ -97,8 +106,48 @@ def compare(kml, expected):
     return placemarks
 
 
+def add_raw_files(raw, work):
+    """Copies of the raw samples, with sidecars written by ExifTool; their
+    names and the sidecars' positions as ExifTool reads them."""
+    names = list(RAW_SIDECARS) + RAW_UNLOCATED
+    for name in names:
+        shutil.copy(os.path.join(raw, name), work)
+        os.chmod(os.path.join(work, name), 0o644)
+    for name, (lat, lon, alt) in RAW_SIDECARS.items():
+        subprocess.run(["exiftool", "-q", "-o", os.path.splitext(name)[0] + ".xmp", "-XMP-exif:GPSLatitude=%r" % lat,
+                        "-XMP-exif:GPSLongitude=%r" % lon, "-XMP-exif:GPSAltitude=%r" % alt,
+                        "-XMP-exif:GPSAltitudeRef=0", name], cwd=work, check=True)
+    sidecars = exiftool_positions(work, [os.path.splitext(n)[0] + ".xmp" for n in RAW_SIDECARS])
+    return names, {n: sidecars.get(os.path.splitext(n)[0] + ".xmp") for n in RAW_SIDECARS}
+
+
+def check_previews(work, kml, names, digests):
+    """The raw file with a JPEG preview has it beside the KML file, named by
+    its place in the selection, shown in its balloon; the others have none;
+    no raw file changed."""
+    with open(kml, "rb") as f:
+        text = f.read().decode("utf-16")
+    base = os.path.splitext(kml)[0]
+    for index, name in enumerate(names):
+        if name not in digests:
+            continue
+        with open(os.path.join(work, name), "rb") as f:
+            check(hashlib.sha256(f.read()).hexdigest() == digests[name], "the raw file %s changed" % name)
+        preview = "%s-%d.jpg" % (base, index)
+        if name != RAW_WITH_PREVIEW:
+            check(not os.path.exists(preview), "%s: a preview %s" % (name, preview))
+            continue
+        jpeg = subprocess.run(["exiftool", "-b", "-PreviewImage", os.path.join(work, name)], capture_output=True,
+                              check=True).stdout
+        with open(preview, "rb") as f:
+            check(len(jpeg) > 1000 and f.read() == jpeg, "%s: the preview beside the KML file is not the raw "
+                  "file's PreviewImage" % name)
+        check("src=&quot;%s&quot;" % windows_path(preview) in text, "%s: the balloon does not show %s" %
+              (name, windows_path(preview)))
+
+
 def main():
-    tool, bench, photos = sys.argv[1:4]
+    tool, bench, photos, raw = sys.argv[1:5]
     root = os.environ["VZ_BENCH_ROOT"]
     prefix = os.path.join(root, "prefix-kml_reader_tests")
     work = tempfile.mkdtemp(prefix="vz-kml-readers-")
@@ -107,6 +156,11 @@ def main():
         names = LOCATED + UNLOCATED
         for name in names:
             shutil.copy(os.path.join(photos, name), work)
+        raw_names, raw_positions = add_raw_files(raw, work)
+        digests = {}
+        for name in raw_names:
+            with open(os.path.join(work, name), "rb") as f:
+                digests[name] = hashlib.sha256(f.read()).hexdigest()
         if os.getuid() == 0:
             subprocess.run(["chown", "-R", "nobody:nogroup", work], check=True)
         positions = exiftool_positions(work, names)
@@ -117,9 +171,11 @@ def main():
         try:
             # All photos: a folder of placemarks.
             many = os.path.join(work, "many.kml")
-            export(tool, bench, prefix, many, [os.path.join(work, n) for n in names])
-            placemarks = compare(many, positions)
-            print("ogrinfo read %d placemarks from %d photos" % (len(placemarks), len(names)))
+            export(tool, bench, prefix, many, [os.path.join(work, n) for n in names + raw_names])
+            placemarks = compare(many, dict(positions, **raw_positions))
+            check_previews(work, many, names + raw_names, digests)
+            print("ogrinfo read %d placemarks from %d photos and raw files" % (len(placemarks),
+                                                                              len(names + raw_names)))
             # One photo: its placemark right below the root.
             one = os.path.join(work, "one.kml")
             export(tool, bench, prefix, one, [os.path.join(work, LOCATED[0])])

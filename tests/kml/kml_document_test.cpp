@@ -9,6 +9,7 @@
 #include "kml/kml_photos.h"
 #include "kml/xml_serializer.h"
 #include "product_identity.h"
+#include "raw/raw_bytes.h"
 #include "selection/image_selection.h"
 #include "testlib/photos.h"
 #include "testlib/shortcut_file.h"
@@ -76,12 +77,12 @@ std::wstring ExpectedPlacemarkText(const std::wstring& path, int width, int heig
            kmltest::TodayShortDate() + L" with <a href=\"" + VZ_MAKER_URL_W + L"\">Vantrelo Zerli</a></p>";
 }
 
-XmlDocumentHolder Build(const std::vector<std::wstring>& paths)
+XmlDocumentHolder Build(const std::vector<std::wstring>& paths, const wchar_t* kmlPath = nullptr)
 {
     ImageSelection selection;
     for (const std::wstring& path : paths)
         EXPECT_EQ(S_OK, selection.Append(path.c_str()));
-    XmlDocumentHolder document(BuildKmlDocument(selection));
+    XmlDocumentHolder document(BuildKmlDocument(selection, kmlPath));
     EXPECT_NE(nullptr, document);
     EXPECT_NE(nullptr, document ? document->root : nullptr);
     return document;
@@ -269,6 +270,66 @@ TEST_F(KmlDocumentTest, ThePhotoIsShownWithItsProportionsAtAbout30000Pixels)
     PhotoDisplaySize(640, 480, &width, &height);
     EXPECT_EQ(200, width);
     EXPECT_EQ(150, height);
+}
+
+// Raw files are placed where their sidecar says, else where the camera
+// said; the balloon shows the JPEG preview a raw file embeds, copied beside
+// the KML file, and no picture for one without a preview. The raw files
+// stay as they were.
+TEST_F(KmlDocumentTest, RawFilesArePlacedAndShownByTheirPreviewsCopiedBesideTheKmlFile)
+{
+    const Bytes withPreview = BuildDng("2024:05:01 12:30:00", nullptr, true, true);
+    const Bytes bare = BuildDng("2024:05:01 12:30:00", nullptr, false, false);
+    const std::wstring own = folder / L"own.dng";
+    const std::wstring tagged = folder / L"tagged.DNG";
+    const std::wstring unlocated = folder / L"unlocated.dng";
+    const std::wstring previewed = folder / L"previewed.dng";
+    ASSERT_TRUE(vztest::WriteFileBytes(own, std::string(withPreview.begin(), withPreview.end())));
+    ASSERT_TRUE(vztest::WriteFileBytes(tagged, std::string(bare.begin(), bare.end())));
+    ASSERT_TRUE(vztest::WriteFileBytes(unlocated, std::string(bare.begin(), bare.end())));
+    ASSERT_TRUE(vztest::WriteFileBytes(previewed, std::string(withPreview.begin(), withPreview.end())));
+    // A sidecar's position wins over the camera's.
+    const std::string sidecar =
+        "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">"
+        "<rdf:Description rdf:about=\"\" xmlns:exif=\"http://ns.adobe.com/exif/1.0/\" "
+        "exif:GPSLatitude=\"10,30.0N\" exif:GPSLongitude=\"20,15.0W\"/></rdf:RDF></x:xmpmeta>";
+    ASSERT_TRUE(vztest::WriteFileBytes(folder / L"tagged.DNG.xmp", sidecar));
+    ASSERT_TRUE(vztest::WriteFileBytes(folder / L"previewed.xmp", sidecar));
+    const std::wstring kml = folder / L"VantreloZerli0000abcd.kml";
+
+    XmlDocumentHolder document = Build({own, tagged, unlocated, previewed}, kml.c_str());
+    ASSERT_TRUE(document && document->root);
+    const XmlNode* kmlFolder = Child(document->root, 0);
+    ASSERT_EQ(L"name description Placemark Placemark Placemark", ChildNames(kmlFolder));
+    // 6048 x 4024 shown at about 30,000 pixels.
+    int width = 0, height = 0;
+    PhotoDisplaySize(6048, 4024, &width, &height);
+    const XmlNode* ownPlacemark = Child(kmlFolder, 2);
+    EXPECT_EQ(L"Image - own.dng", ChildText(ownPlacemark, L"name"));
+    EXPECT_EQ(L"-2.294500,48.858300,36", CoordinatesOf(ownPlacemark));
+    const std::wstring ownPreview = folder / L"VantreloZerli0000abcd-0.jpg";
+    std::wstring expected = ExpectedPlacemarkText(own, width, height);
+    expected.replace(expected.find(L"src=\"") + 5, own.size(), ownPreview);
+    EXPECT_EQ(expected, ChildText(ownPlacemark, L"description"));
+    const Bytes jpeg = BuildJpeg({});
+    EXPECT_EQ(std::string(jpeg.begin(), jpeg.end()), vztest::ReadFileBytes(ownPreview));
+
+    const XmlNode* taggedPlacemark = Child(kmlFolder, 3);
+    EXPECT_EQ(L"-20.250000,10.500000,0", CoordinatesOf(taggedPlacemark));
+    EXPECT_EQ(L"<p>" + tagged + L"</p><p>Placemark created " + kmltest::TodayShortDate() + L" with <a href=\"" +
+                  VZ_MAKER_URL_W + L"\">Vantrelo Zerli</a></p>",
+              ChildText(taggedPlacemark, L"description"));
+    EXPECT_EQ(L"-20.250000,10.500000,0", CoordinatesOf(Child(kmlFolder, 4)));
+    EXPECT_EQ(vztest::NamesIn(folder.Path(), L"*.jpg"),
+              (std::vector<std::wstring>{L"VantreloZerli0000abcd-0.jpg", L"VantreloZerli0000abcd-3.jpg"}));
+
+    // Without a KML file's path, no preview is copied and none is shown.
+    XmlDocumentHolder alone = Build({own});
+    ASSERT_TRUE(alone && alone->root);
+    EXPECT_EQ(std::wstring::npos, ChildText(Child(alone->root, 0), L"description").find(L"<img"));
+
+    EXPECT_EQ(std::string(withPreview.begin(), withPreview.end()), vztest::ReadFileBytes(own));
+    EXPECT_EQ(std::string(bare.begin(), bare.end()), vztest::ReadFileBytes(tagged));
 }
 
 TEST_F(KmlDocumentTest, AddPhotoPlacemarkReportsThePositionReadFailure)

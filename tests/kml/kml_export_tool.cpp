@@ -1,7 +1,7 @@
 // Writes the KML file of "Show location in Google Earth" for the photos
-// named on the command line, exactly as the command writes it, but into a
-// given file and without opening it; for checking the file with KML readers
-// of the host.
+// named on the command line, exactly as the command writes it (the JPEG
+// previews of raw files beside it), but into a given file and without
+// opening it; for checking the file with KML readers of the host.
 //   kml_export_tool <output.kml> <photo or shortcut>...
 #include <windows.h>
 #include <cstdio>
@@ -21,7 +21,7 @@ int wmain(int argc, wchar_t** argv)
     for (int i = 2; SUCCEEDED(hr) && i < argc; ++i)
         hr = selection.Append(argv[i]);
     if (SUCCEEDED(hr)) {
-        XmlDocumentHolder document(BuildKmlDocument(selection));
+        XmlDocumentHolder document(BuildKmlDocument(selection, argv[1]));
         hr = WriteKmlFile(argv[1], document.get());
     }
     if (FAILED(hr))

@@ -81,10 +81,27 @@ TEST_F(KmlFilesTest, ANameThatWouldNotFitIsRefusedInsteadOfCut)
     EXPECT_EQ(E_FAIL, MakeKmlFileName(name));
 }
 
+// A raw file's preview goes beside the KML file, named after it and the
+// photo's place in the selection; never under a cut name.
+TEST_F(KmlFilesTest, PreviewNamesFollowTheKmlFilesName)
+{
+    wchar_t name[kKmlPathCapacity];
+    EXPECT_EQ(S_OK, MakePreviewFileName(L"C:\\Temp\\VantreloZerli0a3f29c4.kml", 12, name));
+    EXPECT_EQ(L"C:\\Temp\\VantreloZerli0a3f29c4-12.jpg", std::wstring(name));
+    EXPECT_EQ(E_FAIL, MakePreviewFileName(L"C:\\Temp\\VantreloZerli.txt", 0, name));
+    EXPECT_EQ(L"", std::wstring(name));
+    EXPECT_EQ(E_FAIL, MakePreviewFileName(nullptr, 0, name));
+    // 3 + 250 characters and "-0.jpg" make 259, "-10.jpg" 260.
+    const std::wstring longest = L"C:\\" + std::wstring(250, L'k') + L".kml";
+    EXPECT_EQ(S_OK, MakePreviewFileName(longest.c_str(), 0, name));
+    EXPECT_EQ(E_FAIL, MakePreviewFileName(longest.c_str(), 10, name));
+}
+
 TEST_F(KmlFilesTest, DeletesOnlyOldKmlFilesThatAreNotInUse)
 {
     for (const wchar_t* file : {L"VantreloZerli0a3f29c4.kml", L"VantreloZerliX.kml", L"VantreloZerli.kml",
-                                L"VantreloZerli1.txt", L"Other.kml", L"Notes.kml"})
+                                L"VantreloZerli1.txt", L"Other.kml", L"Notes.kml", L"VantreloZerli0a3f29c4-3.jpg",
+                                L"Other-3.jpg"})
         ASSERT_TRUE(vztest::WriteFileBytes(folder / file, "x"));
     ASSERT_TRUE(vztest::WriteFileBytes(folder / L"VantreloZerliOpen.kml", "x"));
     HANDLE open = CreateFileW((folder / L"VantreloZerliOpen.kml").c_str(), GENERIC_READ, 0, nullptr,
@@ -100,6 +117,8 @@ TEST_F(KmlFilesTest, DeletesOnlyOldKmlFilesThatAreNotInUse)
     EXPECT_FALSE(exists(L"VantreloZerli0a3f29c4.kml"));
     EXPECT_FALSE(exists(L"VantreloZerliX.kml"));
     EXPECT_FALSE(exists(L"VantreloZerli.kml"));
+    EXPECT_FALSE(exists(L"VantreloZerli0a3f29c4-3.jpg"));
+    EXPECT_TRUE(exists(L"Other-3.jpg"));
     EXPECT_TRUE(exists(L"VantreloZerliOpen.kml"));
     EXPECT_TRUE(exists(L"VantreloZerli1.txt"));
     EXPECT_TRUE(exists(L"Other.kml"));

@@ -167,6 +167,28 @@ Bytes BuildJpeg(const Bytes& tiff)
     return out;
 }
 
+Bytes BuildDng(const char* time, const char* offset, bool gps, bool preview)
+{
+    TiffDir exif(false);
+    exif.Ascii(0x9003, time);
+    if (offset)
+        exif.Ascii(0x9011, offset);
+    TiffDir position(false);
+    position.Ascii(1, "N").Rationals(2, {48, 1, 51, 1, 2988, 100});
+    position.Ascii(3, "W").Rationals(4, {2, 1, 17, 1, 402, 10});
+    position.Short(5, 0).Rationals(6, {355, 10});
+    TiffDir full(false);
+    full.Long(0xFE, 0).Long(0x100, 6048).Long(0x101, 4024).Short(0x103, 7);
+    TiffDir ifd0(false);
+    ifd0.Long(0xFE, 1).Short(0x100, 160).Short(0x101, 120).Ascii(0x10F, "Maker");
+    ifd0.Pointer(0x14A, full).Pointer(0x8769, exif).Undefined(0xC612, {1, 4, 0, 0});
+    if (gps)
+        ifd0.Pointer(0x8825, position);
+    if (preview)
+        ifd0.Blob(0x201, 0x202, BuildJpeg({}));
+    return BuildTiff(ifd0);
+}
+
 Bytes BuildCr3(const Bytes& cmt1, const Bytes& cmt2, const Bytes& cmt4, const Bytes& preview)
 {
     const Bytes canon = {0x85, 0xc0, 0xb6, 0x87, 0x82, 0x0f, 0x11, 0xe0,

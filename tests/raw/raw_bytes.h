@@ -45,6 +45,12 @@ Bytes BuildTiff(const TiffDir& ifd0, uint16_t magic = 42, const Bytes& afterHead
 // a frame header, EOI.
 Bytes BuildJpeg(const Bytes& tiff);
 
+// A DNG for the commands' tests: DateTimeOriginal time (and
+// OffsetTimeOriginal offset unless null), a camera position of 48 51' 29.88"
+// N, 2 17' 40.2" W, 35.5 m when gps, a 6048 x 4024 frame, and a JPEG
+// preview (BuildJpeg of no Exif) when preview.
+Bytes BuildDng(const char* time, const char* offset, bool gps, bool preview);
+
 // The containers.
 Bytes BuildCr3(const Bytes& cmt1, const Bytes& cmt2, const Bytes& cmt4, const Bytes& preview);
 Bytes BuildRaf(const Bytes& jpeg, uint16_t width, uint16_t height);

@@ -68,6 +68,19 @@ TEST(SelectionFromShell, KeepsTheJpegFilesInTheShellsOrder)
     EXPECT_EQ(selection.TrackPath(), nullptr);
 }
 
+// Camera raw files by the extensions of the raw format table, in any case,
+// beside JPEG and HEIF photos; their sidecars and look-alikes are no photos.
+TEST(SelectionFromShell, KeepsRawFilesBesideJpegAndHeifPhotos)
+{
+    vztest::TempFolder folder;
+    Names paths = MakeFiles(folder, {L"A.jpg", L"b.CR2", L"b.xmp", L"c.nef", L"c.NEF.xmp", L"d.DnG", L"e.heic",
+                                     L"f.arw.txt", L"g.raw", L"h.Cr3", L"i.RAF", L"j.orf"});
+    ImageSelection selection;
+    EXPECT_EQ(Read(vztest::CreateShellDataObject(paths), &selection), S_OK);
+    EXPECT_EQ(Entries(selection), (Names{paths[0], paths[1], paths[3], paths[5], paths[6], paths[9], paths[10],
+                                         paths[11]}));
+}
+
 TEST(SelectionFromShell, WithoutJpegFilesFailsAndStaysEmpty)
 {
     vztest::TempFolder folder;
@@ -170,16 +183,19 @@ protected:
     std::wstring notes;
 };
 
-TEST_F(SelectionOfShortcuts, ShortcutToAJpegFileIsKeptAsItsOwnPath)
+TEST_F(SelectionOfShortcuts, ShortcutToAJpegOrRawFileIsKeptAsItsOwnPath)
 {
     std::wstring holiday = folder / L"Holiday.lnk";
     std::wstring readme = folder / L"Readme.LNK";
+    std::wstring raw = folder / L"Raw.lnk";
+    ASSERT_TRUE(vztest::WriteFileBytes(folder / L"dune.NEF", "raw"));
     ASSERT_EQ(vztest::CreateShortcut(holiday, beach), S_OK);
     ASSERT_EQ(vztest::CreateShortcut(readme, notes), S_OK);
+    ASSERT_EQ(vztest::CreateShortcut(raw, folder / L"dune.NEF"), S_OK);
 
     ImageSelection selection;
-    EXPECT_EQ(Read(vztest::CreateShellDataObject({readme, holiday, notes}), &selection), S_OK);
-    EXPECT_EQ(Entries(selection), (Names{holiday}));
+    EXPECT_EQ(Read(vztest::CreateShellDataObject({readme, holiday, notes, raw}), &selection), S_OK);
+    EXPECT_EQ(Entries(selection), (Names{holiday, raw}));
 }
 
 TEST_F(SelectionOfShortcuts, ShortcutsToOtherFilesAloneFail)

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "exif/raw_sidecar.h"
+#include "raw/raw_bytes.h"
 #include "replacement/file_access.h"
 #include "selection/photo_writes.h"
 #include "testlib/photos.h"
@@ -122,6 +124,79 @@ TEST(PhotoWrites, WritersShareTheSelectionInItsOrder)
         EXPECT_LE(mostAtOnce, kPhotoWriters) << stopAt;
         EXPECT_FALSE(samePathAtOnce) << stopAt;
     }
+}
+
+// Raw files among the photos: each stays byte for byte as it was, its
+// sidecar gets the position (a new one, or the one it has); a read-only
+// sidecar is skipped and counted, one that is no XMP is refused, named and
+// left as it was, and counts as failed.
+TEST(PhotoWrites, RawFilesGetTheirPositionsInSidecarsAndStayAsTheyWere)
+{
+    vztest::TempFolder folder;
+    const Bytes dng = BuildDng("2024:05:01 12:30:00", "+02:00", true, true);
+    const std::string raw(dng.begin(), dng.end());
+    const std::string oldSidecar =
+        "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">"
+        "<rdf:Description rdf:about=\"\" xmlns:xmp=\"http://ns.adobe.com/xap/1.0/\" xmp:Rating=\"4\"/>"
+        "</rdf:RDF></x:xmpmeta>";
+    const std::string broken = "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF";
+    struct Case {
+        const wchar_t* raw;
+        const wchar_t* sidecar;    // existing before, or null
+        const std::string* text;  // its text
+        bool readOnly;
+    };
+    const Case cases[] = {
+        {L"new.dng", nullptr, nullptr, false},
+        {L"rated.DNG", L"rated.DNG.xmp", &oldSidecar, false},
+        {L"locked.dng", L"locked.xmp", &oldSidecar, true},
+        {L"broken.dng", L"broken.xmp", &broken, false},
+    };
+    std::vector<std::wstring> paths;
+    for (const Case& c : cases) {
+        paths.push_back(folder / c.raw);
+        ASSERT_TRUE(vztest::WriteFileBytes(paths.back(), raw));
+        if (c.sidecar) {
+            ASSERT_TRUE(vztest::WriteFileBytes(folder / c.sidecar, *c.text));
+            ASSERT_TRUE(vztest::SetReadOnly(folder / c.sidecar, c.readOnly));
+        }
+    }
+    paths.push_back(vztest::CopyPhoto(L"unlocated.jpg", folder.Path(), L"photo.jpg"));
+    ASSERT_FALSE(paths.back().empty());
+    GeoPosition position;
+    position.known = TRUE;
+    position.latitude = 0.8;
+    position.longitude = -0.2;
+    position.altitude = 12.5;
+
+    const PhotoWrites writes =
+        WritePositionsToPhotos(static_cast<int>(paths.size()), [&](int i, const wchar_t** path, GeoPosition* each) {
+            *path = paths[i].c_str();
+            *each = position;
+            return true;
+        });
+    EXPECT_EQ(writes.written, 3);
+    EXPECT_EQ(writes.readOnly, 1);
+    EXPECT_EQ(writes.failed, 1);
+    ASSERT_EQ(writes.refusedSidecars.size(), 1u);
+    EXPECT_EQ(writes.refusedSidecars[0].sidecarPath.substr(writes.refusedSidecars[0].sidecarPath.size() - 10),
+              L"broken.xmp");
+    EXPECT_FALSE(writes.refusedSidecars[0].problem.reason.empty());
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(vztest::ReadFileBytes(paths[i]), raw) << i;
+        SidecarPosition read;
+        const bool written = i < 2;
+        EXPECT_EQ(ReadRawSidecarPosition(paths[i].c_str(), &read) == S_OK, written) << i;
+        if (written) {
+            EXPECT_NEAR(read.place.latitude, 0.8, 1e-7) << i;
+            EXPECT_NEAR(read.place.longitude, -0.2, 1e-7) << i;
+            EXPECT_NEAR(read.place.altitude, 12.5, 0.01) << i;
+        }
+    }
+    EXPECT_EQ(vztest::ReadFileBytes(folder / L"locked.xmp"), oldSidecar);
+    EXPECT_EQ(vztest::ReadFileBytes(folder / L"broken.xmp"), broken);
+    EXPECT_NE(vztest::ReadFileBytes(folder / L"rated.DNG.xmp").find("xmp:Rating=\"4\""), std::string::npos);
+    EXPECT_FALSE(vztest::ReadFileBytes(folder / L"new.xmp").empty());
 }
 
 }  // namespace

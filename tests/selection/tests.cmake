@@ -7,4 +7,5 @@ vz_add_suite(shellext_selection_tests
     selection/file_access_test.cpp
     selection/selection_memory_test.cpp
     selection/photo_writes_test.cpp
+    raw/raw_bytes.cpp
   LIBS vz_selection)

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "raw/raw_bytes.h"
 #include "shellext/loaded_server.h"
 #include "testlib/dialog_driver.h"
 #include "testlib/earth_install.h"
@@ -265,6 +266,50 @@ TEST_F(ContextMenuTest, AHeifPhotoAmongJpegPhotosIsScannedForItsPosition)
     EXPECT_EQ((std::vector<std::wstring>{kShow, kGet, kEdit, kAbout}), Offered());
 }
 
+// Raw files, alone or among JPEG and HEIF photos: a raw file is located by
+// its sidecar, else by the position the camera stored in it; a raw name on
+// other content is no photo.
+TEST_F(ContextMenuTest, RawFilesAreLocatedByTheirSidecarElseByThemselves)
+{
+    SetUpEarthFile();
+    InstallEarth();
+    const Bytes unlocated = BuildDng("2024:05:01 12:30:00", nullptr, false, true);
+    const Bytes located = BuildDng("2024:05:01 12:30:00", nullptr, true, false);
+    const std::string sidecar =
+        "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">"
+        "<rdf:Description rdf:about=\"\" xmlns:exif=\"http://ns.adobe.com/exif/1.0/\" "
+        "exif:GPSLatitude=\"48,51.498N\" exif:GPSLongitude=\"2,17.67W\"/></rdf:RDF></x:xmpmeta>";
+    auto write = [&](const wchar_t* name, const Bytes& bytes) {
+        std::wstring path = folder / name;
+        EXPECT_TRUE(vztest::WriteFileBytes(path, std::string(bytes.begin(), bytes.end())));
+        return path;
+    };
+    const std::wstring plain = write(L"plain.dng", unlocated);
+    const std::wstring own = write(L"own.DNG", located);
+    const std::wstring besideSidecar = write(L"tagged.dng", unlocated);
+    ASSERT_TRUE(vztest::WriteFileBytes(folder / L"tagged.xmp", sidecar));
+    const std::wstring jpegNamedRaw = vztest::CopyPhoto(kLocatedPhoto, folder.Path(), L"located.NEF");
+    struct Row {
+        std::vector<std::wstring> paths;
+        bool located;
+    };
+    const Row rows[] = {
+        {{plain}, false},
+        {{plain, own}, true},
+        {{besideSidecar}, true},
+        {{Copy(kUnlocatedPhotos[0]), Copy(L"stripped.heic"), plain, besideSidecar}, true},
+        {{jpegNamedRaw, plain}, false},
+    };
+    for (const Row& row : rows) {
+        Select(row.paths);
+        EXPECT_EQ(row.located ? (std::vector<std::wstring>{kShow, kGet, kEdit, kAbout})
+                              : (std::vector<std::wstring>{kGet, kEdit, kAbout}),
+                  Offered())
+            << row.paths.size();
+        ReleaseMenu();
+    }
+}
+
 TEST_F(ContextMenuTest, AHeifNameOnJpegDataIsNoLocatedPhoto)
 {
     SetUpEarthFile();
@@ -325,6 +370,26 @@ TEST_F(ContextMenuTest, ReadOnlyFilesStillOfferGetButInvokingItOnlyShowsTheWrite
     EXPECT_EQ(L"There is no file selected with write access allowed\n- can't insert GPS data!", boxes[0].text);
     EXPECT_EQ(static_cast<UINT>(MB_ICONERROR), boxes[0].flags);
     EXPECT_EQ(before, vztest::ReadFileBytes(a));
+}
+
+// A raw file is never written, so its own attribute does not count: its
+// sidecar's does.
+TEST_F(ContextMenuTest, ARawFileWhoseSidecarIsReadOnlyOnlyShowsTheWriteAccessMessage)
+{
+    SetUpEarthFile();
+    InstallEarth();
+    const Bytes dng = BuildDng("2024:05:01 12:30:00", nullptr, true, false);
+    const std::string raw(dng.begin(), dng.end());
+    const std::wstring path = folder / L"locked.dng";
+    ASSERT_TRUE(vztest::WriteFileBytes(path, raw));
+    ASSERT_TRUE(vztest::WriteFileBytes(folder / L"locked.dng.xmp", "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"/>"));
+    ASSERT_TRUE(vztest::SetReadOnly(folder / L"locked.dng.xmp", true));
+    Select({path});
+    vztest::MessageBoxWatcher boxes(IDOK);
+    EXPECT_EQ(S_OK, InvokeVerbW(L"GeToJpeg", GetDesktopWindow()));
+    ASSERT_EQ(1u, boxes.Count());
+    EXPECT_EQ(L"There is no file selected with write access allowed\n- can't insert GPS data!", boxes[0].text);
+    EXPECT_EQ(raw, vztest::ReadFileBytes(path));
 }
 
 TEST_F(ContextMenuTest, TheSelectionIsJudgedOnceForTheMenuObjectsLife)

@@ -48,18 +48,23 @@ class PhotoCopies:
     """Copies of the named photos in a new temporary folder, owned by the user
     Wine runs as; the read-only ones without write bits. Removed on exit.
     A name ending in ".heic" is one of the HEIF photos made from the sample
-    photos (VZ_MADE_PHOTOS, tests/exif/make_heif_samples.sh)."""
+    photos (VZ_MADE_PHOTOS, tests/exif/make_heif_samples.sh); a name of
+    RAW_SAMPLES comes from the raw folder given; sidecars (name -> the
+    sample whose copy it becomes) are copied beside them."""
 
-    def __init__(self, photos, writable, read_only=()):
+    def __init__(self, photos, writable, read_only=(), raw=None, sidecars=None):
         self.writable = list(writable)
         self.read_only = list(read_only)
         self.names = self.writable + self.read_only
         self.folder = tempfile.mkdtemp(prefix="vz-readback-")
         os.chmod(self.folder, 0o755)
         for name in self.names:
-            source = os.environ["VZ_MADE_PHOTOS"] if name.endswith(".heic") else photos
+            source = os.environ["VZ_MADE_PHOTOS"] if name.endswith(".heic") else raw if name in RAW_SAMPLES else photos
             shutil.copy(os.path.join(source, name), self.folder)
             os.chmod(self.path(name), 0o644)  # the originals are read-only
+        for name, sample in (sidecars or {}).items():
+            shutil.copyfile(os.path.join(raw, sample), self.path(name))
+            os.chmod(self.path(name), 0o644)
         if os.getuid() == 0:
             subprocess.run(["chown", "-R", "nobody:nogroup", self.folder], check=True)
         for name in self.read_only:
@@ -120,6 +125,52 @@ def exiftool_positions(paths):
         name, lat, lon, alt, alt_ref, direction, error = line.split("|")
         positions[name] = (lat, lon, alt, alt_ref, direction, error)
     return positions
+
+
+# The raw samples (../shared/raw) and what a sidecar of ours must hold:
+# its angles as ExifTool writes them (a millionth of a minute, under 1e-7
+# degrees), its altitude in centimetres.
+RAW_SAMPLES = ["CanonRaw.cr2", "CanonRaw.cr3", "DNG.dng", "FujiFilm.raf", "Minolta.mrw", "Nikon.nef",
+               "Panasonic.rw2", "PhaseOne.iiq"]
+SIDECAR_ANGLE_TOLERANCE = 1e-7
+SIDECAR_ALTITUDE_TOLERANCE = 0.01
+
+
+def sidecar_name(name, names):
+    """The sidecar the product names for a new one: <base>.xmp, unless
+    another raw file of names shares the base, then <name>.xmp."""
+    base = os.path.splitext(name)[0]
+    shared = any(o != name and os.path.splitext(o)[0].lower() == base.lower() for o in names)
+    return (name if shared else base) + ".xmp"
+
+
+def check_raw_sidecars(checks, copies, names, latitude, longitude, altitude, direction, existing=None):
+    """Each raw file of names is byte for byte as it was, and ExifTool reads
+    this position from its sidecar (the one of existing, name -> sidecar,
+    else the one the product creates) without a warning or an error."""
+    sidecars = {n: (existing or {}).get(n) or sidecar_name(n, names) for n in names}
+    out = subprocess.run(
+        ["exiftool", "-n", "-q", "-f", "-p",
+         "$FileName|$XMP-exif:GPSLatitude|$XMP-exif:GPSLongitude|$XMP-exif:GPSAltitude|$XMP-exif:GPSAltitudeRef|"
+         "$XMP-exif:GPSImgDirection|$Warning|$Error"] + [copies.path(s) for s in sidecars.values()],
+        capture_output=True, text=True).stdout
+    read = {line.split("|")[0]: line.split("|")[1:] for line in out.splitlines()}
+    for name, sidecar in sidecars.items():
+        checks.check(copies.unchanged(name), "the raw file %s was changed" % name)
+        got = read.get(sidecar)
+        if not checks.check(got is not None and len(got) == 7, "%s: ExifTool read %r" % (sidecar, got)):
+            continue
+        lat, lon, alt, ref, heading, warning, error = got
+        checks.check(warning == "-" and error == "-", "%s: ExifTool says %s %s" % (sidecar, warning, error))
+        try:
+            checks.check(abs(float(lat) - latitude) <= SIDECAR_ANGLE_TOLERANCE and
+                         abs(float(lon) - longitude) <= SIDECAR_ANGLE_TOLERANCE,
+                         "%s: position %s %s" % (sidecar, lat, lon))
+            checks.check(abs(float(alt) - altitude) <= SIDECAR_ALTITUDE_TOLERANCE and ref == "0",
+                         "%s: altitude %s (reference %s)" % (sidecar, alt, ref))
+            checks.check(abs(float(heading) - direction) <= 0.005, "%s: direction %s" % (sidecar, heading))
+        except ValueError:
+            checks.check(False, "%s: ExifTool read %s" % (sidecar, "|".join(got)))
 
 
 # Seconds are stored in hundredths: 0.005" is about 1.4e-6 degrees.
