@@ -359,3 +359,29 @@ HRESULT WriteRawSidecarPosition(const wchar_t* rawPath, const SidecarPosition& p
         return E_OUTOFMEMORY;
     }
 }
+
+HRESULT ListRawSidecars(const wchar_t* rawPath, std::vector<RawSidecarFile>* sidecars)
+{
+    if (!sidecars)
+        return E_POINTER;
+    try {
+        sidecars->clear();
+        RawFolder listed;
+        SidecarNames names;
+        HRESULT hr = FindRawSidecars(rawPath, &listed, &names);
+        if (FAILED(hr))
+            return hr;
+        for (const std::wstring& name : names.existing) {
+            DWORD attributes = 0;
+            for (const FolderEntry& entry : listed.entries) {
+                if (entry.name == name)
+                    attributes = entry.attributes;
+            }
+            sidecars->push_back(RawSidecarFile{listed.folder + name, attributes});
+        }
+        return S_OK;
+    } catch (const std::bad_alloc&) {
+        sidecars->clear();
+        return E_OUTOFMEMORY;
+    }
+}

@@ -4,6 +4,7 @@
 // holds now.
 #pragma once
 #include <string>
+#include <vector>
 
 #include "sidecar/sidecar_position.h"
 #include "sidecar/xmp_results.h"
@@ -59,3 +60,16 @@ HRESULT ReadRawSidecarPosition(const wchar_t* rawPath, SidecarPosition* position
 // recovery: that of the command's write loop, as for ExifBlock::WriteToFile.
 HRESULT WriteRawSidecarPosition(const wchar_t* rawPath, const SidecarPosition& position,
                                 ReplacementRecovery* recovery = nullptr, SidecarOutcome* outcome = nullptr);
+
+// An existing sidecar of a raw file, as the folder's listing gives it.
+struct RawSidecarFile {
+    std::wstring path;
+    DWORD attributes = 0;  // FILE_ATTRIBUTE_READONLY, _DIRECTORY, ...
+};
+
+// The existing sidecars of the raw file at rawPath, in the folder's order,
+// from the one listing of its base name's files that the reads and writes
+// make too. S_OK (with none when it has none); the system's error as an
+// HRESULT when the folder cannot be listed or holds no raw file of that
+// name; E_OUTOFMEMORY.
+HRESULT ListRawSidecars(const wchar_t* rawPath, std::vector<RawSidecarFile>* sidecars);

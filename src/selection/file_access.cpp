@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "exif/raw_sidecar.h"
 #include "raw/raw_formats.h"
-#include "sidecar/sidecar_names.h"
 #include "support/file_extension.h"
 
 namespace {
@@ -20,39 +20,17 @@ bool HasReadOnlyAttribute(const wchar_t* path)
     return (attributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
 
-bool IsRawName(const std::wstring& name)
-{
-    return FindRawFormat(name.c_str()) != nullptr;
-}
-
 // Whether an existing sidecar of the raw file at path is read-only. A raw
 // file without a sidecar gets a new one, which nothing keeps from being
 // written.
 bool IsRawSidecarReadOnly(const wchar_t* path)
 {
-    try {
-        const wchar_t* name = FileNamePart(path);
-        const std::wstring folder(path, name);
-        std::vector<std::wstring> names;
-        WIN32_FIND_DATAW found;
-        HANDLE search = FindFirstFileExW((folder + L"*").c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
-                                         nullptr, 0);
-        if (search == INVALID_HANDLE_VALUE)
-            return false;
-        do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                names.emplace_back(found.cFileName);
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-        SidecarNames sidecars;
-        if (FAILED(FindSidecarNames(name, names, IsRawName, &sidecars)))
-            return false;
-        for (const std::wstring& sidecar : sidecars.existing) {
-            if (HasReadOnlyAttribute((folder + sidecar).c_str()))
-                return true;
-        }
-    } catch (const std::bad_alloc&) {
-        // Judged by the write, which fails without memory too.
+    std::vector<RawSidecarFile> sidecars;
+    if (FAILED(ListRawSidecars(path, &sidecars)))
+        return false;  // judged by the write, which fails the same way
+    for (const RawSidecarFile& sidecar : sidecars) {
+        if (sidecar.attributes & FILE_ATTRIBUTE_READONLY)
+            return true;
     }
     return false;
 }
