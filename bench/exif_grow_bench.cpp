@@ -39,7 +39,7 @@ int wmain(int argc, wchar_t** argv)
             return 1;
         const double start = vzbench::NowMicroseconds();
         ExifBlock block;
-        block.Open(copy.c_str());
+        block.OpenForWriting(copy.c_str());
         HRESULT hr = block.StorePosition(vzbench::kLatitude, vzbench::kLongitude, vzbench::kAltitude,
                                          vzbench::kHeading);
         if (SUCCEEDED(hr))

@@ -5,7 +5,7 @@
 HRESULT WritePositionToPhoto(const wchar_t* path, const GeoPosition& position, ReplacementRecovery* recovery)
 {
     ExifBlock block;
-    block.Open(path);
+    block.OpenForWriting(path);
     HRESULT hr = S_OK;
     if (position.known)
         hr = block.StorePosition(position.latitude, position.longitude, position.altitude, position.heading);

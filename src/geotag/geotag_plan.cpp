@@ -38,7 +38,7 @@ HRESULT WriteFixToPhoto(const GeotagPhoto& photo, ReplacementRecovery* recovery)
         return E_INVALIDARG;
     const GpsFixTime time = {utc.year, utc.month, utc.day, utc.hour, utc.minute, utc.second};
     ExifBlock block;
-    block.Open(photo.path.c_str());
+    block.OpenForWriting(photo.path.c_str());
     HRESULT hr = block.StoreFix(photo.position.latitude, photo.position.longitude,
                                 photo.hasAltitude ? &photo.position.altitude : nullptr, time);
     if (SUCCEEDED(hr))
