@@ -1,6 +1,7 @@
 // Benchmark (c): a large photo whose Exif segment grows when a position is
 // stored, so that the whole rest of the file moves. Every round starts from
-// a fresh copy (not timed); Open + StorePosition + WriteToFile is timed.
+// a fresh copy (not timed); OpenForWriting + StorePosition + WriteToFile is
+// timed, as a command writes a photo.
 //   exif_grow_bench <original> <work copy> <rounds>
 // Prints "grow <file bytes> <median microseconds> <bytes the file grew> <rounds written>".
 #include <cstdio>
@@ -39,7 +40,7 @@ int wmain(int argc, wchar_t** argv)
             return 1;
         const double start = vzbench::NowMicroseconds();
         ExifBlock block;
-        block.Open(copy.c_str());
+        block.OpenForWriting(copy.c_str());
         HRESULT hr = block.StorePosition(vzbench::kLatitude, vzbench::kLongitude, vzbench::kAltitude,
                                          vzbench::kHeading);
         if (SUCCEEDED(hr))

@@ -1,7 +1,8 @@
 // Benchmark (a): storing a position into each photo and writing it back, in
 // one process. Every round starts from fresh copies (not timed); the time of
-// Open + StorePosition + WriteToFile is taken per photo. A round writes the
-// photos as one command does: the folder's leftovers are looked for once.
+// OpenForWriting (as the commands open a photo they write) + StorePosition +
+// WriteToFile is taken per photo. A round writes the photos as one command
+// does: the folder's leftovers are looked for once.
 //   exif_store_bench <originals folder> <work folder> <rounds> [<file pattern, *.jpg>]
 // Prints one line per photo: "store <name> <median microseconds> <rounds
 // written> <median of Open> <median of WriteToFile>" (the remainder is the
@@ -34,7 +35,7 @@ int wmain(int argc, wchar_t** argv)
                 return 1;
             const double start = vzbench::NowMicroseconds();
             ExifBlock block;
-            block.Open(copy.c_str());
+            block.OpenForWriting(copy.c_str());
             const double opened = vzbench::NowMicroseconds();
             HRESULT hr = block.StorePosition(vzbench::kLatitude, vzbench::kLongitude, vzbench::kAltitude,
                                              vzbench::kHeading);

@@ -21,10 +21,18 @@ ExifBlock::ExifBlock()
     m_path[0] = 0;
 }
 
-ExifBlock::~ExifBlock() = default;
+ExifBlock::~ExifBlock()
+{
+#ifdef _WIN32
+    ReleaseHeldFile();
+#endif
+}
 
 void ExifBlock::Reset()
 {
+#ifdef _WIN32
+    ReleaseHeldFile();
+#endif
     m_path[0] = 0;
     m_isJpeg = false;
     m_isHeif = false;

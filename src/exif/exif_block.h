@@ -29,6 +29,7 @@ struct GpsFixTime {
 
 struct HeifScan;
 struct HeifRewrite;
+class FileByteSource;
 class KernelHandle;
 class PhotoReplacement;
 class ReplacementRecovery;
@@ -54,6 +55,14 @@ public:
     // Exif item. No result: the block's state tells (see IsPhoto, Root). A
     // path that does not fit the path buffer is not opened.
     void Open(const wchar_t* path);
+    // Open for a write that follows at once (a command that stores and
+    // writes): the photo is opened for reading, writing and replacing,
+    // shared with nobody, and that handle is kept until WriteToFile or the
+    // block's end. Nobody can change the photo in between, and WriteToFile
+    // needs no second open. A photo that cannot be opened so (read-only,
+    // held by another program, not to be deleted by this user) is opened as
+    // Open does, and WriteToFile refuses it as before.
+    void OpenForWriting(const wchar_t* path);
     // Writes the photo anew with the segment built from the tree, beside
     // it, and puts that in its place (photo_replacement.h): whatever happens,
     // the photo's name holds the old photo or the complete new one. S_OK
@@ -131,6 +140,12 @@ public:
 
 private:
     void Reset();
+#ifdef _WIN32
+    void OpenFile(const wchar_t* path, bool forWriting);
+    void OpenJpeg(FileByteSource& source);
+    // Closes the handle that OpenForWriting kept, if any.
+    void ReleaseHeldFile();
+#endif
     // GPSAltitude and its reference (below sea level: 1).
     HRESULT SetAltitude(int32_t centimetres, bool below);
     // Records the scan and parses the segment bytes into the tree.
@@ -183,6 +198,10 @@ private:
     // The photo's file as Open read it (or as the last write left it): a
     // write refuses a photo that another program changed since.
     FileStamp m_readStamp;
+#ifdef _WIN32
+    // The photo as OpenForWriting opened it, until WriteToFile takes it.
+    void* m_heldFile = nullptr;
+#endif
     // The large read of Open and of WriteToFile's rescan; kept for the
     // next Open of this block, so a scan over many photos allocates it once.
     std::unique_ptr<uint8_t[]> m_readBlock;

@@ -29,6 +29,16 @@ bool GetFileSize32(HANDLE file, uint32_t* size)
     return true;
 }
 
+// Opened for writing and replacing although only read: a photo the user
+// may not write, or not delete (which a rename over it does), is refused
+// before anything is made. Nobody else may open it until its replacement
+// has taken its place.
+HANDLE OpenPhotoForWriting(const wchar_t* path)
+{
+    return CreateFileW(path, GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
+}
+
 }  // namespace
 
 ExifBlock::TransferBuffer::TransferBuffer(uint8_t* readBlock, uint32_t fileSize)
@@ -49,6 +59,24 @@ ExifBlock::TransferBuffer::TransferBuffer(uint8_t* readBlock, uint32_t fileSize)
 
 void ExifBlock::Open(const wchar_t* path)
 {
+    OpenFile(path, false);
+}
+
+void ExifBlock::OpenForWriting(const wchar_t* path)
+{
+    OpenFile(path, true);
+}
+
+void ExifBlock::ReleaseHeldFile()
+{
+    if (m_heldFile) {
+        CloseHandle(m_heldFile);
+        m_heldFile = nullptr;
+    }
+}
+
+void ExifBlock::OpenFile(const wchar_t* path, bool forWriting)
+{
     Reset();
     if (!path)
         return;
@@ -58,8 +86,11 @@ void ExifBlock::Open(const wchar_t* path)
         m_path[0] = 0;
         return;
     }
-    KernelHandle file(CreateFileW(m_path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    KernelHandle file(forWriting ? OpenPhotoForWriting(m_path) : INVALID_HANDLE_VALUE);
+    const bool held = file.IsValid();
+    if (!held)
+        file.Reset(CreateFileW(m_path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                               nullptr));
     uint32_t size = 0;
     if (!file.IsValid() || !GetFileSize32(file.Get(), &size) || !ReadFileStamp(file.Get(), &m_readStamp))
         return;
@@ -71,8 +102,15 @@ void ExifBlock::Open(const wchar_t* path)
     if (IsHeifExtension(FindExtension(m_path))) {
         if (IsHeifFile(source))
             OpenHeif(source);
-        return;
+    } else {
+        OpenJpeg(source);
     }
+    if (held && IsPhoto())
+        m_heldFile = file.Release();
+}
+
+void ExifBlock::OpenJpeg(FileByteSource& source)
+{
     ExifSegmentScan scan;
     LocateExifSegment(source, &scan);
     // The segment is parsed where the large read put it, unless the scan
@@ -93,12 +131,11 @@ HRESULT ExifBlock::WriteToFile(ReplacementRecovery* recovery)
 {
     if (!IsPhoto() || !m_path[0])
         return E_FAIL;
-    // Opened for writing and replacing although only read: a photo the user
-    // may not write, or not delete (which a rename over it does), is refused
-    // before anything is made. Nobody else may open it until its
-    // replacement has taken its place.
-    KernelHandle file(CreateFileW(m_path, GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    // The handle that OpenForWriting kept (nobody could change the photo
+    // since it was read), or the photo opened anew for writing and
+    // replacing.
+    KernelHandle file(m_heldFile ? m_heldFile : OpenPhotoForWriting(m_path));
+    m_heldFile = nullptr;
     if (!file.IsValid())
         return E_FAIL;
     // The photo keeps the name it has on the disk, whatever the caller

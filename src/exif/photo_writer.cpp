@@ -67,7 +67,7 @@ HRESULT WritePositionToPhoto(const wchar_t* path, const GeoPosition& position, R
         return WriteSidecar(rawPath, sidecar, recovery, refusals);
     }
     ExifBlock block;
-    block.Open(rawPath[0] ? rawPath : path);
+    block.OpenForWriting(rawPath[0] ? rawPath : path);
     HRESULT hr = S_OK;
     if (position.known)
         hr = block.StorePosition(position.latitude, position.longitude, position.altitude, position.heading);
@@ -95,7 +95,7 @@ HRESULT WriteFixToPhoto(const wchar_t* path, double latitude, double longitude, 
         return WriteSidecar(rawPath, sidecar, recovery, refusals);
     }
     ExifBlock block;
-    block.Open(rawPath[0] ? rawPath : path);
+    block.OpenForWriting(rawPath[0] ? rawPath : path);
     HRESULT hr = block.StoreFix(latitude, longitude, altitude, utc);
     if (SUCCEEDED(hr))
         hr = block.WriteToFile(recovery);

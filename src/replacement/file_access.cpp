@@ -55,6 +55,27 @@ bool ReadFileId(HANDLE file, uint64_t* id)
     return true;
 }
 
+typedef LONG(NTAPI* QueryFullAttributesFile)(OBJECT_ATTRIBUTES*, void*);
+
+// What NtQueryFullAttributesFile gives (FILE_NETWORK_OPEN_INFORMATION).
+struct NetworkOpenInformation {
+    LARGE_INTEGER creationTime;
+    LARGE_INTEGER lastAccessTime;
+    LARGE_INTEGER lastWriteTime;
+    LARGE_INTEGER changeTime;
+    LARGE_INTEGER allocationSize;
+    LARGE_INTEGER endOfFile;
+    ULONG fileAttributes;
+};
+
+QueryFullAttributesFile FindQueryFullAttributesFile()
+{
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll ? reinterpret_cast<QueryFullAttributesFile>(
+                       reinterpret_cast<void*>(GetProcAddress(ntdll, "NtQueryFullAttributesFile")))
+                 : nullptr;
+}
+
 }  // namespace
 
 const FileCalls* UseFileCalls(const FileCalls* calls)
@@ -124,6 +145,29 @@ bool ReadFileStampAt(const std::wstring& path, FileStamp* stamp)
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     return file.IsValid() && ReadFileStamp(file.Get(), stamp);
+}
+
+bool ReadFileStateAt(const std::wstring& nativePath, FileStamp* stamp)
+{
+    *stamp = FileStamp();
+    static const QueryFullAttributesFile query = FindQueryFullAttributesFile();
+    const size_t bytes = nativePath.size() * sizeof(wchar_t);
+    if (!query || bytes == 0 || bytes > 0xFFFE)
+        return false;
+    UNICODE_STRING name;
+    name.Buffer = const_cast<wchar_t*>(nativePath.c_str());
+    name.Length = static_cast<USHORT>(bytes);
+    name.MaximumLength = static_cast<USHORT>(bytes);
+    OBJECT_ATTRIBUTES attributes;
+    InitializeObjectAttributes(&attributes, &name, OBJ_CASE_INSENSITIVE, nullptr, nullptr);
+    NetworkOpenInformation information = {};
+    if (query(&attributes, &information) < 0 || (information.fileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    stamp->size = static_cast<uint64_t>(information.endOfFile.QuadPart);
+    stamp->lastWrite = information.lastWriteTime.QuadPart;
+    stamp->change = information.changeTime.QuadPart;
+    stamp->known = true;
+    return true;
 }
 
 bool FileByteSource::ReadAt(uint32_t offset, uint8_t* buffer, uint32_t count, uint32_t* got)

@@ -49,6 +49,11 @@ bool ReadFileStamp(HANDLE file, FileStamp* stamp);
 // The stamp of the file at path, opened for its attributes only (which no
 // holder of the file denies); false when there is none or it cannot be read.
 bool ReadFileStampAt(const std::wstring& path, FileStamp* stamp);
+// The size and times of the file at a native path ("\\??\\C:\\...", as
+// NativePath gives it), asked for by name without opening a handle (which
+// costs three round trips to Wine's server); the stamp has no file number.
+// False when there is no file or it cannot be read.
+bool ReadFileStateAt(const std::wstring& nativePath, FileStamp* stamp);
 
 // A source over an open file that reads a large block once and serves the
 // 24-byte marker windows and the Exif segment from it: one call instead of

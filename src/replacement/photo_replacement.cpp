@@ -28,19 +28,12 @@ const uint32_t kCopyAlignment = 64 * 1024;
 // see it.
 const DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
-// Frees what GetSecurityInfo gives.
-class LocalMemory {
-public:
-    ~LocalMemory() { LocalFree(m_memory); }
-    PSECURITY_DESCRIPTOR* Put() { return &m_memory; }
-    PSECURITY_DESCRIPTOR Get() const { return m_memory; }
-
-private:
-    PSECURITY_DESCRIPTOR m_memory = nullptr;
-};
-
+// A file's security descriptor with its DACL alone, in a buffer of its own.
 struct AccessRules {
-    LocalMemory descriptor;
+    PSECURITY_DESCRIPTOR Descriptor() { return large ? large.get() : inPlace; }
+
+    alignas(8) uint8_t inPlace[1024];
+    std::unique_ptr<uint8_t[]> large;
     PACL dacl = nullptr;
     bool isProtected = false;
 };
@@ -71,15 +64,29 @@ bool KeepsAccessRules(HANDLE file)
            (flags & FILE_PERSISTENT_ACLS) != 0;
 }
 
+// Read in one call into a buffer that holds almost every file's rules
+// (GetSecurityInfo asks twice: for the size, then for the rules).
 bool ReadAccessRules(HANDLE file, AccessRules* rules)
 {
-    if (GetSecurityInfo(file, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &rules->dacl, nullptr,
-                        rules->descriptor.Put()) != ERROR_SUCCESS)
-        return false;
+    DWORD needed = 0;
+    if (!GetKernelObjectSecurity(file, DACL_SECURITY_INFORMATION, rules->Descriptor(), sizeof(rules->inPlace),
+                                 &needed)) {
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed <= sizeof(rules->inPlace))
+            return false;
+        rules->large.reset(new (std::nothrow) uint8_t[needed]);
+        if (!rules->large || !GetKernelObjectSecurity(file, DACL_SECURITY_INFORMATION, rules->Descriptor(),
+                                                      needed, &needed))
+            return false;
+    }
+    BOOL present = FALSE, defaulted = FALSE;
     SECURITY_DESCRIPTOR_CONTROL control = 0;
     DWORD revision = 0;
-    if (GetSecurityDescriptorControl(rules->descriptor.Get(), &control, &revision))
-        rules->isProtected = (control & SE_DACL_PROTECTED) != 0;
+    if (!GetSecurityDescriptorDacl(rules->Descriptor(), &present, &rules->dacl, &defaulted) ||
+        !GetSecurityDescriptorControl(rules->Descriptor(), &control, &revision))
+        return false;
+    if (!present)
+        rules->dacl = nullptr;
+    rules->isProtected = (control & SE_DACL_PROTECTED) != 0;
     return true;
 }
 
@@ -276,11 +283,16 @@ HRESULT PhotoReplacement::RenameOverPhoto()
         // The photo was closed for the rename: another program may have
         // written it, replaced it or removed it since. Its work is never
         // overwritten with a photo made from the bytes it replaced.
+        // Its size and times are asked for by name, without a handle: the
+        // moment between that question and the rename stays as short as
+        // the one between closing the photo and the rename would be.
+        // Another file put under the photo's name has a change time of its
+        // own (a rename or a link sets it).
         FileStamp now;
-        if (!ReadFileStampAt(m_photoPath, &now) || !IsSameState(now, m_photoStamp)) {
+        if (!ReadFileStateAt(target, &now) || !IsSameState(now, m_photoStamp)) {
             // Unless that change was this rename, reported as failed but
             // done all the same.
-            return attempt > 0 && IsSameFile(now, m_fileStamp) ? S_OK : VZ_E_PHOTO_CHANGED;
+            return attempt > 0 && LocateNewFile() == Place::Photo ? S_OK : VZ_E_PHOTO_CHANGED;
         }
         // Complete and on the disk: the file is kept should the writer die
         // from now on, and recovery finds it whole. Cleared at the last

@@ -52,6 +52,13 @@ public:
             CloseHandle(m_handle);
         m_handle = handle;
     }
+    // Gives up the handle without closing it.
+    HANDLE Release()
+    {
+        HANDLE handle = m_handle;
+        m_handle = nullptr;
+        return handle;
+    }
 
 private:
     HANDLE m_handle;

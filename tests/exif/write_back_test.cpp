@@ -372,6 +372,60 @@ TEST_F(WriteBack, FilesThatCannotBeOpenedForWritingStayAsTheyWere)
 
     DeleteFileW(path.c_str());
     EXPECT_EQ(block.WriteToFile(), E_FAIL);
+
+    // Opened for writing, such photos are still read, and refused as before.
+    for (bool readOnly : {true, false}) {
+        SCOPED_TRACE(readOnly ? "read-only" : "held by another program");
+        Put(before);
+        ASSERT_TRUE(SetReadOnly(path, readOnly));
+        HANDLE holder = readOnly ? INVALID_HANDLE_VALUE
+                                 : CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                               nullptr);
+        ExifBlock held;
+        held.OpenForWriting(path.c_str());
+        ASSERT_TRUE(held.IsJpeg());
+        ASSERT_EQ(held.StorePosition(0.1, 0.1, 0, 0), S_OK);
+        EXPECT_EQ(held.WriteToFile(), E_FAIL);
+        if (holder != INVALID_HANDLE_VALUE)
+            CloseHandle(holder);
+        ASSERT_TRUE(SetReadOnly(path, false));
+        EXPECT_EQ(Get(path), before);
+    }
+}
+
+// A photo opened for writing is held until it is written: another program
+// can neither open nor change it in between, and once it is written (or the
+// block is gone without writing) it is free again.
+TEST_F(WriteBack, APhotoOpenedForWritingIsHeldUntilItIsWritten)
+{
+    const Bytes before = PhotoWithPosition(false, 9000);
+    const std::wstring path = Put(before);
+    auto otherProgramOpens = [&] {
+        HANDLE other = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                   OPEN_EXISTING, 0, nullptr);
+        if (other == INVALID_HANDLE_VALUE)
+            return false;
+        CloseHandle(other);
+        return true;
+    };
+    {
+        ExifBlock unwritten;
+        unwritten.OpenForWriting(path.c_str());
+        ASSERT_TRUE(unwritten.IsJpeg());
+        EXPECT_FALSE(otherProgramOpens());
+    }
+    EXPECT_TRUE(otherProgramOpens());
+
+    ExifBlock block;
+    block.OpenForWriting(path.c_str());
+    ASSERT_EQ(block.StorePosition(0.5, 0.25, 7, 0), S_OK);
+    EXPECT_FALSE(WriteFileBytes(path, AsString(PhotoWithPosition(true, 9000))));
+    ASSERT_EQ(block.WriteToFile(), S_OK);
+    EXPECT_TRUE(otherProgramOpens());
+    EXPECT_EQ(Get(path), ExpectedRewrite(block, before));
+    // A second write of the block opens the photo anew.
+    ASSERT_EQ(block.WriteToFile(), S_OK);
+    EXPECT_EQ(Get(path), ExpectedRewrite(block, before));
 }
 
 TEST_F(WriteBack, AFileChangedSinceOpenIsNotRewritten)
