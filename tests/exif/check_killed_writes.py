@@ -164,7 +164,10 @@ def main():
     small = os.path.join(work, "bases", "small.jpg")
     Image.frombytes("RGB", (64, 48), os.urandom(64 * 48 * 3)).save(small)
     failures = []
+    only = os.environ.get("VZ_KILL_ROWS")
     for kind, base_name, command, raw_base in SCENARIOS:
+        if only and kind not in only.split(","):
+            continue
         base = os.path.join(work, "bases", base_name)
         name = "photo" + os.path.splitext(base_name)[1]
         listing = sorted(["other.jpg", name] + (["photo" + os.path.splitext(raw_base)[1]] if raw_base else []))
@@ -172,6 +175,7 @@ def main():
         raw_digest = digest(os.path.join(work, "bases", raw_base)) if raw_base else None
         new, took = calibrate(base, command, raw_base)
         counts = {"old": 0, "new": 0, "missing": 0, "damaged": 0, "left behind": 0}
+        left = []
         folders = []
         for trial in range(trials):
             folder = os.path.join(work, "%s-%03d" % (kind.replace(" ", "-"), trial))
@@ -199,6 +203,10 @@ def main():
                 time.sleep(0.05)
             if sorted(os.listdir(folder)) != listing:
                 counts["left behind"] += 1
+                # What was left, and how far the killed write had come.
+                for extra in sorted(set(os.listdir(folder)) - set(listing)):
+                    size = os.path.getsize(os.path.join(folder, extra))
+                    left.append("%s (%d bytes, killed %.1f ms after \"writing\")" % (extra, size, delay * 1000))
             folders.append(folder)
         # The next write in each folder resolves what was left.
         run(["store\t%s\t1\t2\t3\t4" % winpath(os.path.join(f, "other.jpg")) for f in folders])
@@ -212,6 +220,8 @@ def main():
               "behind; %3d old or new after the next write in the folder"
               % (kind, took * 1000, trials, counts["old"], counts["new"], counts["missing"], counts["damaged"],
                  counts["left behind"], recovered), flush=True)
+        for example in left[:5]:
+            print("%-10s left: %s" % (kind, example), flush=True)
         clean = trials - counts["left behind"]
         print("%-10s %5.1f%% of the kills left nothing beside the photo (target: at least %d%%)"
               % (kind, 100.0 * clean / trials, 100 * clean_share), flush=True)
