@@ -98,6 +98,25 @@ bool SameAccessRules(const AccessRules& a, const AccessRules& b)
            (a.dacl->AclSize == b.dacl->AclSize && std::memcmp(a.dacl, b.dacl, a.dacl->AclSize) == 0);
 }
 
+// The FILE_RENAME_INFO that renames a file to target (a native path) and
+// its size in *size; null for no target or without memory.
+std::unique_ptr<uint8_t[]> RenameInfoFor(const std::wstring& target, bool replace, DWORD* size)
+{
+    if (target.empty())
+        return nullptr;
+    const size_t nameBytes = target.size() * sizeof(wchar_t);
+    *size = static_cast<DWORD>(sizeof(FILE_RENAME_INFO) + nameBytes);
+    std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[*size]());
+    if (!buffer)
+        return nullptr;
+    FILE_RENAME_INFO* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.get());
+    info->ReplaceIfExists = replace ? TRUE : FALSE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>(nameBytes);
+    std::memcpy(info->FileName, target.c_str(), nameBytes);
+    return buffer;
+}
+
 }  // namespace
 
 PhotoReplacement::~PhotoReplacement()
@@ -265,18 +284,11 @@ HRESULT PhotoReplacement::Commit(KernelHandle& photo)
 HRESULT PhotoReplacement::RenameOverPhoto()
 {
     const std::wstring target = NativePath(m_photoPath);
-    if (target.empty())
-        return E_FAIL;
-    const size_t nameBytes = target.size() * sizeof(wchar_t);
-    const size_t size = sizeof(FILE_RENAME_INFO) + nameBytes;
-    std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[size]());
+    DWORD size = 0;
+    std::unique_ptr<uint8_t[]> buffer = RenameInfoFor(target, true, &size);
     if (!buffer)
-        return E_OUTOFMEMORY;
+        return target.empty() ? E_FAIL : E_OUTOFMEMORY;
     FILE_RENAME_INFO* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.get());
-    info->ReplaceIfExists = TRUE;
-    info->RootDirectory = nullptr;
-    info->FileNameLength = static_cast<DWORD>(nameBytes);
-    std::memcpy(info->FileName, target.c_str(), nameBytes);
     // Renamed by its own handle: the new file stays closed to everybody else
     // until it is the photo.
     for (unsigned attempt = 0;; ++attempt) {
@@ -299,7 +311,7 @@ HRESULT PhotoReplacement::RenameOverPhoto()
         // moment, so that hardly any writer is killed in between.
         if (!SetDeletion(m_file.Get(), false))
             return E_FAIL;
-        if (SetFileInformation(m_file.Get(), FileRenameInfo, info, static_cast<DWORD>(size)))
+        if (SetFileInformation(m_file.Get(), FileRenameInfo, info, size))
             return S_OK;
         const DWORD error = GetLastError();
         // A rename can be done and still reported as failed (a share's
@@ -387,20 +399,14 @@ HRESULT PhotoReplacement::BeginNew(const wchar_t* path)
 HRESULT PhotoReplacement::RenameToNewName()
 {
     const std::wstring target = NativePath(m_photoPath);
-    if (target.empty())
-        return E_FAIL;
-    const size_t nameBytes = target.size() * sizeof(wchar_t);
-    const size_t size = sizeof(FILE_RENAME_INFO) + nameBytes;
-    std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[size]());
+    DWORD size = 0;
+    std::unique_ptr<uint8_t[]> buffer = RenameInfoFor(target, false, &size);
     if (!buffer)
-        return E_OUTOFMEMORY;
+        return target.empty() ? E_FAIL : E_OUTOFMEMORY;
     FILE_RENAME_INFO* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.get());
-    info->ReplaceIfExists = FALSE;
-    info->FileNameLength = static_cast<DWORD>(nameBytes);
-    std::memcpy(info->FileName, target.c_str(), nameBytes);
     if (!SetDeletion(m_file.Get(), false))
         return E_FAIL;
-    if (SetFileInformation(m_file.Get(), FileRenameInfo, info, static_cast<DWORD>(size)))
+    if (SetFileInformation(m_file.Get(), FileRenameInfo, info, size))
         return S_OK;
     const DWORD error = GetLastError();
     // Done all the same, though reported as failed (see RenameOverPhoto).
