@@ -19,16 +19,6 @@
 
 namespace {
 
-// Size of an open file, when it fits the 32-bit positions of the engine.
-bool GetFileSize32(HANDLE file, uint32_t* size)
-{
-    LARGE_INTEGER length;
-    if (!GetFileSizeEx(file, &length) || length.QuadPart < 0 || length.QuadPart > UINT32_MAX)
-        return false;
-    *size = static_cast<uint32_t>(length.QuadPart);
-    return true;
-}
-
 // Opened for writing and replacing although only read: a photo the user
 // may not write, or not delete (which a rename over it does), is refused
 // before anything is made. Nobody else may open it until its replacement

@@ -9,20 +9,6 @@
 #include "support/owners.h"
 #include "support/shortcut.h"
 
-namespace {
-
-// Size of an open file, when it fits the 32-bit positions of the readers.
-bool GetFileSize32(HANDLE file, uint32_t* size)
-{
-    LARGE_INTEGER length;
-    if (!GetFileSizeEx(file, &length) || length.QuadPart < 0 || length.QuadPart > UINT32_MAX)
-        return false;
-    *size = static_cast<uint32_t>(length.QuadPart);
-    return true;
-}
-
-}  // namespace
-
 void PhotoReader::Open(const wchar_t* path)
 {
     m_isRaw = false;

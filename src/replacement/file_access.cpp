@@ -214,3 +214,12 @@ const uint8_t* FileByteSource::Cached(uint32_t offset, uint32_t count) const
         return nullptr;
     return m_cache + (offset - m_cacheOffset);
 }
+
+bool GetFileSize32(HANDLE file, uint32_t* size)
+{
+    LARGE_INTEGER length;
+    if (!GetFileSizeEx(file, &length) || length.QuadPart < 0 || length.QuadPart > UINT32_MAX)
+        return false;
+    *size = static_cast<uint32_t>(length.QuadPart);
+    return true;
+}

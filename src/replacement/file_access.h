@@ -40,6 +40,9 @@ bool WriteAt(HANDLE file, const uint8_t* buffer, uint64_t offset, uint32_t count
 bool FlushFile(HANDLE file);
 // SetFileInformationByHandle through the file calls.
 bool SetFileInformation(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, void* information, DWORD size);
+// The size of an open file, when it fits the 32-bit offsets of the
+// container readers; false when it cannot be had or does not fit.
+bool GetFileSize32(HANDLE file, uint32_t* size);
 // FindFirstFileW through the file calls.
 HANDLE ListFolder(const wchar_t* pattern, WIN32_FIND_DATAW* found);
 
