@@ -86,10 +86,14 @@ RawEntry RawTiff::EntryAt(uint32_t index) const
 
 bool RawTiff::Find(uint16_t tag, RawEntry* entry) const
 {
-    for (uint32_t i = 0; i < m_count; ++i) {
-        RawEntry e = EntryAt(i);
-        if (e.tag == tag) {
-            *entry = e;
+    // Only the tags are compared (a directory is searched once for every
+    // tag the reader wants); the entry found is then read whole.
+    const uint8_t* at = m_entries.get();
+    for (uint32_t i = 0; i < m_count; ++i, at += 12) {
+        const uint16_t found = m_bigEndian ? static_cast<uint16_t>(at[0] << 8 | at[1])
+                                           : static_cast<uint16_t>(at[1] << 8 | at[0]);
+        if (found == tag) {
+            *entry = EntryAt(i);
             return true;
         }
     }
