@@ -136,32 +136,8 @@ HRESULT PhotoReplacement::Begin(const wchar_t* photoPath, HANDLE photo)
         hr = E_FAIL;
     // Nobody else may open the new file: a recovery running in another
     // window cannot take it for a leftover, and nothing reads it half done.
-    for (unsigned attempt = 0; SUCCEEDED(hr) && !m_file.IsValid(); ++attempt) {
-        m_path = ReplacementPathFor(m_photoPath, attempt);
-        if (m_path.empty()) {
-            hr = E_FAIL;
-            break;
-        }
-        m_file.Reset(CreateNewFile(m_path, true, m_photoInfo.FileAttributes));
-        // A share may refuse a creator the right to set access rules; the
-        // new file is made without it, and a photo whose rules differ from
-        // those it gets is then not replaced.
-        if (!m_file.IsValid() && GetLastError() == ERROR_ACCESS_DENIED)
-            m_file.Reset(CreateNewFile(m_path, false, m_photoInfo.FileAttributes));
-        const DWORD error = m_file.IsValid() ? ERROR_SUCCESS : GetLastError();
-        if (!m_file.IsValid() && ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) ||
-                                  attempt + 1 == kNameAttempts)) {
-            m_path.clear();
-            hr = E_FAIL;
-        }
-    }
-    // A writer killed from now on leaves nothing: the system deletes the
-    // file when its handle goes. Where the mark cannot be set, a leftover is
-    // dealt with by the next write in the folder.
     if (SUCCEEDED(hr))
-        SetDeletion(m_file.Get(), true);
-    if (SUCCEEDED(hr) && !ReadFileStamp(m_file.Get(), &m_fileStamp))
-        hr = E_FAIL;
+        hr = CreateMarkedFile(true, m_photoInfo.FileAttributes);
     if (SUCCEEDED(hr))
         hr = MatchPhotoAttributes();
     if (SUCCEEDED(hr))
@@ -169,6 +145,32 @@ HRESULT PhotoReplacement::Begin(const wchar_t* photoPath, HANDLE photo)
     if (FAILED(hr))
         Discard();
     return hr;
+}
+
+HRESULT PhotoReplacement::CreateMarkedFile(bool mayChangeRules, DWORD photoAttributes)
+{
+    for (unsigned attempt = 0; !m_file.IsValid(); ++attempt) {
+        m_path = ReplacementPathFor(m_photoPath, attempt);
+        if (m_path.empty())
+            return E_FAIL;
+        m_file.Reset(CreateNewFile(m_path, mayChangeRules, photoAttributes));
+        // A share may refuse a creator the right to set access rules; the
+        // new file is made without it, and a photo whose rules differ from
+        // those it gets is then not replaced.
+        if (mayChangeRules && !m_file.IsValid() && GetLastError() == ERROR_ACCESS_DENIED)
+            m_file.Reset(CreateNewFile(m_path, false, photoAttributes));
+        const DWORD error = m_file.IsValid() ? ERROR_SUCCESS : GetLastError();
+        if (!m_file.IsValid() && ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) ||
+                                  attempt + 1 == kNameAttempts)) {
+            m_path.clear();
+            return E_FAIL;
+        }
+    }
+    // A writer killed from now on leaves nothing: the system deletes the
+    // file when its handle goes. Where the mark cannot be set, a leftover is
+    // dealt with by the next write in the folder.
+    SetDeletion(m_file.Get(), true);
+    return ReadFileStamp(m_file.Get(), &m_fileStamp) ? S_OK : E_FAIL;
 }
 
 // An encrypted photo is never replaced by a plain file: where the new file
@@ -374,21 +376,8 @@ HRESULT PhotoReplacement::BeginNew(const wchar_t* path)
     m_photoStamp = FileStamp();
     m_photoPath = FullPathOf(path);
     HRESULT hr = m_photoPath.empty() ? E_FAIL : S_OK;
-    for (unsigned attempt = 0; SUCCEEDED(hr) && !m_file.IsValid(); ++attempt) {
-        m_path = ReplacementPathFor(m_photoPath, attempt);
-        if (!m_path.empty())
-            m_file.Reset(CreateNewFile(m_path, false, 0));
-        const DWORD error = m_file.IsValid() ? ERROR_SUCCESS : GetLastError();
-        if (!m_file.IsValid() && (m_path.empty() || (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) ||
-                                  attempt + 1 == kNameAttempts)) {
-            m_path.clear();
-            hr = E_FAIL;
-        }
-    }
     if (SUCCEEDED(hr))
-        SetDeletion(m_file.Get(), true);
-    if (SUCCEEDED(hr) && !ReadFileStamp(m_file.Get(), &m_fileStamp))
-        hr = E_FAIL;
+        hr = CreateMarkedFile(false, 0);
     if (FAILED(hr))
         Discard();
     return hr;

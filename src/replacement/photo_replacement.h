@@ -67,6 +67,9 @@ public:
     const FileStamp& NewStamp() const { return m_newStamp; }
 
 private:
+    // Makes the new file under a free name beside the photo (m_path), marked
+    // to be deleted when its handle goes, and reads its stamp.
+    HRESULT CreateMarkedFile(bool mayChangeRules, DWORD photoAttributes);
     enum class Place { Photo, Replacement, Unknown };
 
     HRESULT MatchPhotoAttributes();
