@@ -50,5 +50,22 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386
 fi
 export DEBIAN_FRONTEND=noninteractive
-apt-get update -qq
-apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# A mirror caught mid-sync fails one index now and then ("File has unexpected
+# size"); apt then keeps the lists it has. Try again; if it still fails, go on
+# with those lists.
+lists_complete=0
+for attempt in 1 2 3; do
+  if apt-get update -qq; then lists_complete=1; break; fi
+  echo "apt-get update failed (try $attempt of 3)" >&2
+  sleep 5
+done
+install=(apt-get install -y -qq --no-install-recommends)
+if ! "${install[@]}" "${missing[@]}" >/dev/null; then
+  [ "$lists_complete" -eq 0 ] || exit 1
+  # With one architecture's security list missing, apt offers the amd64 and
+  # i386 halves of a multi-arch library at different versions and finds no
+  # solution. The release's own suite has both at one version: take that.
+  codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+  echo "installing from $codename alone, its security updates unavailable" >&2
+  "${install[@]}" -t "$codename" "${missing[@]}" >/dev/null
+fi
