@@ -81,8 +81,9 @@ for i in $(seq 0 999); do
 done
 chmod 644 "$work/b"/*.jpg
 bench_own "$work/b"
-run_windows "$build/bin/exif_read_bench.exe" "$(winpath "$work/b")" 3 | tr -d '\r' >"$work/b.txt"
-VZ_BENCH_BARE=1 run_windows "$build/bin/exif_read_bench.exe" "$(winpath "$work/b")" 3 | tr -d '\r' >"$work/b-bare.txt"
+run_windows "$build/bin/exif_read_bench.exe" "$(winpath "$work/b")" 3 | tr -d '\r' >"$work/b-both.txt"
+grep '^read ' "$work/b-both.txt" >"$work/b.txt"
+grep '^bare ' "$work/b-both.txt" >"$work/b-bare.txt"
 if [ -n "$baseline" ]; then
   run_windows "$baseline/exif_read_bench.exe" "$(winpath "$work/b")" 3 | tr -d '\r' >"$work/b-before.txt"
 fi

@@ -59,7 +59,7 @@ for i in range(1000):
 PY
 own "$work"
 run_windows "$build/bin/heif_floor_bench.exe" "$(winpath "$work/a-listing.txt")" 3 | tr -d '\r' >"$work/floor.txt"
-run_windows "$build/bin/exif_read_bench.exe" "$(winpath "$work/a")" 3 '*.heic' | tr -d '\r' >"$work/read.txt"
+run_windows "$build/bin/exif_read_bench.exe" "$(winpath "$work/a")" 3 '*.heic' | tr -d '\r' | grep '^read ' >"$work/read.txt"
 rm -rf "$work/a"
 
 echo "== (b) store + write, $rounds rounds of fresh copies" >&2
