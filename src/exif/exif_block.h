@@ -20,6 +20,9 @@
 #include "tiff/ifd_directory.h"
 #include "jpeg/jpeg_scan.h"
 #include "support/platform.h"
+#ifdef _WIN32
+#include "replacement/read_block.h"
+#endif
 
 // The UTC moment of a GPS fix, as GPSDateStamp and GPSTimeStamp hold it.
 struct GpsFixTime {
@@ -201,8 +204,8 @@ private:
 #ifdef _WIN32
     // The photo as OpenForWriting opened it, until WriteToFile takes it.
     void* m_heldFile = nullptr;
+    // The large read of Open and of WriteToFile's rescan: taken once per
+    // block and given back for the next photo's block when this one goes.
+    ReadBlock m_readBlock;
 #endif
-    // The large read of Open and of WriteToFile's rescan; kept for the
-    // next Open of this block, so a scan over many photos allocates it once.
-    std::unique_ptr<uint8_t[]> m_readBlock;
 };

@@ -81,11 +81,12 @@ void ExifBlock::OpenFile(const wchar_t* path, bool forWriting)
     if (!held)
         file.Reset(CreateFileW(m_path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                                nullptr));
-    uint32_t size = 0;
-    if (!file.IsValid() || !GetFileSize32(file.Get(), &size) || !ReadFileStamp(file.Get(), &m_readStamp))
+    // The stamp holds the size: one question to the file system fewer.
+    if (!file.IsValid() || !ReadFileStamp(file.Get(), &m_readStamp) || m_readStamp.size > UINT32_MAX)
         return;
+    const uint32_t size = static_cast<uint32_t>(m_readStamp.size);
     if (!m_readBlock)
-        m_readBlock.reset(new (std::nothrow) uint8_t[FileByteSource::kCacheSize]);
+        m_readBlock = TakeReadBlock();
     FileByteSource source(file.Get(), size, m_readBlock.get());
     // The name says which container the photo must be: HEIF data under a
     // JPEG name is no photo, as JPEG data under a HEIF name is none.
@@ -148,7 +149,7 @@ HRESULT ExifBlock::WriteToFile(ReplacementRecovery* recovery)
     uint32_t fileSize = 0;
     HRESULT hr = GetFileSize32(file.Get(), &fileSize) ? S_OK : E_FAIL;
     if (SUCCEEDED(hr) && !m_readBlock) {
-        m_readBlock.reset(new (std::nothrow) uint8_t[FileByteSource::kCacheSize]);
+        m_readBlock = TakeReadBlock();
         if (!m_readBlock)
             hr = E_OUTOFMEMORY;
     }

@@ -40,7 +40,7 @@ void PhotoReader::Open(const wchar_t* path)
         if (!file.IsValid() || !GetFileSize32(file.Get(), &size))
             return;
         if (!m_readBlock)
-            m_readBlock.reset(new (std::nothrow) uint8_t[FileByteSource::kCacheSize]);
+            m_readBlock = TakeReadBlock();
         FileByteSource source(file.Get(), size, m_readBlock.get());
         if (ReadRawPhoto(source, *format, &m_raw) != S_OK)
             return;

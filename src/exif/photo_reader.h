@@ -13,6 +13,7 @@
 
 #include "exif/exif_block.h"
 #include "raw/raw_photo.h"
+#include "replacement/read_block.h"
 #include "support/geo_position.h"
 
 // Where the position that ReadPosition gives comes from.
@@ -66,5 +67,5 @@ private:
     // A raw file's position, read at Open.
     GeoPosition m_rawPosition;
     PositionSource m_rawSource = PositionSource::None;
-    std::unique_ptr<uint8_t[]> m_readBlock;
+    ReadBlock m_readBlock;
 };

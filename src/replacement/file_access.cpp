@@ -183,7 +183,7 @@ bool FileByteSource::ReadAt(uint32_t offset, uint8_t* buffer, uint32_t count, ui
                          static_cast<uint64_t>(m_cacheOffset) + m_cacheLength >= m_size);
     if (!cached && count <= kCacheSize) {
         if (!m_cache) {
-            m_ownCache.reset(new (std::nothrow) uint8_t[kCacheSize]);
+            m_ownCache = TakeReadBlock();
             m_cache = m_ownCache.get();
         }
         uint32_t read = 0;

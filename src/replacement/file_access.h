@@ -9,6 +9,7 @@
 #include <string>
 
 #include "replacement/file_stamp.h"
+#include "replacement/read_block.h"
 #include "jpeg/jpeg_scan.h"
 #include "support/owners.h"
 
@@ -83,7 +84,7 @@ public:
 private:
     HANDLE m_file;
     uint32_t m_size;
-    std::unique_ptr<uint8_t[]> m_ownCache;
+    ReadBlock m_ownCache;
     uint8_t* m_cache;
     uint32_t m_cacheOffset = 0;
     uint32_t m_cacheLength = 0;

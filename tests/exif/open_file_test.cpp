@@ -5,8 +5,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 #include "exif/exif_block.h"
 #include "exif/exif_bytes.h"
+#include "replacement/file_access.h"
+#include "replacement/read_block.h"
 #include "testlib/temp_folder.h"
 
 using namespace vztest;
@@ -59,14 +64,15 @@ void ExpectSameRead(const ReadResult& fromFile, const ReadResult& fromMemory, co
         EXPECT_EQ(fromFile.values[i], fromMemory.values[i]) << "value " << i;
 }
 
-TEST(OpenFromFile, OneBlockReadsEveryPhotoOfASequenceAsTheMemoryReaderDoes)
+struct Photo {
+    std::string name;
+    Bytes bytes;
+    bool located;
+};
+
+std::vector<Photo> PhotoSequence()
 {
-    struct Photo {
-        std::string name;
-        Bytes bytes;
-        bool located;
-    };
-    const std::vector<Photo> photos = {
+    return {
         {"segment at the start", Jpeg({LocatedSegment(false, 0.8, -0.3)}, 640), true},
         // Two fillers of 40,000 bytes: the segment starts beyond the first read.
         {"segment far into the file", Jpeg({Filler(40000), Filler(40000), LocatedSegment(true, -0.5, 2.0)}, 800),
@@ -82,19 +88,123 @@ TEST(OpenFromFile, OneBlockReadsEveryPhotoOfASequenceAsTheMemoryReaderDoes)
         {"not a JPEG file", Bytes(5000, 'x'), false},
         {"segment at the start, again", Jpeg({LocatedSegment(false, 0.8, -0.3)}, 640), true},
     };
+}
+
+// The sequence written into folder; the paths.
+std::vector<std::wstring> WritePhotos(const TempFolder& folder, const std::vector<Photo>& photos)
+{
+    std::vector<std::wstring> paths;
+    for (size_t i = 0; i < photos.size(); ++i) {
+        paths.push_back(folder / (L"photo" + std::to_wstring(i) + L".jpg"));
+        EXPECT_TRUE(WriteFileBytes(paths.back(), std::string(photos[i].bytes.begin(), photos[i].bytes.end())));
+    }
+    return paths;
+}
+
+ReadResult ReadFromMemory(const Photo& photo)
+{
+    ExifBlock memory;
+    memory.OpenFromBytes(photo.bytes.data(), photo.bytes.size());
+    return Read(memory);
+}
+
+TEST(OpenFromFile, OneBlockReadsEveryPhotoOfASequenceAsTheMemoryReaderDoes)
+{
+    const std::vector<Photo> photos = PhotoSequence();
     TempFolder folder;
+    const std::vector<std::wstring> paths = WritePhotos(folder, photos);
     ExifBlock reused;
     for (size_t i = 0; i < photos.size(); ++i) {
-        const Photo& photo = photos[i];
-        std::wstring path = folder / (L"photo" + std::to_wstring(i) + L".jpg");
-        ASSERT_TRUE(WriteFileBytes(path, std::string(photo.bytes.begin(), photo.bytes.end())));
-        reused.Open(path.c_str());
-        ExifBlock memory;
-        memory.OpenFromBytes(photo.bytes.data(), photo.bytes.size());
+        reused.Open(paths[i].c_str());
         ReadResult fromFile = Read(reused);
-        ExpectSameRead(fromFile, Read(memory), photo.name);
-        EXPECT_EQ(SUCCEEDED(fromFile.hr), photo.located) << photo.name;
+        ExpectSameRead(fromFile, ReadFromMemory(photos[i]), photos[i].name);
+        EXPECT_EQ(SUCCEEDED(fromFile.hr), photos[i].located) << photos[i].name;
     }
+}
+
+// As commands read: a block of its own for each photo, whose read block is
+// the one the last photo's block gave back, still holding that photo.
+TEST(OpenFromFile, ABlockPerPhotoReadsEveryPhotoAsTheMemoryReaderDoes)
+{
+    const std::vector<Photo> photos = PhotoSequence();
+    TempFolder folder;
+    const std::vector<std::wstring> paths = WritePhotos(folder, photos);
+    for (int round = 0; round < 2; ++round) {
+        for (size_t i = 0; i < photos.size(); ++i) {
+            ExifBlock block;
+            block.Open(paths[i].c_str());
+            ExpectSameRead(Read(block), ReadFromMemory(photos[i]), photos[i].name);
+        }
+    }
+}
+
+// One thread of ThreadsReadingAtOnceEachReadTheirOwnPhoto: 200 photos of
+// the sequence, from its own first one on, each against the memory reader.
+struct PhotoReader {
+    const std::vector<std::wstring>* paths;
+    const std::vector<ReadResult>* expected;
+    size_t first;
+    int mismatches = 0;
+};
+
+DWORD WINAPI ReadPhotosInTurn(void* context)
+{
+    PhotoReader& reader = *static_cast<PhotoReader*>(context);
+    for (size_t n = 0; n < 200; ++n) {
+        const size_t i = (reader.first + n) % reader.paths->size();
+        ExifBlock block;
+        block.Open((*reader.paths)[i].c_str());
+        const ReadResult got = Read(block);
+        const ReadResult& want = (*reader.expected)[i];
+        if (got.hr != want.hr || got.width != want.width || got.hasTree != want.hasTree ||
+            got.values[0] != want.values[0] || got.values[1] != want.values[1])
+            ++reader.mismatches;
+    }
+    return 0;
+}
+
+// Writers of a batch read at once on threads of their own, taking and
+// giving back read blocks from the same few: no two share one.
+TEST(OpenFromFile, ThreadsReadingAtOnceEachReadTheirOwnPhoto)
+{
+    const std::vector<Photo> photos = PhotoSequence();
+    TempFolder folder;
+    const std::vector<std::wstring> paths = WritePhotos(folder, photos);
+    std::vector<ReadResult> expected;
+    for (const Photo& photo : photos)
+        expected.push_back(ReadFromMemory(photo));
+    const size_t kThreads = 6;  // more than the blocks kept
+    std::vector<PhotoReader> readers(kThreads);
+    std::vector<HANDLE> threads;
+    for (size_t t = 0; t < kThreads; ++t) {
+        readers[t] = PhotoReader{&paths, &expected, t};
+        threads.push_back(CreateThread(nullptr, 0, ReadPhotosInTurn, &readers[t], 0, nullptr));
+        ASSERT_NE(threads.back(), nullptr);
+    }
+    WaitForMultipleObjects(static_cast<DWORD>(threads.size()), threads.data(), TRUE, INFINITE);
+    for (size_t t = 0; t < kThreads; ++t) {
+        CloseHandle(threads[t]);
+        EXPECT_EQ(readers[t].mismatches, 0) << "thread " << t;
+    }
+}
+
+TEST(ReadBlocks, AGivenBackBlockServesTheNextTakerAndTwoTakersNeverShareOne)
+{
+    // More takers than blocks are kept: every kept block is out, the rest new.
+    std::vector<ReadBlock> taken;
+    for (int i = 0; i < 6; ++i) {
+        taken.push_back(TakeReadBlock());
+        ASSERT_TRUE(taken.back());
+        taken.back()[0] = static_cast<uint8_t>(i);
+        taken.back()[FileByteSource::kCacheSize - 1] = 0x22;  // the whole size is there
+        for (int j = 0; j < i; ++j)
+            EXPECT_NE(taken[j].get(), taken.back().get()) << j << " and " << i;
+    }
+    uint8_t* const given = taken[3].get();
+    taken[3].reset();
+    ReadBlock again = TakeReadBlock();
+    EXPECT_EQ(again.get(), given);
+    EXPECT_EQ(again[0], 3);  // as its last reader left it
 }
 
 TEST(OpenFromFile, APhotoOpenedInAReusedBlockIsRewrittenAsAFreshBlockWouldRewriteIt)
