@@ -43,8 +43,6 @@ public:
     static const size_t kPathCapacity = 260;
     // Working buffer for a new segment: the whole segment, marker included.
     static const size_t kSegmentBufferSize = 65536;
-    // Largest block in which a photo is copied into its replacement.
-    static const uint32_t kTransferBufferSize = 1024 * 1024;
 
     ExifBlock();
     ~ExifBlock();
@@ -175,7 +173,7 @@ private:
         uint32_t Size() const { return m_size; }
 
     private:
-        std::unique_ptr<uint8_t[]> m_own;
+        CopyBlock m_own;
         uint8_t* m_data;
         uint32_t m_size;
     };

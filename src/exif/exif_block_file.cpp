@@ -35,14 +35,13 @@ ExifBlock::TransferBuffer::TransferBuffer(uint8_t* readBlock, uint32_t fileSize)
     : m_data(readBlock), m_size(FileByteSource::kCacheSize)
 {
     // Copied in large blocks (each call is a round trip to the file
-    // system). A photo smaller than a block takes a buffer of its size;
-    // without memory for one, the read block serves.
+    // system); a photo that the read block holds whole is copied through
+    // it, as is any photo when there is no memory for a copy block.
     if (fileSize > m_size) {
-        const uint32_t size = fileSize < kTransferBufferSize ? fileSize : kTransferBufferSize;
-        m_own.reset(new (std::nothrow) uint8_t[size]);
+        m_own = TakeCopyBlock();
         if (m_own) {
             m_data = m_own.get();
-            m_size = size;
+            m_size = kCopyBlockSize;
         }
     }
 }
