@@ -1,8 +1,6 @@
 #include "tiff/maker_note.h"
 
 #include <cstring>
-#include <memory>
-#include <new>
 
 #include "tiff/byte_access.h"
 #include "tiff/tiff_types.h"
@@ -309,9 +307,9 @@ bool IsSubDirectoryTag(uint16_t tag)
 // nearest blocks become one. False when the block cannot be kept (it
 // reaches past what a segment holds, or into the TIFF header, which the
 // rewrite writes anew): its bytes are then not read either.
-bool AddBlock(const TiffBytes& tiff, MakerNoteExtent* extent, size_t start, size_t size)
+bool AddBlock(size_t readable, MakerNoteExtent* extent, size_t start, size_t size)
 {
-    if (start < 8 || !RangeFits(start, size, tiff.size))
+    if (start < 8 || !RangeFits(start, size, readable))
         return false;
     if (size == 0)
         return true;
@@ -371,8 +369,39 @@ bool AddBlock(const TiffBytes& tiff, MakerNoteExtent* extent, size_t start, size
     return true;
 }
 
+// The TIFF data as the extent walk reads it: its own bytes, then zeros up
+// to what a segment holds (see FindMakerNoteExtent), read in place.
+struct PaddedTiff {
+    const uint8_t* data;
+    size_t size;      // the data's own bytes
+    size_t readable;  // those and the zeros after them
+};
+
+// Copies count bytes at offset to out, zeros past the data's own bytes;
+// false when they reach past what is readable.
+bool CopyPadded(const PaddedTiff& tiff, size_t offset, size_t count, uint8_t* out)
+{
+    if (!RangeFits(offset, count, tiff.readable))
+        return false;
+    for (size_t i = 0; i < count; ++i)
+        out[i] = offset + i < tiff.size ? tiff.data[offset + i] : 0;
+    return true;
+}
+
+bool ReadPaddedU16(const PaddedTiff& tiff, size_t offset, bool bigEndian, uint16_t* value)
+{
+    uint8_t bytes[2];
+    return CopyPadded(tiff, offset, sizeof(bytes), bytes) && ReadU16(bytes, sizeof(bytes), 0, bigEndian, value);
+}
+
+bool ReadPaddedU32(const PaddedTiff& tiff, size_t offset, bool bigEndian, uint32_t* value)
+{
+    uint8_t bytes[4];
+    return CopyPadded(tiff, offset, sizeof(bytes), bytes) && ReadU32(bytes, sizeof(bytes), 0, bigEndian, value);
+}
+
 struct ExtentWalk {
-    const TiffBytes& tiff;
+    PaddedTiff tiff;
     bool bigEndian;
     size_t base;        // where the note's offsets count from, in the TIFF data
     MakerNoteExtent* extent;
@@ -391,7 +420,7 @@ void AddNamedBlock(ExtentWalk& w, uint32_t offset, uint32_t length)
 {
     size_t start = 0;
     if (AddSizes(w.base, offset, &start))
-        AddBlock(w.tiff, w.extent, start, length);
+        AddBlock(w.tiff.readable, w.extent, start, length);
 }
 
 void WalkForExtent(ExtentWalk& w, size_t at, int depth)
@@ -401,9 +430,9 @@ void WalkForExtent(ExtentWalk& w, size_t at, int depth)
     // the same. The directory's own bytes are kept too: it may lie outside
     // the note (and an empty one is still read as one).
     uint16_t n = 0;
-    if (depth > kMaxDepth || w.directories >= kMaxDirectories || !AddBlock(w.tiff, w.extent, at, 2) ||
-        !ReadU16(w.tiff.data, w.tiff.size, at, w.bigEndian, &n) || n == 0 || n > kMaxEntries ||
-        !AddBlock(w.tiff, w.extent, at, 2 + 12 * static_cast<size_t>(n) + 4))
+    if (depth > kMaxDepth || w.directories >= kMaxDirectories || !AddBlock(w.tiff.readable, w.extent, at, 2) ||
+        !ReadPaddedU16(w.tiff, at, w.bigEndian, &n) || n == 0 || n > kMaxEntries ||
+        !AddBlock(w.tiff.readable, w.extent, at, 2 + 12 * static_cast<size_t>(n) + 4))
         return;
     ++w.directories;
     uint32_t pairValue[kPairCount][2] = {};
@@ -412,10 +441,10 @@ void WalkForExtent(ExtentWalk& w, size_t at, int depth)
         size_t entry = at + 2 + 12 * i;
         uint16_t tag = 0, type = 0;
         uint32_t count = 0, value = 0;
-        ReadU16(w.tiff.data, w.tiff.size, entry, w.bigEndian, &tag);
-        ReadU16(w.tiff.data, w.tiff.size, entry + 2, w.bigEndian, &type);
-        ReadU32(w.tiff.data, w.tiff.size, entry + 4, w.bigEndian, &count);
-        ReadU32(w.tiff.data, w.tiff.size, entry + 8, w.bigEndian, &value);
+        ReadPaddedU16(w.tiff, entry, w.bigEndian, &tag);
+        ReadPaddedU16(w.tiff, entry + 2, w.bigEndian, &type);
+        ReadPaddedU32(w.tiff, entry + 4, w.bigEndian, &count);
+        ReadPaddedU32(w.tiff, entry + 8, w.bigEndian, &value);
         size_t elementSize = type == kTypeIfd ? 4 : TiffTypeSize(type);
         size_t bytes = 0;
         if (elementSize == 0 || !MultiplySizes(count, elementSize, &bytes))
@@ -423,15 +452,16 @@ void WalkForExtent(ExtentWalk& w, size_t at, int depth)
         size_t valueAt = entry + 8;
         bool kept = true;  // the value's bytes are in the extent
         if (bytes > 4)
-            kept = AddSizes(w.base, value, &valueAt) && AddBlock(w.tiff, w.extent, valueAt, bytes);
+            kept = AddSizes(w.base, value, &valueAt) && AddBlock(w.tiff.readable, w.extent, valueAt, bytes);
         if (type == kTypeIfd || (count == 1 && type == TiffLong && IsSubDirectoryTag(tag))) {
             size_t sub = 0;
             if (AddSizes(w.base, value, &sub))
                 WalkForExtent(w, sub, depth + 1);
         } else if (bytes > 4 && kept && (type == TiffUndefined || type == TiffByte) && IsSubDirectoryTag(tag)) {
             size_t sub = valueAt;
-            if (bytes > sizeof(kRicohInfoHeader) &&
-                std::memcmp(w.tiff.data + valueAt, kRicohInfoHeader, sizeof(kRicohInfoHeader)) == 0)
+            uint8_t header[sizeof(kRicohInfoHeader)];
+            if (bytes > sizeof(header) && CopyPadded(w.tiff, valueAt, sizeof(header), header) &&
+                std::memcmp(header, kRicohInfoHeader, sizeof(header)) == 0)
                 sub += sizeof(kRicohInfoHeader);
             WalkForExtent(w, sub, depth + 1);
         }
@@ -439,7 +469,7 @@ void WalkForExtent(ExtentWalk& w, size_t at, int depth)
             uint32_t number = value;
             if (type == TiffShort) {
                 uint16_t v16 = 0;
-                ReadU16(w.tiff.data, w.tiff.size, entry + 8, w.bigEndian, &v16);
+                ReadPaddedU16(w.tiff, entry + 8, w.bigEndian, &v16);
                 number = v16;
             }
             for (size_t p = 0; p < kPairCount; ++p) {
@@ -455,8 +485,8 @@ void WalkForExtent(ExtentWalk& w, size_t at, int depth)
             uint32_t start = 0, length = 0;
             if (tag == array.tag && type == TiffLong && bytes > 4 && kept && count > array.startIndex &&
                 count > array.lengthIndex &&
-                ReadU32(w.tiff.data, w.tiff.size, valueAt + 4 * array.startIndex, w.bigEndian, &start) &&
-                ReadU32(w.tiff.data, w.tiff.size, valueAt + 4 * array.lengthIndex, w.bigEndian, &length))
+                ReadPaddedU32(w.tiff, valueAt + 4 * array.startIndex, w.bigEndian, &start) &&
+                ReadPaddedU32(w.tiff, valueAt + 4 * array.lengthIndex, w.bigEndian, &length))
                 AddNamedBlock(w, start, length);
         }
     }
@@ -543,19 +573,11 @@ void FindMakerNoteExtent(const TiffBytes& data, uint32_t noteOffset, uint32_t no
     // The walk reads the TIFF data as if zeros followed it up to what a
     // segment holds: a block that runs past its end is kept with zeros
     // there, and the rewritten data, longer or shorter, reads the same.
-    TiffBytes tiff = data;
-    std::unique_ptr<uint8_t[]> padded;
-    if (data.size < kMaxSegmentTiffSize) {
-        padded.reset(new (std::nothrow) uint8_t[kMaxSegmentTiffSize]());
-        if (padded) {
-            std::memcpy(padded.get(), data.data, data.size);
-            tiff.data = padded.get();
-            tiff.size = kMaxSegmentTiffSize;
-        }
-    }
-    if (!AddBlock(tiff, extent, noteOffset, noteSize))
+    const PaddedTiff tiff = {data.data, data.size,
+                             data.size < kMaxSegmentTiffSize ? kMaxSegmentTiffSize : data.size};
+    if (!AddBlock(tiff.readable, extent, noteOffset, noteSize))
         return;
-    const uint8_t* note = tiff.data + noteOffset;
+    const uint8_t* note = data.data + noteOffset;
 
     const NoteForm* form = nullptr;
     for (const NoteForm& f : kForms) {
@@ -566,7 +588,7 @@ void FindMakerNoteExtent(const TiffBytes& data, uint32_t noteOffset, uint32_t no
     }
     size_t directory = noteOffset;
     size_t base = 0;
-    bool bigEndian = tiff.bigEndian;
+    bool bigEndian = data.bigEndian;
     bool ownOrder = false;
     if (form) {
         size_t markAt = form->layout == OwnHeader ? form->baseAt : form->byteOrderAt;

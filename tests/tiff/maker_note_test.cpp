@@ -430,6 +430,33 @@ TEST_P(MakerNoteMoveTest, EachLayoutKeepsWhatItsNotePointsTo)
     }
 }
 
+// Past the end of the data the walk reads zeros, up to what a segment
+// holds: a directory there is kept (as an empty one), a value reaching
+// beyond the segment is not.
+TEST_P(MakerNoteMoveTest, TheWalkReadsZerosPastTheDataUpToASegmentsSize)
+{
+    const bool be = GetParam();
+    TiffBytesBuilder tiff(be);
+    tiff.Header(8).Zeros(100 - 8);
+    tiff.U16(3)
+        .Entry(0x0001, 13, 1, 2000)
+        .Entry(0x0002, 7, 50, static_cast<uint32_t>(kMaxSegmentTiffSize) - 40)
+        .Entry(0x0003, 7, 40, static_cast<uint32_t>(kMaxSegmentTiffSize) - 40)
+        .U32(0);
+    tiff.Zeros(1000 - tiff.Size());
+    const Bytes data = tiff.Get();
+    const TiffBytes bytes = {data.data(), data.size(), be};
+    MakerNoteExtent extent;
+    FindMakerNoteExtent(bytes, 100, 60, &extent);
+    ASSERT_EQ(3u, extent.count);
+    EXPECT_EQ(100u, extent.start[0]);
+    EXPECT_EQ(60u, extent.size[0]);
+    EXPECT_EQ(2000u, extent.start[1]);
+    EXPECT_EQ(2u, extent.size[1]);
+    EXPECT_EQ(kMaxSegmentTiffSize - 40, extent.start[2]);
+    EXPECT_EQ(40u, extent.size[2]);
+}
+
 // Through a whole rewrite: a note whose preview lies outside it, after
 // IFD1, both keep their places; an entry of count 0 and IFD1's thumbnail
 // entries of length 0 are written back as they were.
