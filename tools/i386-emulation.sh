@@ -67,7 +67,7 @@ case ${1:-} in
     echo "i386 programs are the kernel's again"
     ;;
   status)
-    if [ -e "$entry" ]; then echo "on: i386 programs run through qemu-i386"
+    if grep -qx enabled "$entry" 2>/dev/null; then echo "on: i386 programs run through qemu-i386"
     elif native_i386; then echo "this host runs 32-bit programs itself"
     else echo "off: this host cannot run 32-bit programs"
     fi

@@ -21,7 +21,7 @@ status=0
 log=$build/test.log
 ctest --output-on-failure --repeat until-pass:2 -j"$(nproc)" "$@" 2>&1 | tee "$log" || status=$?
 if ! "$top/tests/wine/wine-bench.sh" can-run win32 && grep -qx enabled /proc/sys/fs/binfmt_misc/qemu-i386 2>/dev/null; then
-  echo "NOTE: the win32 Wine suites were skipped: this host runs 32-bit programs only through qemu-user (tools/i386-emulation.sh), under which Wine's programs that start threads crash now and then; 'tools/i386-emulation.sh off' before this command, or VZ_EMULATED_WIN32=1 to run them all the same."
+  echo "NOTE: the win32 Wine suites were skipped: this host runs 32-bit programs only through qemu-user (tools/i386-emulation.sh), under which Wine's programs that start threads crash now and then; VZ_EMULATED_WIN32=1 runs them all the same."
 elif ! "$top/tests/wine/wine-bench.sh" can-run win32; then
   echo "NOTE: the win32 Wine suites were skipped: this host cannot execute 32-bit programs (no IA-32 emulation), so 32-bit Wine cannot start; the 32-bit DLL was built and win32.dll_image_check checked it without running it. tools/i386-emulation.sh runs 32-bit programs here by hand, through qemu-user (README, \"The test bench\")."
 fi
