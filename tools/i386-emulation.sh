@@ -55,6 +55,8 @@ case ${1:-} in
       # F: the emulator is opened now, so that it is found in any namespace
       # and by programs that change their user.
       echo ":qemu-i386:M::$magic:$mask:/usr/bin/qemu-i386-static:F" >/proc/sys/fs/binfmt_misc/register
+    elif ! grep -qx enabled "$entry"; then
+      echo 1 >"$entry"
     fi
     /usr/lib/wine/wine --version >/dev/null
     echo "i386 programs now run through qemu-i386"
