@@ -89,14 +89,18 @@ int CreateOnly(const std::wstring& folder, int files)
         const double start = vzbench::NowMicroseconds();
         HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_HIDDEN, nullptr);
-        if (file == INVALID_HANDLE_VALUE)
+        if (file == INVALID_HANDLE_VALUE) {
+            std::fprintf(stderr, "cannot make a new file in the folder (error %lu)\n", GetLastError());
             return 1;
+        }
         FILE_DISPOSITION_INFO disposition = {TRUE};
         const BOOL marked = SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof(disposition));
         CloseHandle(file);
         times.push_back(vzbench::NowMicroseconds() - start);
-        if (!marked && !DeleteFileW(path.c_str()))
+        if (!marked && !DeleteFileW(path.c_str())) {
+            std::fprintf(stderr, "cannot delete the new file (error %lu)\n", GetLastError());
             return 1;
+        }
     }
     std::printf("create %d %.1f\n", files, vzbench::Median(times));
     return 0;
