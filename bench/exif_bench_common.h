@@ -5,11 +5,14 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
+#include <memory>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "replacement/file_access.h"
+#include "replacement/replacement_name.h"
 
 namespace vzbench {
 
@@ -75,6 +78,59 @@ inline void ChooseFlushes()
     static const FileCalls kNoFlush = {ReadFile, WriteFile, FlushNothing, SetFileInformationByHandle, FindFirstFileW};
     if (std::getenv("VZ_BENCH_NO_FLUSH"))
         UseFileCalls(&kNoFlush);
+}
+
+inline bool ReadWhole(const std::wstring& path, std::vector<uint8_t>* bytes)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    LARGE_INTEGER size;
+    DWORD got = 0;
+    bool ok = GetFileSizeEx(file, &size) && size.QuadPart < (1 << 30);
+    if (ok) {
+        bytes->resize(static_cast<size_t>(size.QuadPart));
+        ok = bytes->empty() || (ReadFile(file, bytes->data(), static_cast<DWORD>(bytes->size()), &got, nullptr) &&
+                                got == bytes->size());
+    }
+    CloseHandle(file);
+    return ok;
+}
+
+// The floor of any crash-safe writer under this Wine: the photo opened,
+// read whole and closed; a new file beside it made, written with those
+// bytes, flushed, renamed over the photo through its handle, flushed again
+// and closed. No parse, no check, no access rules, no recovery: what the
+// promise alone costs. Without flushes under VZ_BENCH_NO_FLUSH, as the
+// engine's.
+inline bool ReplaceBare(const std::wstring& photo, std::vector<uint8_t>& bytes)
+{
+    static const bool flush = std::getenv("VZ_BENCH_NO_FLUSH") == nullptr;
+    if (!ReadWhole(photo, &bytes))
+        return false;
+    const std::wstring target = NativePath(photo);
+    const size_t nameBytes = target.size() * sizeof(wchar_t);
+    const DWORD infoSize = static_cast<DWORD>(sizeof(FILE_RENAME_INFO) + nameBytes);
+    std::unique_ptr<uint8_t[]> buffer(new uint8_t[infoSize]());
+    FILE_RENAME_INFO* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.get());
+    info->ReplaceIfExists = TRUE;
+    info->FileNameLength = static_cast<DWORD>(nameBytes);
+    std::memcpy(info->FileName, target.c_str(), nameBytes);
+
+    const std::wstring newPath = photo + L".floor.tmp";
+    HANDLE file = CreateFileW(newPath.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+              written == bytes.size() && (!flush || FlushFileBuffers(file)) &&
+              SetFileInformationByHandle(file, FileRenameInfo, info, infoSize) && (!flush || FlushFileBuffers(file));
+    CloseHandle(file);
+    if (!ok)
+        DeleteFileW(newPath.c_str());
+    return ok;
 }
 
 // The position every benchmark stores: 48.8582 N, 2.2945 E, 35.2 m, 57 degrees.

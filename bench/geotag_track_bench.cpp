@@ -17,12 +17,19 @@
 // often as given. Prints "create <files> <median microseconds>". Wine looks
 // for every name it does not find in every case of letters, reading the
 // whole folder: what a crowded folder costs any program that makes a file.
+//   geotag_track_bench floor <originals folder> <work folder> <rounds>
+// The floor of the command's writes: the photos replaced bare
+// (vzbench::ReplaceBare: read, new file, write, flush, rename, flush) on
+// as many threads as the command writes with, from fresh copies each round.
+// Prints "floor <photos> <photos replaced> <median of the whole run>", in
+// microseconds.
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
 
 #include "bench/exif_bench_common.h"
 #include "geotag/geotag_plan.h"
+#include "selection/photo_writes.h"
 #include "track/gpx_reader.h"
 #include "track/track_time.h"
 
@@ -106,6 +113,60 @@ int CreateOnly(const std::wstring& folder, int files)
     return 0;
 }
 
+struct FloorRun {
+    const std::vector<std::wstring>* paths;
+    volatile LONG next;
+    volatile LONG replaced;
+};
+
+DWORD WINAPI ReplaceBareLoop(void* context)
+{
+    FloorRun& run = *static_cast<FloorRun*>(context);
+    std::vector<uint8_t> bytes;
+    for (;;) {
+        const LONG i = InterlockedIncrement(&run.next) - 1;
+        if (i >= static_cast<LONG>(run.paths->size()))
+            return 0;
+        if (vzbench::ReplaceBare((*run.paths)[static_cast<size_t>(i)], bytes))
+            InterlockedIncrement(&run.replaced);
+    }
+}
+
+int FloorOnly(const std::wstring& originals, const std::wstring& work, int rounds)
+{
+    const std::vector<std::wstring> names = vzbench::JpegNames(originals);
+    std::vector<std::wstring> paths;
+    for (const std::wstring& name : names)
+        paths.push_back(work + L"\\" + name);
+    std::vector<double> totals;
+    LONG replaced = 0;
+    for (int round = 0; round <= rounds; ++round) {  // round 0 warms the cache
+        for (size_t i = 0; i < names.size(); ++i) {
+            if (!vzbench::FreshCopy(originals + L"\\" + names[i], paths[i]))
+                return 1;
+        }
+        FloorRun run = {&paths, 0, 0};
+        const double start = vzbench::NowMicroseconds();
+        HANDLE threads[kPhotoWriters];
+        int started = 0;
+        for (int t = 1; t < kPhotoWriters; ++t) {
+            threads[started] = CreateThread(nullptr, 0, ReplaceBareLoop, &run, 0, nullptr);
+            started += threads[started] ? 1 : 0;
+        }
+        ReplaceBareLoop(&run);
+        for (int t = 0; t < started; ++t) {
+            WaitForSingleObject(threads[t], INFINITE);
+            CloseHandle(threads[t]);
+        }
+        if (round > 0)
+            totals.push_back(vzbench::NowMicroseconds() - start);
+        replaced = run.replaced;
+    }
+    std::printf("floor %u %ld %.0f\n", static_cast<unsigned>(names.size()), static_cast<long>(replaced),
+                vzbench::Median(totals));
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -114,10 +175,13 @@ int wmain(int argc, wchar_t** argv)
         return MatchOnly(argv[2], _wtoi(argv[3]));
     if (argc == 4 && std::wcscmp(argv[1], L"create") == 0)
         return CreateOnly(argv[2], _wtoi(argv[3]));
+    if (argc == 5 && std::wcscmp(argv[1], L"floor") == 0)
+        return FloorOnly(argv[2], argv[3], _wtoi(argv[4]));
     if (argc != 5) {
         std::fprintf(stderr, "usage: geotag_track_bench <track.gpx> <originals> <work> <rounds>\n"
                              "       geotag_track_bench match <originals> <rounds>\n"
-                             "       geotag_track_bench create <folder> <files>\n");
+                             "       geotag_track_bench create <folder> <files>\n"
+                             "       geotag_track_bench floor <originals> <work> <rounds>\n");
         return 2;
     }
     const std::wstring track = argv[1];
