@@ -51,6 +51,7 @@ bool ReadCaptureTime(const std::wstring& path, uint8_t* block)
     bool timed = false;
     if (format && GetFileSizeEx(file, &size) && size.QuadPart <= UINT32_MAX) {
         FileByteSource source(file, static_cast<uint32_t>(size.QuadPart), block);
+        source.StartAtFileStart();
         timed = ReadRawPhoto(source, *format, &photo) == S_OK && photo.dateTimeOriginal[0] != 0;
     }
     CloseHandle(file);
@@ -64,14 +65,18 @@ void ReadFloor(const std::wstring& path, const std::vector<Read>& reads, uint8_t
     LARGE_INTEGER size;
     if (sized)
         GetFileSizeEx(file, &size);
-    // Each read where the file pointer is moved to, as ours reads: under
-    // Wine a read given its offset in an OVERLAPPED costs more.
+    // Each read where the file pointer is moved to, as ours reads (no move
+    // where it is already there): under Wine a read given its offset in an
+    // OVERLAPPED costs more.
+    LONGLONG pointer = 0;
     for (const Read& read : reads) {
         LARGE_INTEGER at;
         at.QuadPart = read.offset;
         DWORD got = 0;
-        SetFilePointerEx(file, at, nullptr, FILE_BEGIN);
+        if (read.offset != pointer)
+            SetFilePointerEx(file, at, nullptr, FILE_BEGIN);
         ReadFile(file, buffer, read.count, &got, nullptr);
+        pointer = read.offset + got;
     }
     CloseHandle(file);
 }

@@ -87,6 +87,7 @@ void ExifBlock::OpenFile(const wchar_t* path, bool forWriting)
     if (!m_readBlock)
         m_readBlock = TakeReadBlock();
     FileByteSource source(file.Get(), size, m_readBlock.get());
+    source.StartAtFileStart();
     // The name says which container the photo must be: HEIF data under a
     // JPEG name is no photo, as JPEG data under a HEIF name is none.
     if (IsHeifExtension(FindExtension(m_path))) {

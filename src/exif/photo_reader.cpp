@@ -42,6 +42,7 @@ void PhotoReader::Open(const wchar_t* path)
         if (!m_readBlock)
             m_readBlock = TakeReadBlock();
         FileByteSource source(file.Get(), size, m_readBlock.get());
+        source.StartAtFileStart();
         if (ReadRawPhoto(source, *format, &m_raw) != S_OK)
             return;
     }

@@ -87,13 +87,23 @@ const FileCalls* UseFileCalls(const FileCalls* calls)
 
 bool ReadAt(HANDLE file, uint8_t* buffer, uint64_t offset, uint32_t count, uint32_t* got)
 {
+    uint64_t pointer = kUnknownFilePointer;
+    return ReadAt(file, buffer, offset, count, got, &pointer);
+}
+
+bool ReadAt(HANDLE file, uint8_t* buffer, uint64_t offset, uint32_t count, uint32_t* got, uint64_t* pointer)
+{
     *got = 0;
     if (count == 0)
         return true;
+    const bool there = *pointer == offset;
+    *pointer = kUnknownFilePointer;
     DWORD read = 0;
-    if (!SeekTo(file, offset) || !g_fileCalls->readFile(file, buffer, count, &read, nullptr) || read == 0)
+    if ((!there && !SeekTo(file, offset)) || !g_fileCalls->readFile(file, buffer, count, &read, nullptr) ||
+        read == 0)
         return false;
     *got = read;
+    *pointer = offset + read;
     return true;
 }
 
@@ -187,15 +197,15 @@ bool FileByteSource::ReadAt(uint32_t offset, uint8_t* buffer, uint32_t count, ui
             m_cache = m_ownCache.get();
         }
         uint32_t read = 0;
-        if (m_cache && ::ReadAt(m_file, m_cache, offset, kCacheSize, &read)) {
+        if (m_cache && ::ReadAt(m_file, m_cache, offset, kCacheSize, &read, &m_pointer)) {
             m_cacheOffset = offset;
             m_cacheLength = read;
         } else {
             m_cacheLength = 0;
-            return ::ReadAt(m_file, buffer, offset, count, got);
+            return ::ReadAt(m_file, buffer, offset, count, got, &m_pointer);
         }
     } else if (!cached) {
-        return ::ReadAt(m_file, buffer, offset, count, got);
+        return ::ReadAt(m_file, buffer, offset, count, got, &m_pointer);
     }
     const uint32_t available = m_cacheOffset + m_cacheLength - offset;
     if (available == 0)

@@ -34,6 +34,11 @@ const FileCalls* UseFileCalls(const FileCalls* calls);
 // end of the file). True on success; a count of 0 gives true without a call;
 // a read at or beyond the end fails.
 bool ReadAt(HANDLE file, uint8_t* buffer, uint64_t offset, uint32_t count, uint32_t* got);
+// ReadAt for a caller that keeps the file pointer in *pointer
+// (kUnknownFilePointer: not known): no seek where the pointer is at offset
+// already, and *pointer follows the read.
+const uint64_t kUnknownFilePointer = UINT64_MAX;
+bool ReadAt(HANDLE file, uint8_t* buffer, uint64_t offset, uint32_t count, uint32_t* got, uint64_t* pointer);
 // Writes count bytes at offset; true only when all were written.
 bool WriteAt(HANDLE file, const uint8_t* buffer, uint64_t offset, uint32_t count);
 // Makes what was written to the file durable: back from this call, the data
@@ -75,6 +80,9 @@ public:
         : m_file(file), m_size(size), m_cache(block)
     {
     }
+    // For a handle just opened, whose file pointer is still at the start:
+    // the first read from there needs no seek (a call of its own).
+    void StartAtFileStart() { m_pointer = 0; }
     uint32_t Size() const override { return m_size; }
     bool ReadAt(uint32_t offset, uint8_t* buffer, uint32_t count, uint32_t* got) override;
     // The bytes [offset, offset + count) where the large read holds all of
@@ -88,4 +96,5 @@ private:
     uint8_t* m_cache;
     uint32_t m_cacheOffset = 0;
     uint32_t m_cacheLength = 0;
+    uint64_t m_pointer = kUnknownFilePointer;
 };

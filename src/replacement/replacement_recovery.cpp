@@ -52,6 +52,7 @@ bool HoldsCompletePhoto(const std::wstring& path)
     if (!file.IsValid() || !GetFileSizeEx(file.Get(), &size) || size.QuadPart < 4 || size.QuadPart > UINT32_MAX)
         return false;
     FileByteSource source(file.Get(), static_cast<uint32_t>(size.QuadPart));
+    source.StartAtFileStart();
     ExifSegmentScan scan;
     LocateExifSegment(source, &scan);
     if (!scan.isJpeg)

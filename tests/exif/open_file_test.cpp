@@ -233,3 +233,48 @@ TEST(OpenFromFile, APhotoOpenedInAReusedBlockIsRewrittenAsAFreshBlockWouldRewrit
 }
 
 }  // namespace
+
+// A source over a handle just opened reads from its start without moving
+// the file pointer first; every read after that, in any order, inside or
+// outside its large read, must still give the bytes at its own offset, as
+// must a source over a handle whose pointer someone else moved.
+TEST(FileByteSourceReads, ReadsInAnyOrderGiveTheBytesAtTheirOffsetWhereverThePointerWas)
+{
+    TempFolder folder;
+    const uint32_t size = 3 * FileByteSource::kCacheSize + 123;
+    std::string content(size, '\0');
+    for (uint32_t i = 0; i < size; ++i)
+        content[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
+    const std::wstring path = folder / L"pattern.bin";
+    ASSERT_TRUE(WriteFileBytes(path, content));
+    struct Read {
+        uint32_t offset, count;
+    };
+    const Read reads[] = {{0, 24},
+                          {10, 24},
+                          {2 * FileByteSource::kCacheSize + 7, 100},
+                          {FileByteSource::kCacheSize - 12, 24},
+                          {5, FileByteSource::kCacheSize + 10},
+                          {size - 24, 24},
+                          {0, 24}};
+    for (int moved = 0; moved < 2; ++moved) {
+        SCOPED_TRACE(moved ? "pointer moved before" : "fresh handle");
+        KernelHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(file.IsValid());
+        std::vector<uint8_t> buffer(2 * FileByteSource::kCacheSize);
+        FileByteSource source(file.Get(), size);
+        if (moved) {
+            DWORD got = 0;
+            ASSERT_TRUE(ReadFile(file.Get(), buffer.data(), 1000, &got, nullptr));
+        } else {
+            source.StartAtFileStart();
+        }
+        for (const Read& read : reads) {
+            uint32_t got = 0;
+            ASSERT_TRUE(source.ReadAt(read.offset, buffer.data(), read.count, &got)) << read.offset;
+            ASSERT_EQ(got, read.count) << read.offset;
+            EXPECT_EQ(std::string(buffer.begin(), buffer.begin() + got), content.substr(read.offset, got))
+                << read.offset;
+        }
+    }
+}
