@@ -5,9 +5,9 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <cstdlib>
 #include <string>
 #include <vector>
 

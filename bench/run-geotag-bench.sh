@@ -201,6 +201,8 @@ m_ms, m_finish_ms = float(matching[4]) / 1000, float(matching[5]) / 1000
 print("matching %d photos against %d points without elevations: %.2f ms (%d located; the track finished, sorted and indexed, in %.0f ms)"
       % (m_photos, m_points, m_ms, m_located, m_finish_ms))
 print("matching: target < 100 ms: %s" % ("met" if m_ms < 100 else "MISSED"))
+if int(floor[2]) != photos or int(sys.argv[13].split()[2]) != photos:
+    print("THE FLOOR DID NOT REPLACE EVERY PHOTO: its figures do not compare like with like")
 if written != photos or et_updated != photos:
     print("NOT ALL PHOTOS WERE GEOTAGGED: the figures do not compare like with like")
 PY
